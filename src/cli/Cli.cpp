@@ -1,0 +1,54 @@
+#include "Cli.h"
+
+#include "Commands.h"
+
+namespace Cli {
+
+namespace {
+
+struct Command
+{
+    const char *name;
+    const char *summary;
+    int (*run)(const QStringList &, QTextStream &, QTextStream &);
+};
+
+const Command kCommands[] = {
+    {"compile", "compile PROJECT_FOLDER   write bin/bank.bin and bin/bank2.bin of a configuration", compileCommand},
+    {"dump", "dump FILE                decode a bank.bin or bank2.bin into readable text", dumpCommand},
+    {"lang-template", "lang-template            write a complete English language file to standard output", langTemplateCommand},
+    {"lang-check", "lang-check FILE          report what a language file leaves unread or in English", langCheckCommand},
+};
+
+void usage(QTextStream &stream)
+{
+    stream << "Usage: SW40917-cli COMMAND [ARGUMENTS]\n\nCommands:\n";
+    for (const Command &c : kCommands)
+        stream << "  " << c.summary << "\n";
+    stream << "\nRun SW40917-cli COMMAND --help for one command.\n"
+              "Exit codes: 0 success, 1 the command failed, 2 wrong usage.\n";
+}
+
+} // namespace
+
+int run(const QStringList &arguments, QTextStream &out, QTextStream &err)
+{
+    if (arguments.isEmpty()) {
+        usage(err);
+        return Usage;
+    }
+    const QString name = arguments.first();
+    if (name == QLatin1String("--help") || name == QLatin1String("-h") || name == QLatin1String("help")) {
+        usage(out);
+        return Ok;
+    }
+    for (const Command &c : kCommands) {
+        if (name == QLatin1String(c.name))
+            return c.run(arguments.mid(1), out, err);
+    }
+    err << "Unknown command: " << name << "\n\n";
+    usage(err);
+    return Usage;
+}
+
+} // namespace Cli

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QStringList>
+#include <QTextStream>
+
+// The command-line tool as a library: tests run it in-process with their own streams.
+namespace Cli {
+
+// Exit codes.
+enum ExitCode {
+    Ok = 0,
+    Failed = 1,   // the command ran and failed (compile error, unreadable file, not an image)
+    Usage = 2,    // unknown command or wrong arguments
+};
+
+// arguments without the program name; returns the exit code.
+int run(const QStringList &arguments, QTextStream &out, QTextStream &err);
+
+} // namespace Cli

@@ -1,0 +1,12 @@
+#pragma once
+
+#include <QStringList>
+#include <QTextStream>
+
+// One function per command; each gets the arguments after the command name.
+namespace Cli {
+int compileCommand(const QStringList &args, QTextStream &out, QTextStream &err);
+int dumpCommand(const QStringList &args, QTextStream &out, QTextStream &err);
+int langTemplateCommand(const QStringList &args, QTextStream &out, QTextStream &err);
+int langCheckCommand(const QStringList &args, QTextStream &out, QTextStream &err);
+} // namespace Cli

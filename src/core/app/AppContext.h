@@ -1,0 +1,29 @@
+#pragma once
+
+#include "Messages.h"
+#include "app/AppSettings.h"
+#include "app/WorkspacePaths.h"
+#include "platform/Platform.h"
+#include "app/ProductIdentity.h"
+#include "text/TextCatalog.h"
+#include "text/VersionCheck.h"
+
+#include <QStringList>
+
+// The process-wide values of one run, handed to every window. Tests make their own.
+struct AppContext
+{
+    WorkspacePaths paths;
+    AppSettings settings;
+    TextCatalog catalog;
+    // Data cells of the table row copied last, from whichever table; kept for the whole run.
+    QStringList RowClipboard;
+    int LastUpdateOption = 0;
+    bool LastReadBack = true;
+    Messages *messages = nullptr;
+    Platform platform;
+    VersionService versionService{Product::MakerHost, 80};
+
+    QString text(int index) const { return catalog.text(index); }
+    QString settingsPath() const { return joinPath(paths.ProgramFolder, QStringLiteral("Fabricor.xml")); }
+};

@@ -1,0 +1,51 @@
+#include "AppSettings.h"
+
+#include "app/AppError.h"
+#include "documents/ProjectDocument.h"
+
+#include <QFileInfo>
+
+namespace PD = ProjectDocument;
+
+AppSettings AppSettings::read(const QString &path)
+{
+    AppSettings s;
+    if (!QFileInfo::exists(path))
+        return s;
+    QDomDocument doc;
+    try {
+        doc = PD::load(path);
+    } catch (const AppError &) {
+        // Start-up must complete: a damaged settings file counts as a missing one.
+        return s;
+    }
+    const QDomNode root = PD::firstNode(doc);
+    s.projectname = PD::childText(PD::firstChildElement(root, QStringLiteral("lastproj")), QStringLiteral("projectname"), QString());
+    s.ipaddress = PD::childText(PD::firstChildElement(root, QStringLiteral("lastipadd")), QStringLiteral("ipaddress"), s.ipaddress);
+    s.language = PD::childText(PD::firstChildElement(root, QStringLiteral("lastlang")), QStringLiteral("language"), s.language);
+    const QDomElement options = PD::firstChildElement(root, QStringLiteral("lastinternet"));
+    auto option = [&options](const char *name) {
+        return PD::childText(options, QString::fromLatin1(name), QString()) == QLatin1String("1");
+    };
+    s.enable_internet = option("enable_internet");
+    s.enable_update = option("enable_update");
+    s.enable_jump_field_tables = option("enable_jump_field_tables");
+    s.Double_Click_Auto_Size = option("Double_Click_Auto_Size");
+    return s;
+}
+
+void AppSettings::write(const QString &path) const
+{
+    QDomDocument doc = PD::create(QStringLiteral("Conf_Settings"), false);
+    QDomElement root = PD::root(doc);
+    PD::appendTextElement(PD::appendElement(root, QStringLiteral("lastproj")), QStringLiteral("projectname"), projectname);
+    PD::appendTextElement(PD::appendElement(root, QStringLiteral("lastipadd")), QStringLiteral("ipaddress"), ipaddress);
+    PD::appendTextElement(PD::appendElement(root, QStringLiteral("lastlang")), QStringLiteral("language"), language);
+    QDomElement options = PD::appendElement(root, QStringLiteral("lastinternet"));
+    auto flag = [](bool on) { return on ? QStringLiteral("1") : QStringLiteral("0"); };
+    PD::appendTextElement(options, QStringLiteral("enable_internet"), flag(enable_internet));
+    PD::appendTextElement(options, QStringLiteral("enable_update"), flag(enable_update));
+    PD::appendTextElement(options, QStringLiteral("enable_jump_field_tables"), flag(enable_jump_field_tables));
+    PD::appendTextElement(options, QStringLiteral("Double_Click_Auto_Size"), flag(Double_Click_Auto_Size));
+    PD::save(doc, path);
+}

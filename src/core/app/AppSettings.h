@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+
+// Values that survive from one run to the next, stored in Fabricor.xml beside the program.
+struct AppSettings
+{
+    QString projectname;
+    QString ipaddress = QStringLiteral("192.168.2.205");
+    QString language = QStringLiteral("English");
+    bool enable_internet = false;
+    bool enable_update = false;
+    bool enable_jump_field_tables = false;
+    bool Double_Click_Auto_Size = false;
+
+    // Reads the file; a missing file, a missing element or a file that is not well-formed gives
+    // that value's default. Never fails.
+    static AppSettings read(const QString &path);
+    // Writes the file whole; throws AppError with the platform's message when it cannot.
+    void write(const QString &path) const;
+
+    bool versionCheckEnabled() const { return enable_internet && enable_update; }
+};

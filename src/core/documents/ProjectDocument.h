@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QDomDocument>
+#include <QString>
+#include <optional>
+
+class QIODevice;
+
+// The shared shape of the XML files this program writes: the root element first, then (for the
+// project documents) the comment "SW_VERSION = 2.004" at document level; no XML declaration and no
+// indentation. Reading takes the document's first child node as the root.
+namespace ProjectDocument {
+
+inline const QString VersionComment = QStringLiteral("SW_VERSION = 2.004");
+
+// An empty document holding only the root element and, when asked, the version comment after it.
+QDomDocument create(const QString &rootName, bool withVersionComment = true);
+QDomElement root(const QDomDocument &doc); // the document element of a document made by create()
+QDomElement appendElement(QDomNode parent, const QString &name);
+QDomElement appendTextElement(QDomNode parent, const QString &name, const QString &text);
+
+// The bytes of a document as written: UTF-8, no declaration, no indentation.
+QByteArray toBytes(const QDomDocument &doc);
+// Writes to any device; returns the device's error text, or an empty text on success.
+QString writeTo(const QDomDocument &doc, QIODevice &device);
+// Replaces the file whole through a save file: a failed save leaves the previous file as it was.
+// Throws AppError with the platform's message.
+void save(const QDomDocument &doc, const QString &path);
+
+// Parses the file; throws AppError carrying the parser's message and the file name.
+QDomDocument load(const QString &path);
+QDomDocument parse(const QByteArray &bytes, const QString &fileNameForMessages);
+// The document's first child node, whatever it is.
+QDomNode firstNode(const QDomDocument &doc);
+
+// Text of the first child element of parent with that name; nothing when there is none.
+std::optional<QString> childText(const QDomNode &parent, const QString &name);
+QString childText(const QDomNode &parent, const QString &name, const QString &fallback);
+QDomElement firstChildElement(const QDomNode &parent, const QString &name);
+// Value of the attribute; nothing when the node is not an element or lacks it.
+std::optional<QString> attribute(const QDomNode &node, const QString &name);
+
+} // namespace ProjectDocument

@@ -1,0 +1,55 @@
+#include "TextCatalog.h"
+
+#include "LanguageFile.h"
+#include "app/AppSettings.h"
+#include "app/WorkspacePaths.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+TextCatalog::TextCatalog() = default;
+
+void TextCatalog::LoadDefaultTexts()
+{
+    m_texts.clear();
+    m_texts.reserve(Size);
+    for (int i = 0; i < Size; ++i)
+        m_texts.append(defaultText(i));
+}
+
+QString TextCatalog::text(int index) const
+{
+    if (index < 0 || index >= m_texts.size())
+        return QString();
+    return m_texts.at(index);
+}
+
+void TextCatalog::setText(int index, const QString &text)
+{
+    if (index >= 0 && index < m_texts.size())
+        m_texts[index] = text;
+}
+
+void TextCatalog::LoadLanguageFile(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return;
+    for (const LanguageFile::Line &line : LanguageFile::parse(file.readAll(), size()))
+        if (line.kind == LanguageFile::LineKind::Entry)
+            setText(line.index, line.text);
+}
+
+void TextCatalog::LoadLanguage(AppSettings &settings, const QString &languageFolder)
+{
+    LoadDefaultTexts();
+    const QString chosen = joinPath(languageFolder, settings.language + QStringLiteral(".lng"));
+    if (QFileInfo(chosen).isFile()) {
+        LoadLanguageFile(chosen);
+        return;
+    }
+    settings.language = QStringLiteral("English");
+    const QString english = joinPath(languageFolder, QStringLiteral("English.lng"));
+    if (QFileInfo(english).isFile())
+        LoadLanguageFile(english);
+}

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QString>
+#include <QVector>
+
+struct AppSettings;
+
+// Every caption, hint and message that a window shows, fetched by a fixed zero-based index.
+class TextCatalog
+{
+public:
+    static constexpr int Size = 1600;
+
+    TextCatalog();
+
+    // The built-in English texts; " " for every free entry.
+    void LoadDefaultTexts();
+    // Applies a language file to the catalog (entries it does not name keep their text).
+    void LoadLanguageFile(const QString &path);
+    // Defaults, then the language named in the settings; a missing file switches it to English.
+    void LoadLanguage(AppSettings &settings, const QString &languageFolder);
+
+    QString text(int index) const;
+    QString operator[](int index) const { return text(index); }
+    void setText(int index, const QString &text);
+    int size() const { return int(m_texts.size()); }
+
+    // The English default of one entry, without touching the catalog.
+    static QString defaultText(int index);
+
+private:
+    QVector<QString> m_texts;
+};

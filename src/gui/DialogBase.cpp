@@ -1,0 +1,74 @@
+#include "DialogBase.h"
+
+#include "app/ProductIdentity.h"
+
+#include <QLabel>
+#include <QPushButton>
+
+DialogBase::DialogBase(AppContext &context, QWidget *parent)
+    : QDialog(parent)
+    , m_ctx(context)
+{
+    applyLook(this);
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+}
+
+const QColor &DialogBase::background()
+{
+    static const QColor colour(248, 247, 237);
+    return colour;
+}
+
+void DialogBase::applyLook(QWidget *window)
+{
+    QPalette palette = window->palette();
+    palette.setColor(QPalette::Window, background());
+    window->setPalette(palette);
+    window->setAutoFillBackground(true);
+    QFont font(QStringLiteral("Verdana"));
+    font.setPointSize(8);
+    window->setFont(font);
+}
+
+QWidget *DialogBase::makeTitleBand(int width)
+{
+    auto *band = new QWidget(this);
+    band->setObjectName(QStringLiteral("P_Title"));
+    band->setGeometry(0, 0, width, 69);
+    m_titleCode = new QLabel(Product::SoftwareCode, band);
+    m_titleCode->setObjectName(QStringLiteral("L_SW_Code"));
+    QFont codeFont = m_titleCode->font();
+    codeFont.setPixelSize(32);
+    m_titleCode->setFont(codeFont);
+    m_titleCode->setStyleSheet(QStringLiteral("color: grey;"));
+    m_titleCode->move(16, 8);
+    m_titleCode->adjustSize();
+    m_titleDescription = new QLabel(band);
+    m_titleDescription->setObjectName(QStringLiteral("L_SW_Desc"));
+    QFont descFont = m_titleDescription->font();
+    descFont.setBold(true);
+    m_titleDescription->setFont(descFont);
+    m_titleDescription->setStyleSheet(QStringLiteral("color: grey;"));
+    m_titleDescription->setGeometry(16, 42, width - 24, 20);
+    return band;
+}
+
+QPushButton *DialogBase::makeButton(QWidget *parent, const QString &objectName, const QRect &geometry)
+{
+    auto *button = new QPushButton(parent);
+    button->setObjectName(objectName);
+    button->setGeometry(geometry);
+    button->setAutoDefault(false);
+    button->setDefault(false);
+    return button;
+}
+
+void DialogBase::onClick(QAbstractButton *button, const std::function<void()> &command)
+{
+    connect(button, &QAbstractButton::clicked, this, ErrorReport::guarded(m_ctx.messages, command));
+}
+
+void DialogBase::setFixedClientSize(int width, int height)
+{
+    setFixedSize(width, height);
+}

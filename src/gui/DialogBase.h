@@ -1,0 +1,45 @@
+#pragma once
+
+#include "ErrorReport.h"
+#include "app/AppContext.h"
+
+#include <QDialog>
+
+class QAbstractButton;
+class QLabel;
+class QPushButton;
+
+// Shared look of the program's windows: background, font, the title band with the software code
+// (L_SW_Code) and the description line (L_SW_Desc), buttons that never act on Enter by themselves.
+class DialogBase : public QDialog
+{
+    Q_OBJECT
+public:
+    DialogBase(AppContext &context, QWidget *parent = nullptr);
+
+    // Puts the current catalog texts on the window's controls.
+    virtual void Set_Lang() = 0;
+
+    static const QColor &background();
+    static void applyLook(QWidget *window);
+
+protected:
+    AppContext &m_ctx;
+    QString text(int index) const { return m_ctx.text(index); }
+    Messages &messages() const { return *m_ctx.messages; }
+
+    // Title band 69 pixels high, width of the window; returns the band (objectName P_Title).
+    QWidget *makeTitleBand(int width);
+    QLabel *titleCode() const { return m_titleCode; }
+    QLabel *titleDescription() const { return m_titleDescription; }
+
+    QPushButton *makeButton(QWidget *parent, const QString &objectName, const QRect &geometry);
+    // Runs the command on click through the general error report.
+    void onClick(QAbstractButton *button, const std::function<void()> &command);
+    // Fixed client size, close box only.
+    void setFixedClientSize(int width, int height);
+
+private:
+    QLabel *m_titleCode = nullptr;
+    QLabel *m_titleDescription = nullptr;
+};

@@ -1,0 +1,23 @@
+#include "QtMessages.h"
+
+#include "app/ProductIdentity.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+void QtMessages::error(const QString &text)
+{
+    QMessageBox::critical(QApplication::activeWindow(), Product::SoftwareCode, text);
+}
+
+void QtMessages::warning(const QString &text)
+{
+    QMessageBox::warning(QApplication::activeWindow(), Product::SoftwareCode, text);
+}
+
+bool QtMessages::question(const QString &text)
+{
+    return QMessageBox::question(QApplication::activeWindow(), Product::SoftwareCode, text,
+                                 QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
+           == QMessageBox::Yes;
+}

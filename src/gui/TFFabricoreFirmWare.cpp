@@ -1,0 +1,377 @@
+#include "TFFabricoreFirmWare.h"
+
+#include "ClickableLabel.h"
+#include "DialogBase.h"
+#include "ErrorReport.h"
+#include "TFAbout.h"
+#include "TFBoot.h"
+#include "TFDefineModbusRegs.h"
+#include "TFDeviceNetNetwork.h"
+#include "TFNew_Project.h"
+#include "TFOpenConf.h"
+#include "TFParGen.h"
+#include "TFSoftOptions.h"
+#include "app/AppError.h"
+#include "app/ProductIdentity.h"
+#include "image/CompileDriver.h"
+#include "text/VersionCheck.h"
+
+#include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QPushButton>
+#include <QStyle>
+#include <QTimer>
+
+namespace {
+constexpr int StepButtonWidth = 170;
+constexpr int StepButtonHeight = 36;
+constexpr int Step4Top = 244;
+} // namespace
+
+TFFabricoreFirmWare::TFFabricoreFirmWare(AppContext &context, QWidget *parent)
+    : QWidget(parent)
+    , m_ctx(context)
+{
+    setObjectName(QStringLiteral("TFFabricoreFirmWare"));
+    FormCreate();
+}
+
+TFFabricoreFirmWare::~TFFabricoreFirmWare() = default;
+
+QPushButton *TFFabricoreFirmWare::makeStepButton(const QString &name, int x, int y)
+{
+    auto *button = new QPushButton(this);
+    button->setObjectName(name);
+    button->setGeometry(x, y, StepButtonWidth, StepButtonHeight);
+    button->setIconSize(QSize(20, 20));
+    connect(button, &QPushButton::clicked, this, ErrorReport::guarded(m_ctx.messages, [this, button] { Btn_Click(button); }));
+    return button;
+}
+
+QPushButton *TFFabricoreFirmWare::makeTopButton(const QString &name, int x)
+{
+    auto *button = makeStepButton(name, x, 8);
+    button->resize(50, 50);
+    button->setIconSize(QSize(32, 32));
+    return button;
+}
+
+void TFFabricoreFirmWare::layOut()
+{
+    DialogBase::applyLook(this);
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    QStyle *st = style();
+    const QString grey = QStringLiteral("color: grey;");
+
+    L_SW_Code = new QLabel(this);
+    L_SW_Code->setObjectName(QStringLiteral("L_SW_Code"));
+    QFont codeFont = font();
+    codeFont.setPixelSize(32);
+    L_SW_Code->setFont(codeFont);
+    L_SW_Code->setStyleSheet(grey);
+    L_SW_Code->move(16, 8);
+
+    QFont bold = font();
+    bold.setBold(true);
+    L_SW_Desc = new QLabel(this);
+    L_SW_Desc->setObjectName(QStringLiteral("L_SW_Desc"));
+    L_SW_Desc->setFont(bold);
+    L_SW_Desc->setStyleSheet(grey);
+    L_SW_Desc->move(16, 42);
+
+    LL_Update = new QLabel(this);
+    LL_Update->setObjectName(QStringLiteral("LL_Update"));
+    LL_Update->setGeometry(208, 19, 300, 18);
+    LL_Update->setTextFormat(Qt::RichText);
+    LL_Update->setTextInteractionFlags(Qt::LinksAccessibleByMouse);
+    LL_Update->setOpenExternalLinks(false);
+    LL_Update->hide();
+    connect(LL_Update, &QLabel::linkActivated, this, [this](const QString &link) {
+        if (m_ctx.platform.urlOpener)
+            m_ctx.platform.urlOpener->open(link);
+    });
+
+    Btn_Info = makeTopButton(QStringLiteral("Btn_Info"), 516);
+    Btn_Info->setIcon(st->standardIcon(QStyle::SP_MessageBoxInformation));
+    Btn_Opz = makeTopButton(QStringLiteral("Btn_Opz"), 574);
+    Btn_Opz->setIcon(st->standardIcon(QStyle::SP_FileDialogDetailedView));
+    Btn_Close = makeTopButton(QStringLiteral("Btn_Close"), 632);
+    Btn_Close->setIcon(st->standardIcon(QStyle::SP_DialogCloseButton));
+
+    L_Begin = new QLabel(this);
+    L_Begin->setObjectName(QStringLiteral("L_Begin"));
+    L_Begin->setFont(bold);
+    L_Begin->setStyleSheet(grey);
+    L_Begin->move(16, 84);
+
+    Shape2 = new QLabel(this);
+    Shape2->setObjectName(QStringLiteral("Shape2"));
+    Shape2->setGeometry(80, 70, 348, 36);
+    Shape2->setStyleSheet(QStringLiteral("border: 1px solid silver;"));
+    L_Name_Conf = new QLabel(this);
+    L_Name_Conf->setObjectName(QStringLiteral("L_Name_Conf"));
+    L_Name_Conf->setGeometry(87, 75, 338, 13);
+    L_Name_Conf_L2 = new QLabel(this);
+    L_Name_Conf_L2->setObjectName(QStringLiteral("L_Name_Conf_L2"));
+    L_Name_Conf_L2->setGeometry(87, 88, 338, 14);
+
+    const int rowTops[4] = {112, 156, 200, Step4Top};
+    for (int i = 0; i < 4; ++i) {
+        L_Step[i] = new QLabel(this);
+        L_Step[i]->setObjectName(QStringLiteral("L_Step_%1").arg(i + 1));
+        L_Step[i]->setFont(bold);
+        L_Step[i]->setStyleSheet(grey);
+        L_Step[i]->move(16, rowTops[i] + 16);
+    }
+
+    Btn_New = makeStepButton(QStringLiteral("Btn_New"), 80, 112);
+    Btn_New->setIcon(st->standardIcon(QStyle::SP_FileIcon));
+    Btn_Open = makeStepButton(QStringLiteral("Btn_Open"), 258, 112);
+    Btn_Open->setIcon(st->standardIcon(QStyle::SP_DialogOpenButton));
+    Btn_Prm_Gen = makeStepButton(QStringLiteral("Btn_Prm_Gen"), 80, 156);
+    Btn_Prm_Gen->setIcon(st->standardIcon(QStyle::SP_ComputerIcon));
+    Btn_DeviceNet_Network = makeStepButton(QStringLiteral("Btn_DeviceNet_Network"), 80, 200);
+    Btn_DeviceNet_Network->setIcon(st->standardIcon(QStyle::SP_DriveNetIcon));
+    Btn_Define_Modbus = makeStepButton(QStringLiteral("Btn_Define_Modbus"), 258, 200);
+    Btn_Define_Modbus->setIcon(st->standardIcon(QStyle::SP_FileDialogListView));
+    Btn_CreateBin = makeStepButton(QStringLiteral("Btn_CreateBin"), 80, Step4Top);
+    Btn_CreateBin->setIcon(st->standardIcon(QStyle::SP_ArrowUp));
+    Btn_CreateBinSer = makeStepButton(QStringLiteral("Btn_CreateBinSer"), 258, Step4Top);
+    Btn_CreateBinSer->setIcon(st->standardIcon(QStyle::SP_ArrowUp));
+
+    L_Korvane = new ClickableLabel(Product::MakerHost, this);
+    L_Korvane->setObjectName(QStringLiteral("L_Korvane"));
+    L_Korvane->setFont(bold);
+    L_Korvane->setStyleSheet(grey);
+    L_Korvane->setCursor(Qt::PointingHandCursor);
+    L_Korvane->adjustSize();
+    L_Korvane->move(565, Step4Top + 16);
+    connect(L_Korvane, &ClickableLabel::clicked, this, [this] {
+        if (m_ctx.platform.urlOpener)
+            m_ctx.platform.urlOpener->open(Product::homePageUrl());
+    });
+
+    Shape1 = new QLabel(this);
+    Shape1->setObjectName(QStringLiteral("Shape1"));
+    Shape1->setGeometry(10, Step4Top + 51, 674, 1);
+    Shape1->setStyleSheet(QStringLiteral("background-color: silver;"));
+
+    setFixedSize(694, Step4Top + 152);
+}
+
+void TFFabricoreFirmWare::FormCreate()
+{
+    m_ctx.catalog = TextCatalog();
+    layOut();
+
+    Timer_Update = new QTimer(this);
+    Timer_Update->setObjectName(QStringLiteral("Timer_Update"));
+    Timer_Update->setInterval(m_firstIntervalMs);
+    connect(Timer_Update, &QTimer::timeout, this, ErrorReport::guarded(m_ctx.messages, [this] { Timer_UpdateTimer(); }));
+
+    // A folder that cannot be created is not reported: later file operations in it fail on their own.
+    for (const QString &folder : {m_ctx.paths.MasterFolder, m_ctx.paths.ProjectsFolder, m_ctx.paths.LanguageFolder})
+        QDir().mkdir(folder);
+
+    m_ctx.paths.ProjectName.clear();
+    m_ctx.LastReadBack = true;
+    m_ctx.settings = AppSettings::read(m_ctx.settingsPath());
+    m_ctx.paths.ProjectName = m_ctx.settings.projectname;
+
+    applyTimerState();
+
+    setWindowTitle(Product::WindowTitle);
+    L_SW_Code->setText(Product::SoftwareCode);
+    L_SW_Code->adjustSize();
+    L_SW_Desc->setText(Product::Description);
+    L_SW_Desc->adjustSize();
+
+    m_ctx.catalog.LoadLanguage(m_ctx.settings, m_ctx.paths.LanguageFolder);
+
+    // A remembered name whose folder is gone stays remembered, but nothing is active.
+    const QString name = m_ctx.paths.ProjectName;
+    const bool exists = !name.isEmpty() && QFileInfo(joinPath(m_ctx.paths.ProjectsFolder, name)).isDir();
+    m_ctx.paths.ProjectFolder = exists ? joinPath(m_ctx.paths.ProjectsFolder, name) : QString();
+
+    Set_Lang();
+    Set_Files();
+}
+
+void TFFabricoreFirmWare::setDialogs(const Dialogs &dialogs)
+{
+    m_dialogs = dialogs;
+    if (m_dialogs.newProject)
+        m_dialogs.newProject->setOnProjectCreated([this] { Set_Files(); });
+    if (m_dialogs.softOptions)
+        m_dialogs.softOptions->setChangeLanguage([this] { Change_Language(); });
+}
+
+void TFFabricoreFirmWare::showConfigurationLabels()
+{
+    if (m_ctx.paths.hasActiveProject()) {
+        L_Name_Conf->setText(m_ctx.text(11));
+        L_Name_Conf_L2->setText(m_ctx.paths.ProjectName);
+    } else {
+        L_Name_Conf->setText(m_ctx.text(9));
+        L_Name_Conf_L2->setText(m_ctx.text(10));
+    }
+}
+
+void TFFabricoreFirmWare::Set_Lang()
+{
+    L_Begin->setText(m_ctx.text(0));
+    L_Begin->adjustSize();
+    for (int i = 0; i < 4; ++i) {
+        L_Step[i]->setText(m_ctx.text(1 + i));
+        L_Step[i]->adjustSize();
+    }
+    showConfigurationLabels();
+    Btn_Info->setToolTip(m_ctx.text(12));
+    Btn_Opz->setToolTip(m_ctx.text(13));
+    Btn_Close->setToolTip(m_ctx.text(14));
+    Btn_New->setText(m_ctx.text(15));
+    Btn_Open->setText(m_ctx.text(16));
+    Btn_CreateBin->setText(m_ctx.text(17));
+    Btn_Prm_Gen->setText(m_ctx.text(20));
+    Btn_DeviceNet_Network->setText(m_ctx.text(21));
+    Btn_CreateBinSer->setText(m_ctx.text(22));
+    Btn_Define_Modbus->setText(m_ctx.text(23));
+    Btn_New->setToolTip(m_ctx.text(28));
+    Btn_Open->setToolTip(m_ctx.text(29));
+    Btn_Prm_Gen->setToolTip(m_ctx.text(30));
+    Btn_DeviceNet_Network->setToolTip(m_ctx.text(31));
+    Btn_Define_Modbus->setToolTip(m_ctx.text(32));
+    Btn_CreateBin->setToolTip(m_ctx.text(37));
+    Btn_CreateBinSer->setToolTip(m_ctx.text(38));
+    if (LL_Update->isVisibleTo(this))
+        LL_Update->setText(QStringLiteral("<a href=\"%1\">%2</a>").arg(Product::downloadPageUrl(), m_ctx.text(19).toHtmlEscaped()));
+}
+
+void TFFabricoreFirmWare::Set_Files()
+{
+    m_ctx.paths.Set_Files();
+}
+
+void TFFabricoreFirmWare::Save_Setting()
+{
+    m_ctx.settings.projectname = m_ctx.paths.ProjectName;
+    m_ctx.settings.write(m_ctx.settingsPath());
+}
+
+void TFFabricoreFirmWare::Change_Language()
+{
+    Set_Lang();
+    if (m_dialogs.newProject)
+        m_dialogs.newProject->Set_Lang();
+    if (m_dialogs.openConf)
+        m_dialogs.openConf->Set_Lang();
+    if (m_dialogs.softOptions)
+        m_dialogs.softOptions->Set_Lang();
+    if (m_dialogs.parGen)
+        m_dialogs.parGen->Set_Lang();
+    if (m_dialogs.deviceNet)
+        m_dialogs.deviceNet->Set_Lang();
+    if (m_dialogs.defineModbus)
+        m_dialogs.defineModbus->Set_Lang();
+}
+
+void TFFabricoreFirmWare::closeEvent(QCloseEvent *event)
+{
+    // The program closes also when the settings cannot be written; the user is told why.
+    ErrorReport::run(*m_ctx.messages, [this] { Save_Setting(); });
+    event->accept();
+}
+
+void TFFabricoreFirmWare::Btn_Click(QAbstractButton *button)
+{
+    if (button == Btn_New) {
+        Create_New_Project();
+    } else if (button == Btn_Open) {
+        Open_Project();
+    } else if (button == Btn_Close) {
+        close();
+    } else if (button == Btn_Info) {
+        if (m_dialogs.about)
+            m_dialogs.about->exec();
+    } else if (button == Btn_Opz) {
+        if (m_dialogs.softOptions && m_dialogs.softOptions->exec() == QDialog::Accepted) {
+            applyTimerState();
+            Save_Setting();
+        }
+    } else if (!m_ctx.paths.hasActiveProject()) {
+        m_ctx.messages->error(m_ctx.text(18));
+    } else if (button == Btn_Prm_Gen) {
+        if (m_dialogs.parGen)
+            m_dialogs.parGen->exec();
+    } else if (button == Btn_DeviceNet_Network) {
+        if (m_dialogs.deviceNet)
+            m_dialogs.deviceNet->exec();
+    } else if (button == Btn_Define_Modbus) {
+        if (m_dialogs.defineModbus)
+            m_dialogs.defineModbus->exec();
+    } else if (button == Btn_CreateBin) {
+        Update_Device(1);
+    } else if (button == Btn_CreateBinSer) {
+        Update_Device(0);
+    }
+}
+
+void TFFabricoreFirmWare::Create_New_Project()
+{
+    if (m_dialogs.newProject && m_dialogs.newProject->exec() == QDialog::Accepted)
+        showConfigurationLabels();
+}
+
+void TFFabricoreFirmWare::Open_Project()
+{
+    if (!m_dialogs.openConf || m_dialogs.openConf->exec() != QDialog::Accepted)
+        return;
+    m_ctx.paths.activateProject(m_dialogs.openConf->Name_Conf);
+    showConfigurationLabels();
+    Set_Files();
+}
+
+void TFFabricoreFirmWare::Update_Device(int Type_Update)
+{
+    // An error stops here: the general error report shows it and the update dialog stays closed.
+    CompileDeviceImages(m_ctx.paths);
+    if (!m_dialogs.boot)
+        return;
+    m_dialogs.boot->Form_Type = Type_Update;
+    m_dialogs.boot->exec();
+}
+
+void TFFabricoreFirmWare::applyTimerState()
+{
+    if (!m_ctx.settings.versionCheckEnabled())
+        Timer_Update->stop();
+    else if (!Timer_Update->isActive())
+        Timer_Update->start();
+}
+
+void TFFabricoreFirmWare::setTimerIntervals(int firstMs, int repeatMs)
+{
+    m_firstIntervalMs = firstMs;
+    m_repeatIntervalMs = repeatMs;
+    const bool active = Timer_Update->isActive();
+    Timer_Update->setInterval(firstMs);
+    if (active)
+        Timer_Update->start();
+}
+
+void TFFabricoreFirmWare::Timer_UpdateTimer()
+{
+    Timer_Update->stop();
+    const bool newer = m_ctx.platform.http && Check_Version(*m_ctx.platform.http, m_ctx.versionService);
+    if (newer) {
+        LL_Update->setText(QStringLiteral("<a href=\"%1\">%2</a>").arg(Product::downloadPageUrl(), m_ctx.text(19).toHtmlEscaped()));
+        LL_Update->adjustSize();
+        LL_Update->show();
+    } else {
+        LL_Update->hide();
+    }
+    Timer_Update->setInterval(m_repeatIntervalMs);
+    Timer_Update->start();
+}

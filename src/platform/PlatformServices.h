@@ -1,0 +1,28 @@
+#pragma once
+
+#include "platform/Platform.h"
+
+#include <memory>
+
+// The real OS services, each created by the factory in its own file.
+std::unique_ptr<IcmpEcho> createIcmpEcho();
+std::unique_ptr<SerialPorts> createSerialPorts();
+std::unique_ptr<ProgramLauncher> createProgramLauncher();
+std::unique_ptr<HttpClient> createHttpClient();
+std::unique_ptr<UrlOpener> createUrlOpener();
+
+// Owns one of each for the whole run.
+class PlatformServices
+{
+public:
+    PlatformServices();
+    ~PlatformServices();
+    Platform platform() const;
+
+private:
+    std::unique_ptr<IcmpEcho> m_echo;
+    std::unique_ptr<SerialPorts> m_serialPorts;
+    std::unique_ptr<ProgramLauncher> m_launcher;
+    std::unique_ptr<HttpClient> m_http;
+    std::unique_ptr<UrlOpener> m_urlOpener;
+};

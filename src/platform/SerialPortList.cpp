@@ -1,0 +1,6 @@
+#include "PlatformServices.h"
+
+std::unique_ptr<SerialPorts> createSerialPorts()
+{
+    return nullptr;
+}

@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QXmlStreamReader>
 
 namespace ProjectDocument {
 
@@ -64,18 +65,91 @@ void save(const QDomDocument &doc, const QString &path)
         throw AppError(QStringLiteral("Cannot write %1: %2").arg(path, file.errorString()));
 }
 
-QDomDocument parse(const QByteArray &bytes, const QString &fileNameForMessages)
+namespace {
+
+// Blanks that only lay out child elements (a file indented by another tool) are no content.
+void dropLayoutBlanks(QDomElement element)
+{
+    if (element.firstChildElement().isNull())
+        return;
+    QDomNode child = element.firstChild();
+    while (!child.isNull()) {
+        const QDomNode next = child.nextSibling();
+        if (child.isText() && !child.isCDATASection() && child.nodeValue().trimmed().isEmpty())
+            element.removeChild(child);
+        child = next;
+    }
+}
+
+// Builds the document with the stream reader rather than QDomDocument::setContent, which drops text
+// made only of blanks: a value typed as blanks must read back as typed. The XML declaration and
+// document type are not nodes of the result.
+QDomDocument buildDocument(QXmlStreamReader &reader)
 {
     QDomDocument doc;
-    QString message;
-    int line = 0;
-    int column = 0;
-    if (!doc.setContent(bytes, &message, &line, &column))
+    // Null while at document level: a fresh QDomDocument is itself null until it creates a node.
+    QDomNode current;
+    const auto append = [&doc, &current](const QDomNode &node) {
+        if (current.isNull())
+            doc.appendChild(node);
+        else
+            current.appendChild(node);
+    };
+    while (!reader.atEnd()) {
+        switch (reader.readNext()) {
+        case QXmlStreamReader::StartElement: {
+            QDomElement element = doc.createElement(reader.qualifiedName().toString());
+            const QXmlStreamAttributes attributes = reader.attributes();
+            for (const QXmlStreamAttribute &a : attributes)
+                element.setAttribute(a.qualifiedName().toString(), a.value().toString());
+            append(element);
+            current = element;
+            break;
+        }
+        case QXmlStreamReader::EndElement:
+            dropLayoutBlanks(current.toElement());
+            current = current.parentNode();
+            if (current.isDocument())
+                current = QDomNode();
+            break;
+        case QXmlStreamReader::Characters:
+            // Blanks between top-level nodes have no place in a document.
+            if (!current.isNull()) {
+                if (reader.isCDATA())
+                    current.appendChild(doc.createCDATASection(reader.text().toString()));
+                else
+                    current.appendChild(doc.createTextNode(reader.text().toString()));
+            }
+            break;
+        case QXmlStreamReader::Comment:
+            append(doc.createComment(reader.text().toString()));
+            break;
+        case QXmlStreamReader::ProcessingInstruction:
+            append(doc.createProcessingInstruction(reader.processingInstructionTarget().toString(),
+                                                   reader.processingInstructionData().toString()));
+            break;
+        default:
+            break;
+        }
+    }
+    return doc;
+}
+
+} // namespace
+
+QDomDocument parse(const QByteArray &bytes, const QString &fileNameForMessages)
+{
+    QXmlStreamReader reader(bytes);
+    reader.setNamespaceProcessing(false);
+    QDomDocument doc = buildDocument(reader);
+    if (reader.hasError())
         throw AppError(QStringLiteral("%1: line %2, column %3: %4")
                            .arg(fileNameForMessages)
-                           .arg(line)
-                           .arg(column)
-                           .arg(message));
+                           .arg(reader.lineNumber())
+                           .arg(reader.columnNumber())
+                           .arg(reader.errorString()));
+    if (doc.documentElement().isNull())
+        throw AppError(QStringLiteral("%1: the document has no root element").arg(fileNameForMessages));
     return doc;
 }
 

@@ -8,7 +8,8 @@ class QIODevice;
 
 // The shared shape of the XML files this program writes: the root element first, then (for the
 // project documents) the comment "SW_VERSION = 2.004" at document level; no XML declaration and no
-// indentation. Reading takes the document's first child node as the root.
+// indentation. Reading takes the document's first child node as the root; an XML declaration is
+// not a node, so a file that starts with one still reads.
 namespace ProjectDocument {
 
 inline const QString VersionComment = QStringLiteral("SW_VERSION = 2.004");
@@ -27,7 +28,8 @@ QString writeTo(const QDomDocument &doc, QIODevice &device);
 // Throws AppError with the platform's message.
 void save(const QDomDocument &doc, const QString &path);
 
-// Parses the file; throws AppError carrying the parser's message and the file name.
+// Parses the file; throws AppError carrying the parser's message and the file name. Text made only
+// of blanks is kept, so every value reads back exactly as it was written.
 QDomDocument load(const QString &path);
 QDomDocument parse(const QByteArray &bytes, const QString &fileNameForMessages);
 // The document's first child node, whatever it is.

@@ -1,0 +1,117 @@
+#include "DnetNetDocument.h"
+
+#include "ProjectDocument.h"
+#include "app/ParseIntOrDefault.h"
+#include "app/TextUtil.h"
+#include "text/TextCatalog.h"
+
+#include <QFileInfo>
+
+namespace {
+
+const QString RowName = QStringLiteral("row");
+const QString IdName = QStringLiteral("ID");
+const QString InName = QStringLiteral("NB_IN");
+const QString OutName = QStringLiteral("NB_OUT");
+const QString MnemonicName = QStringLiteral("Mnemonic");
+
+constexpr int MaxBytesPerSlave = 455;
+constexpr int MaxBytesInAll = 6000;
+
+} // namespace
+
+namespace DnetNetDocument {
+
+Loaded fromDocument(const QDomDocument &doc)
+{
+    using ProjectDocument::attribute;
+    Loaded result;
+    const QDomNodeList rows = ProjectDocument::firstNode(doc).childNodes();
+    for (int i = 0; i < rows.count(); ++i) {
+        if (result.slaves.size() == MaxSlaves) {
+            result.notLoaded = rows.count() - i;
+            break;
+        }
+        const QDomNode row = rows.item(i);
+        result.slaves.append({attribute(row, IdName).value_or(QString()), attribute(row, InName).value_or(QString()),
+                              attribute(row, OutName).value_or(QString()),
+                              attribute(row, MnemonicName).value_or(QString())});
+    }
+    return result;
+}
+
+Loaded load(const QString &path)
+{
+    if (!QFileInfo::exists(path))
+        return Loaded();
+    return fromDocument(ProjectDocument::load(path));
+}
+
+QDomDocument toDocument(const QList<TDNET_Slave> &slaves)
+{
+    QDomDocument doc = ProjectDocument::create(RootName);
+    QDomElement root = ProjectDocument::root(doc);
+    for (const TDNET_Slave &slave : slaves) {
+        QDomElement row = ProjectDocument::appendElement(root, RowName);
+        row.setAttribute(IdName, slave.ID);
+        row.setAttribute(InName, slave.NB_IN);
+        row.setAttribute(OutName, slave.NB_OUT);
+        row.setAttribute(MnemonicName, slave.Mnemonic);
+    }
+    return doc;
+}
+
+void save(const QList<TDNET_Slave> &slaves, const QString &path)
+{
+    ProjectDocument::save(toDocument(slaves), path);
+}
+
+QList<TDNET_Slave> filledRun(const QList<TDNET_Slave> &tableRows)
+{
+    QList<TDNET_Slave> run;
+    for (const TDNET_Slave &row : tableRows) {
+        if (trimControl(row.ID).isEmpty())
+            break;
+        run.append(row);
+    }
+    return run;
+}
+
+} // namespace DnetNetDocument
+
+QString DnetCheckFailure::message(const TextCatalog &catalog) const
+{
+    if (ok())
+        return QString();
+    if (row == 0)
+        return catalog.text(textIndex);
+    return catalog.text(525) + QString::number(row) + catalog.text(textIndex);
+}
+
+DnetCheckFailure Controllo_dati(const QList<TDNET_Slave> &slaves)
+{
+    // Sums in 64 bits: 63 slaves of at most 455 bytes cannot overflow, but the sums stay exact
+    // whatever the caller passes.
+    qint64 sumIn = 0;
+    qint64 sumOut = 0;
+    for (int i = 0; i < slaves.size(); ++i) {
+        const TDNET_Slave &slave = slaves.at(i);
+        const int row = i + 1;
+        const int id = ParseIntOrDefault(slave.ID, -1);
+        if (id < 0 || id > 63)
+            return {row, 526};
+        const int in = ParseIntOrDefault(slave.NB_IN, -1);
+        if (in < 0 || in > MaxBytesPerSlave)
+            return {row, 527};
+        sumIn += in;
+        const int out = ParseIntOrDefault(slave.NB_OUT, -1);
+        if (out < 0 || out > MaxBytesPerSlave)
+            return {row, 528};
+        sumOut += out;
+    }
+    if (sumIn > MaxBytesInAll)
+        return {0, 529};
+    if (sumOut > MaxBytesInAll)
+        return {0, 530};
+    return {};
+}

@@ -1,0 +1,65 @@
+#pragma once
+
+#include <QDomDocument>
+#include <QList>
+#include <QString>
+
+class TextCatalog;
+
+// One DeviceNet slave of the list (one "row" of DNET_Net.xml): its node address, its input and
+// output byte counts and a free description, each kept as the text the user typed.
+struct TDNET_Slave
+{
+    QString ID;
+    QString NB_IN;
+    QString NB_OUT;
+    QString Mnemonic;
+
+    bool operator==(const TDNET_Slave &o) const
+    {
+        return ID == o.ID && NB_IN == o.NB_IN && NB_OUT == o.NB_OUT && Mnemonic == o.Mnemonic;
+    }
+};
+
+namespace DnetNetDocument {
+
+inline const QString RootName = QStringLiteral("DNET_Net");
+// The editor's table has room for this many slaves.
+constexpr int MaxSlaves = 63;
+
+struct Loaded
+{
+    QList<TDNET_Slave> slaves; // at most MaxSlaves, in document order
+    int notLoaded = 0;         // rows of the document beyond MaxSlaves
+};
+
+// Every child node of the root is one slave, whatever its name; an attribute that a row lacks
+// reads as empty text.
+Loaded fromDocument(const QDomDocument &doc);
+// Nothing when the file does not exist; throws AppError when it cannot be parsed.
+Loaded load(const QString &path);
+
+QDomDocument toDocument(const QList<TDNET_Slave> &slaves);
+// Replaces the file whole; throws AppError with the platform's message.
+void save(const QList<TDNET_Slave> &slaves, const QString &path);
+
+// The slaves of a table: the rows from the first one down to the first whose ID is blank.
+QList<TDNET_Slave> filledRun(const QList<TDNET_Slave> &tableRows);
+
+} // namespace DnetNetDocument
+
+// The first refusal of the slave-list check.
+struct DnetCheckFailure
+{
+    int row = 0;       // table row (1 for the first slave), 0 for the byte sums
+    int textIndex = 0; // 526, 527 or 528 for a row; 529 or 530 for a sum; 0 when accepted
+
+    bool ok() const { return textIndex == 0; }
+    // The message as shown: "Error in row " + row + the row's text, or the sum's text alone.
+    QString message(const TextCatalog &catalog) const;
+};
+
+// The data check of the slave list: each slave's ID 0..63, input and output bytes 0..455, then the
+// total input bytes and the total output bytes at most 6000 each. Only the first failure counts.
+// The rows given are the slaves of the list (see filledRun).
+DnetCheckFailure Controllo_dati(const QList<TDNET_Slave> &slaves);

@@ -1,11 +1,84 @@
 #pragma once
 
 #include "DialogBase.h"
+#include "documents/ModbusMap.h"
 
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class QTabWidget;
+
+// Step "Define Modbus": which Modbus registers carry which bytes of each DeviceNet slave, for the
+// read page and the write page. Edits act on the in-memory map; only OK writes DefReg.xml.
 class TFDefineModbusRegs : public DialogBase
 {
     Q_OBJECT
 public:
     explicit TFDefineModbusRegs(AppContext &context, QWidget *parent = nullptr);
     void Set_Lang() override;
+
+    const ModbusMap &map() const { return Lista_DNET_Slave; }
+
+    void FormShow();
+    void LB_DeviceNet_Slave_Click();
+    void LB_Modbus_Regs_Click();
+    void Aggiorna_Lista_Frame();
+    void Aggiorna_Lista_ModReg();
+    void Aggiorna_Green_Fields();
+    void Aggiorna_Lista_Byte();
+    void Add_Mod_Reg(int page);
+    void Modify_Mod_Reg(int page);
+    void Delete_Mod_Reg(int page);
+    void Copy_Mod_Reg(int page);
+    void Paste_Mod_Reg(int page);
+    void Btn_OKClick();
+    bool Check_Mod_Reg_in_Use(int ind_MR, int app_ind_J1939, int app_ind_MR, int read_write) const
+    {
+        return Lista_DNET_Slave.Check_Mod_Reg_in_Use(ind_MR, app_ind_J1939, app_ind_MR, read_write);
+    }
+
+    // The copy buffer, shared by both pages; it lives as long as the dialog object, i.e. the whole run.
+    QString ACopy_Ind_Mod;
+    int ACopy_HiPort = 0;
+    int ACopy_LoPort = 0;
+
+protected:
+    void showEvent(QShowEvent *event) override;
+
+private:
+    // The controls of one page; pages are numbered 1 (read) and 2 (write).
+    struct Page
+    {
+        QWidget *tab = nullptr;
+        QListWidget *slaves = nullptr;
+        QListWidget *regs = nullptr;
+        QLineEdit *index = nullptr;
+        QComboBox *high = nullptr;
+        QComboBox *low = nullptr;
+        QPushButton *create = nullptr;
+        QPushButton *modify = nullptr;
+        QPushButton *remove = nullptr;
+        QPushButton *copy = nullptr;
+        QPushButton *paste = nullptr;
+        QLabel *slaveCaption[2] = {};
+        QLabel *regCaption[2] = {};
+        QLabel *editorCaption[2] = {};
+        QLabel *highCaption[2] = {};
+        QLabel *lowCaption[2] = {};
+    };
+
+    void buildPage(int page);
+    Page &page(int p) { return m_pages[p - 1]; }
+    int selectedSlave(int p) const;
+    int selectedRegister(int p) const;
+    QString partText(int part) const;
+    QString registerLine(const TMod_Reg &reg) const;
+
+    ModbusMap Lista_DNET_Slave;
+    Page m_pages[2];
+    QTabWidget *PC_Modbus = nullptr;
+    QPushButton *Btn_OK = nullptr;
+    QPushButton *Btn_Cancel = nullptr;
 };

@@ -1,0 +1,204 @@
+#include "ModbusMap.h"
+
+#include "ProjectDocument.h"
+#include "app/ParseIntOrDefault.h"
+
+#include <QFileInfo>
+
+namespace {
+
+const QString RootName = QStringLiteral("InfoMod");
+const QString ReadSection = QStringLiteral("Modbus_Read");
+const QString WriteSection = QStringLiteral("Modbus_Write");
+const QString RowName = QStringLiteral("row");
+
+int indexValue(const QString &indexText)
+{
+    return ParseIntOrDefault(indexText, -1);
+}
+
+} // namespace
+
+void ModbusMap::clear()
+{
+    m_slaves.clear();
+    m_indexUse.clear();
+    m_registerCount = 0;
+}
+
+void ModbusMap::appendSlave(const QString &id, int numByteIn, int numByteOut)
+{
+    TDNET_Slave slave;
+    slave.ID = id;
+    slave.Num_Byte_IN = numByteIn;
+    slave.Num_Byte_OUT = numByteOut;
+    m_slaves.append(slave);
+}
+
+bool ModbusMap::hasRegister(int slavePosition, int page, int registerPosition) const
+{
+    return hasSlave(slavePosition) && (page == Read || page == Write) && registerPosition >= 0
+           && registerPosition < registers(slavePosition, page).size();
+}
+
+const QVector<TMod_Reg> &ModbusMap::registers(int slavePosition, int page) const
+{
+    const TDNET_Slave &s = m_slaves.at(slavePosition);
+    return page == Read ? s.Lista_Mod_Reg_Read : s.Lista_Mod_Reg_Write;
+}
+
+QVector<TMod_Reg> &ModbusMap::list(int slavePosition, int page)
+{
+    TDNET_Slave &s = m_slaves[slavePosition];
+    return page == Read ? s.Lista_Mod_Reg_Read : s.Lista_Mod_Reg_Write;
+}
+
+int ModbusMap::byteCount(int slavePosition, int page) const
+{
+    const TDNET_Slave &s = m_slaves.at(slavePosition);
+    return page == Read ? s.Num_Byte_OUT : s.Num_Byte_IN;
+}
+
+void ModbusMap::countIndex(const QString &indexText, int delta)
+{
+    const int value = indexValue(indexText);
+    auto it = m_indexUse.find(value);
+    if (it == m_indexUse.end())
+        it = m_indexUse.insert(value, 0);
+    it.value() += delta;
+    if (it.value() <= 0)
+        m_indexUse.erase(it);
+    m_registerCount += delta;
+}
+
+void ModbusMap::appendRegister(int slavePosition, int page, const TMod_Reg &reg)
+{
+    list(slavePosition, page).append(reg);
+    countIndex(reg.Ind_Mod, +1);
+}
+
+void ModbusMap::replaceRegister(int slavePosition, int page, int registerPosition, const TMod_Reg &reg)
+{
+    TMod_Reg &stored = list(slavePosition, page)[registerPosition];
+    countIndex(stored.Ind_Mod, -1);
+    stored = reg;
+    countIndex(reg.Ind_Mod, +1);
+}
+
+void ModbusMap::removeRegister(int slavePosition, int page, int registerPosition)
+{
+    QVector<TMod_Reg> &regs = list(slavePosition, page);
+    countIndex(regs.at(registerPosition).Ind_Mod, -1);
+    regs.removeAt(registerPosition);
+}
+
+bool ModbusMap::Check_Mod_Reg_in_Use(int ind_MR, int app_ind_J1939, int app_ind_MR, int read_write) const
+{
+    int uses = m_indexUse.value(ind_MR, 0);
+    // The register being modified does not collide with itself.
+    if (uses > 0 && hasRegister(app_ind_J1939, read_write, app_ind_MR)
+        && indexValue(registers(app_ind_J1939, read_write).at(app_ind_MR).Ind_Mod) == ind_MR)
+        --uses;
+    return uses > 0;
+}
+
+int ModbusMap::checkRegister(int slavePosition, int page, int registerPosition, const QString &indexText,
+                             int hiPart, int loPart) const
+{
+    const int value = indexValue(indexText);
+    if (value < 0 || value > MaxIndex)
+        return 658;
+    const int bytes = hasSlave(slavePosition) ? byteCount(slavePosition, page) : 0;
+    if (hiPart < 0 || loPart < 0 || hiPart > bytes || loPart > bytes)
+        return 662;
+    if (Check_Mod_Reg_in_Use(value, slavePosition, registerPosition, page))
+        return 659;
+    return 0;
+}
+
+int ModbusMap::posComp(int hiPart, int loPart)
+{
+    // 32-bit arithmetic as the file has always held it, so that any loaded value saves back unchanged.
+    return int(quint32(hiPart) * 65536u + quint32(loPart));
+}
+
+void ModbusMap::splitPosComp(int posComp, int *hiPart, int *loPart)
+{
+    *hiPart = int((quint32(posComp) >> 16) & 0xFFFFu);
+    *loPart = int(quint32(posComp) & 0xFFFFu);
+}
+
+void ModbusMap::readSlaves(const QDomDocument &dnetNet)
+{
+    clear();
+    const QDomNode root = ProjectDocument::firstNode(dnetNet);
+    for (QDomNode row = root.firstChild(); !row.isNull(); row = row.nextSibling()) {
+        const QString id = ProjectDocument::attribute(row, QStringLiteral("ID")).value_or(QString());
+        const int in = ParseIntOrDefault(ProjectDocument::attribute(row, QStringLiteral("NB_IN")).value_or(QString()), 0);
+        const int out =
+            ParseIntOrDefault(ProjectDocument::attribute(row, QStringLiteral("NB_OUT")).value_or(QString()), 0);
+        appendSlave(id, in, out);
+    }
+}
+
+void ModbusMap::readRegisters(const QDomDocument &defReg)
+{
+    const QDomNode root = ProjectDocument::firstNode(defReg);
+    for (int page : {Read, Write}) {
+        const QDomElement section = ProjectDocument::firstChildElement(root, page == Read ? ReadSection : WriteSection);
+        for (QDomNode row = section.firstChild(); !row.isNull(); row = row.nextSibling()) {
+            const int slavePosition =
+                ParseIntOrDefault(ProjectDocument::attribute(row, QStringLiteral("NrDNNode")).value_or(QString()), -1)
+                - 1;
+            if (!hasSlave(slavePosition))
+                continue;
+            TMod_Reg reg;
+            reg.Ind_Mod = ProjectDocument::attribute(row, QStringLiteral("Index")).value_or(QString());
+            splitPosComp(ParseIntOrDefault(ProjectDocument::attribute(row, QStringLiteral("PosComp")).value_or(QString()), 0),
+                         &reg.HiPart, &reg.LoPart);
+            appendRegister(slavePosition, page, reg);
+        }
+    }
+}
+
+QDomDocument ModbusMap::toDocument() const
+{
+    QDomDocument doc = ProjectDocument::create(RootName);
+    const QDomElement root = ProjectDocument::root(doc);
+    for (int page : {Read, Write}) {
+        QDomElement section = ProjectDocument::appendElement(root, page == Read ? ReadSection : WriteSection);
+        for (int i = 0; i < slaveCount(); ++i) {
+            const QString slaveNumber = QString::number(i + 1);
+            for (const TMod_Reg &reg : registers(i, page)) {
+                QDomElement row = ProjectDocument::appendElement(section, RowName);
+                row.setAttribute(QStringLiteral("Index"), reg.Ind_Mod);
+                row.setAttribute(QStringLiteral("NrDNNode"), slaveNumber);
+                row.setAttribute(QStringLiteral("PosComp"), QString::number(posComp(reg.HiPart, reg.LoPart)));
+            }
+        }
+    }
+    return doc;
+}
+
+void ModbusMap::loadSlaves(const QString &dnetNetPath)
+{
+    if (!QFileInfo::exists(dnetNetPath)) {
+        clear();
+        return;
+    }
+    const QDomDocument doc = ProjectDocument::load(dnetNetPath);
+    readSlaves(doc);
+}
+
+void ModbusMap::loadRegisters(const QString &defRegPath)
+{
+    if (m_slaves.isEmpty() || !QFileInfo::exists(defRegPath))
+        return;
+    const QDomDocument doc = ProjectDocument::load(defRegPath);
+    readRegisters(doc);
+}
+
+void ModbusMap::saveRegisters(const QString &defRegPath) const
+{
+    ProjectDocument::save(toDocument(), defRegPath);
+}

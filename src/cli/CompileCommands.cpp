@@ -1,15 +1,57 @@
-#include "Commands.h"
 #include "Cli.h"
+#include "Commands.h"
+
+#include "app/AppError.h"
+#include "app/WorkspacePaths.h"
+#include "image/CompileDriver.h"
+
+#include <QDir>
+#include <QFileInfo>
 
 namespace Cli {
-int compileCommand(const QStringList &, QTextStream &, QTextStream &err)
+
+namespace {
+
+void compileHelp(QTextStream &stream)
 {
-    err << "not available yet\n";
-    return Failed;
+    stream << "Usage: SW40917-cli compile PROJECT_FOLDER\n\n"
+              "Compiles ParGen.xml, DNET_Net.xml and DefReg.xml of the configuration in PROJECT_FOLDER into\n"
+              "bin/bank.bin and bin/bank2.bin, exactly as the update buttons do, and prints the files written.\n"
+              "On an error nothing is written and the message goes to standard error.\n\n"
+              "Exit codes: 0 both files written, 1 compile or write failed, 2 wrong usage.\n";
 }
-int dumpCommand(const QStringList &, QTextStream &, QTextStream &err)
+
+} // namespace
+
+int compileCommand(const QStringList &args, QTextStream &out, QTextStream &err)
 {
-    err << "not available yet\n";
-    return Failed;
+    if (args.size() == 1 && (args.first() == QLatin1String("--help") || args.first() == QLatin1String("-h"))) {
+        compileHelp(out);
+        return Ok;
+    }
+    if (args.size() != 1 || args.first().startsWith(QLatin1Char('-'))) {
+        compileHelp(err);
+        return Usage;
+    }
+    const QFileInfo folder(args.first());
+    if (!folder.isDir()) {
+        err << "Not a configuration folder: " << args.first() << "\n";
+        return Failed;
+    }
+
+    WorkspacePaths paths;
+    paths.ProjectFolder = QDir::toNativeSeparators(QDir::cleanPath(folder.absoluteFilePath()));
+    paths.ProjectName = folder.fileName();
+    paths.Set_Files();
+    try {
+        const CompileResult result = CompileDeviceImages(paths);
+        out << result.bankPath << " (" << result.bankSize << " bytes)\n";
+        out << result.bank2Path << " (" << result.bank2Size << " bytes)\n";
+        return Ok;
+    } catch (const AppError &error) {
+        err << error.message() << "\n";
+        return Failed;
+    }
 }
+
 } // namespace Cli

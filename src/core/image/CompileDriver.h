@@ -2,6 +2,7 @@
 
 #include "app/WorkspacePaths.h"
 
+#include <QByteArray>
 #include <QString>
 
 // What one compile wrote.
@@ -12,6 +13,21 @@ struct CompileResult
     qint64 bankSize = 0;
     qint64 bank2Size = 0;
 };
+
+// The two images of a configuration, built in memory.
+struct DeviceImages
+{
+    QByteArray bank;  // bank.bin
+    QByteArray bank2; // bank2.bin
+};
+
+// Builds both images from the documents, bank.bin first, then the record and bank2.bin.
+// Throws AppError at the first failure; nothing is written.
+DeviceImages BuildDeviceImages(const WorkspacePaths &paths);
+
+// Stores both images in the project's bin folder (created when missing). Each file is replaced whole
+// or not at all; a file that cannot be written throws AppError.
+CompileResult WriteImageFiles(const WorkspacePaths &paths, const DeviceImages &images);
 
 // Turns the three documents of the active configuration into bin/bank.bin and bin/bank2.bin.
 // Throws AppError (with the message to show) and then writes nothing.

@@ -1,0 +1,134 @@
+#include "DocumentReaders.h"
+
+#include "app/AppError.h"
+#include "app/ParseIntOrDefault.h"
+
+namespace {
+
+int elementValue(const QDomNode &root, const QString &name, int fallback)
+{
+    const QDomElement element = root.firstChildElement(name);
+    if (element.isNull())
+        return fallback;
+    return ParseIntOrDefault(element.text(), fallback);
+}
+
+void readOctets(const QDomNode &root, const char *prefix, const std::array<int, 4> &fallbacks,
+                std::array<quint8, 4> &octets)
+{
+    for (int i = 0; i < 4; ++i)
+        octets[size_t(i)] = quint8(elementValue(root, QLatin1String(prefix) + QString::number(i + 1), fallbacks[size_t(i)]));
+}
+
+void readSection(const SourceDocument &source, const QString &sectionName, quint32 slaveCount,
+                 std::array<RegisterEntry, MaxRegisters> &table, quint32 &count)
+{
+    const QDomElement section = source.root().firstChildElement(sectionName);
+    if (section.isNull())
+        throw AppError(QStringLiteral("%1: section %2 is missing").arg(source.path, sectionName));
+
+    const QString nrDNNode = QStringLiteral("NrDNNode");
+    const QString index = QStringLiteral("Index");
+    const QString posComp = QStringLiteral("PosComp");
+    int rowNumber = 0;
+    for (QDomNode row = section.firstChild(); !row.isNull(); row = row.nextSibling()) {
+        ++rowNumber;
+        const QString where = sectionName + QStringLiteral(" row ") + QString::number(rowNumber);
+        // 64-bit so that the lowest integer minus one cannot wrap into a valid position.
+        const qint64 n = qint64(ParseIntOrDefault(attributeAsText(source, row, where, nrDNNode), -1)) - 1;
+        if (n < 0 || n >= qint64(slaveCount))
+            continue;
+        if (count >= quint32(MaxRegisters))
+            throw AppError(QStringLiteral("%1: %2 has more than %3 registers that name an existing slave; "
+                                          "the device holds at most %3 per section")
+                               .arg(source.path, sectionName)
+                               .arg(MaxRegisters));
+        RegisterEntry &entry = table[count];
+        entry.RegisterIndex = quint16(attributeAsInteger(source, row, where, index));
+        const quint32 p = quint32(ParseIntOrDefault(attributeAsText(source, row, where, posComp), 0));
+        entry.LoPart = quint16(p & 0xFFFF);
+        entry.HiPart = quint16(p >> 16);
+        entry.SlaveIndex = quint8(n);
+        ++count;
+    }
+}
+
+} // namespace
+
+void ReadCommunicationSettings(DeviceConfigRecord &record, ImageSources &sources)
+{
+    ParameterFields &p = record.DeviceParameters;
+    p.ConstantBytes = {64, 0, 0, 8};
+    p.SlaveTableAddress = SlaveTableDeviceAddress;
+    p.ReadTableAddress = ReadTableDeviceAddress;
+    p.WriteTableAddress = WriteTableDeviceAddress;
+
+    const SourceDocument &source = sources.parGen();
+    if (!source.exists())
+        return;
+    const QDomNode root = source.root();
+
+    p.MasterId = quint8(elementValue(root, QStringLiteral("DNET_DEV_ID"), 10));
+    const int baudCode = elementValue(root, QStringLiteral("DNET_BAUD"), 2);
+    p.BaudRate = baudCode == 0 ? 125000 : baudCode == 1 ? 250000 : 500000;
+    p.InterscanDelay = quint32(elementValue(root, QStringLiteral("DNET_INTERSCAN_DELAY"), 0));
+
+    readOctets(root, "MTCPs_IP", {192, 168, 0, 10}, p.IpAddress);
+    p.IpAddressCopy = p.IpAddress;
+    readOctets(root, "MTCPs_SUB", {255, 255, 255, 0}, p.SubnetMask);
+    p.SubnetMaskCopy = p.SubnetMask;
+    readOctets(root, "MTCPs_GAT", {192, 168, 0, 1}, p.Gateway);
+    const QDomElement enableGateway = root.firstChildElement(QStringLiteral("MTCPs_EN_GAT"));
+    if (enableGateway.isNull() || enableGateway.text() == QLatin1String("0"))
+        p.Gateway = {255, 255, 255, 255};
+    p.GatewayCopy = p.Gateway;
+
+    p.TcpPort = quint16(elementValue(root, QStringLiteral("MTCPs_PORT"), 10001));
+    p.TcpPortCopy = p.TcpPort;
+    p.SlaveStateRegister = quint32(elementValue(root, QStringLiteral("MTCPs_DN_State"), 0));
+}
+
+void ReadSlaveList(DeviceConfigRecord &record, ImageSources &sources)
+{
+    ParameterFields &p = record.DeviceParameters;
+    p.SlaveCount = 0;
+    quint32 inputSum = 0;
+    quint32 outputSum = 0;
+
+    const SourceDocument &source = sources.dnetNet();
+    if (!source.exists())
+        return;
+
+    const QString id = QStringLiteral("ID");
+    const QString nbIn = QStringLiteral("NB_IN");
+    const QString nbOut = QStringLiteral("NB_OUT");
+    for (QDomNode row = source.root().firstChild(); !row.isNull(); row = row.nextSibling()) {
+        if (p.SlaveCount >= quint32(MaxSlaves))
+            throw AppError(QStringLiteral("%1: more than %2 slave rows; the device holds at most %2 slaves")
+                               .arg(source.path)
+                               .arg(MaxSlaves));
+        const QString where = QStringLiteral("row ") + QString::number(p.SlaveCount + 1);
+        SlaveEntry &entry = record.SlaveTable[p.SlaveCount];
+        entry.SlaveId = quint8(attributeAsInteger(source, row, where, id));
+        entry.InputBytes = quint16(attributeAsInteger(source, row, where, nbIn));
+        entry.OutputBytes = quint16(attributeAsInteger(source, row, where, nbOut));
+        entry.InputOffset = quint16(inputSum);
+        entry.OutputOffset = quint16(outputSum);
+        ++p.SlaveCount;
+        inputSum += entry.InputBytes;
+        outputSum += entry.OutputBytes;
+    }
+}
+
+void ReadRegisterMap(DeviceConfigRecord &record, ImageSources &sources)
+{
+    ParameterFields &p = record.DeviceParameters;
+    p.ReadCount = 0;
+    p.WriteCount = 0;
+
+    const SourceDocument &source = sources.defReg();
+    if (!source.exists())
+        return;
+    readSection(source, QStringLiteral("Modbus_Read"), p.SlaveCount, record.ReadTable, p.ReadCount);
+    readSection(source, QStringLiteral("Modbus_Write"), p.SlaveCount, record.WriteTable, p.WriteCount);
+}

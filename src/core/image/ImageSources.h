@@ -1,0 +1,57 @@
+#pragma once
+
+#include "app/WorkspacePaths.h"
+
+#include <QDomDocument>
+#include <QString>
+
+// One project document as the compiler sees it: present or not, parsed once on first use.
+struct SourceDocument
+{
+    QString path;         // empty when the file does not exist
+    QDomDocument document;
+    bool exists() const { return !path.isEmpty(); }
+    // The document's first top-level node, whatever it is (the root element in files the editors write).
+    QDomNode root() const { return document.firstChild(); }
+};
+
+// The documents of one compile. Each file is parsed at most once, at its first use, so parse errors
+// surface in the order the image builders ask for the documents.
+class ImageSources
+{
+public:
+    explicit ImageSources(const WorkspacePaths &paths);
+
+    const SourceDocument &dnetNet();
+    const SourceDocument &defReg();
+    // ParGen.xml as bank.bin looks for it: in the project folder, whatever the letter case of its name.
+    const SourceDocument &bankParGen();
+    // ParGen.xml at the configuration's document path.
+    const SourceDocument &parGen();
+
+private:
+    struct Slot
+    {
+        bool loaded = false;
+        SourceDocument source;
+    };
+    const SourceDocument &load(Slot &slot, const QString &existingPath);
+
+    WorkspacePaths m_paths;
+    Slot m_dnetNet;
+    Slot m_defReg;
+    Slot m_bankParGen;
+    Slot m_parGen;
+};
+
+// Locates name in folder, first exactly, then ignoring the letter case; empty when there is none.
+QString findFileIgnoringCase(const QString &folder, const QString &name);
+
+// Strict conversions: accept exactly what ParseIntOrDefault accepts, throw AppError naming the file,
+// the place and the value otherwise. `where` describes the row or element ("row 3", "Modbus_Read row 2").
+int attributeAsInteger(const SourceDocument &source, const QDomNode &row, const QString &where, const QString &name);
+// The attribute's text; a missing attribute (or a node that is no element) throws AppError.
+QString attributeAsText(const SourceDocument &source, const QDomNode &row, const QString &where, const QString &name);
+// The text of the root's first child element of that name; a missing element or a text that is no
+// integer throws AppError.
+int elementAsInteger(const SourceDocument &source, const QDomNode &root, const QString &name);

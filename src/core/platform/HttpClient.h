@@ -3,10 +3,13 @@
 #include <QByteArray>
 #include <QList>
 #include <QPair>
+#include <QString>
 #include <optional>
 
 // An HTTP/1.0 GET: the body, or nothing on any failure (no connection, error status, redirect,
-// time-out, a body longer than maxBytes).
+// time-out, a body longer than maxBytes). The request carries the request line, "Host" and the
+// given headers, in that order, and nothing else. While it waits the windows repaint but take no
+// user input.
 class HttpClient
 {
 public:

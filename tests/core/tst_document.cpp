@@ -61,6 +61,7 @@ class TestDocument : public QObject
 private Q_SLOTS:
     void writtenShape();
     void valuesReadBackAsWritten();
+    void attributesInGivenOrder();
     void readerTakesFirstNodeAsRoot_data();
     void readerTakesFirstNodeAsRoot();
     void indentationIsNoContent();
@@ -118,6 +119,18 @@ void TestDocument::valuesReadBackAsWritten()
         QCOMPARE(ProjectDocument::attribute(row, QStringLiteral("V")), std::optional<QString>(values.at(i)));
         row = row.nextSiblingElement(QStringLiteral("row"));
     }
+}
+
+void TestDocument::attributesInGivenOrder()
+{
+    QDomDocument doc = ProjectDocument::create(QStringLiteral("R"), false);
+    for (int i = 0; i < 3; ++i) {
+        QDomElement row = ProjectDocument::appendElement(ProjectDocument::root(doc), QStringLiteral("row"));
+        for (const char *name : {"Mnemonic", "NB_OUT", "ID", "Zeta", "NB_IN", "Alpha"})
+            row.setAttribute(QLatin1String(name), QStringLiteral("v"));
+    }
+    const QByteArray row("<row ID=\"v\" NB_IN=\"v\" NB_OUT=\"v\" Mnemonic=\"v\" Alpha=\"v\" Zeta=\"v\"/>");
+    QCOMPARE(ProjectDocument::toBytes(doc, {"ID", "NB_IN", "NB_OUT", "Mnemonic"}), "<R>" + row + row + row + "</R>");
 }
 
 void TestDocument::readerTakesFirstNodeAsRoot_data()

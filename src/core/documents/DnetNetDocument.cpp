@@ -47,6 +47,11 @@ Loaded load(const QString &path)
     return fromDocument(ProjectDocument::load(path));
 }
 
+QStringList attributeOrder()
+{
+    return {IdName, InName, OutName, MnemonicName};
+}
+
 QDomDocument toDocument(const QList<TDNET_Slave> &slaves)
 {
     QDomDocument doc = ProjectDocument::create(RootName);
@@ -63,7 +68,7 @@ QDomDocument toDocument(const QList<TDNET_Slave> &slaves)
 
 void save(const QList<TDNET_Slave> &slaves, const QString &path)
 {
-    ProjectDocument::save(toDocument(slaves), path);
+    ProjectDocument::save(toDocument(slaves), path, attributeOrder());
 }
 
 QList<TDNET_Slave> filledRun(const QList<TDNET_Slave> &tableRows)

@@ -40,6 +40,8 @@ Loaded fromDocument(const QDomDocument &doc);
 Loaded load(const QString &path);
 
 QDomDocument toDocument(const QList<TDNET_Slave> &slaves);
+// The order in which a row's attributes are written.
+QStringList attributeOrder();
 // Replaces the file whole; throws AppError with the platform's message.
 void save(const QList<TDNET_Slave> &slaves, const QString &path);
 

@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QXmlStreamReader>
+#include <QXmlStreamWriter>
 
 namespace ProjectDocument {
 
@@ -38,25 +39,64 @@ QDomElement appendTextElement(QDomNode parent, const QString &name, const QStrin
     return element;
 }
 
-QByteArray toBytes(const QDomDocument &doc)
+namespace {
+
+void writeNode(QXmlStreamWriter &writer, const QDomNode &node, const QStringList &attributeOrder)
 {
-    return doc.toByteArray(-1);
+    if (node.isElement()) {
+        const QDomElement element = node.toElement();
+        writer.writeStartElement(element.tagName());
+        const QDomNamedNodeMap attributes = element.attributes();
+        QStringList names;
+        for (int i = 0; i < attributes.count(); ++i)
+            names.append(attributes.item(i).nodeName());
+        names.sort();
+        for (const QString &name : attributeOrder)
+            if (names.removeOne(name))
+                writer.writeAttribute(name, element.attribute(name));
+        for (const QString &name : std::as_const(names))
+            writer.writeAttribute(name, element.attribute(name));
+        for (QDomNode child = node.firstChild(); !child.isNull(); child = child.nextSibling())
+            writeNode(writer, child, attributeOrder);
+        writer.writeEndElement();
+    } else if (node.isCDATASection()) {
+        writer.writeCDATA(node.nodeValue());
+    } else if (node.isText()) {
+        writer.writeCharacters(node.nodeValue());
+    } else if (node.isComment()) {
+        writer.writeComment(node.nodeValue());
+    } else if (node.isProcessingInstruction()) {
+        const QDomProcessingInstruction pi = node.toProcessingInstruction();
+        writer.writeProcessingInstruction(pi.target(), pi.data());
+    }
 }
 
-QString writeTo(const QDomDocument &doc, QIODevice &device)
+} // namespace
+
+QByteArray toBytes(const QDomDocument &doc, const QStringList &attributeOrder)
 {
-    const QByteArray bytes = toBytes(doc);
+    QByteArray bytes;
+    QXmlStreamWriter writer(&bytes);
+    writer.setAutoFormatting(false);
+    for (QDomNode node = doc.firstChild(); !node.isNull(); node = node.nextSibling())
+        writeNode(writer, node, attributeOrder);
+    return bytes;
+}
+
+QString writeTo(const QDomDocument &doc, QIODevice &device, const QStringList &attributeOrder)
+{
+    const QByteArray bytes = toBytes(doc, attributeOrder);
     if (device.write(bytes) != bytes.size())
         return device.errorString();
     return QString();
 }
 
-void save(const QDomDocument &doc, const QString &path)
+void save(const QDomDocument &doc, const QString &path, const QStringList &attributeOrder)
 {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         throw AppError(QStringLiteral("Cannot write %1: %2").arg(path, file.errorString()));
-    const QString error = writeTo(doc, file);
+    const QString error = writeTo(doc, file, attributeOrder);
     if (!error.isEmpty()) {
         file.cancelWriting();
         throw AppError(QStringLiteral("Cannot write %1: %2").arg(path, error));

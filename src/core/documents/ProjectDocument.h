@@ -2,6 +2,7 @@
 
 #include <QDomDocument>
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 class QIODevice;
@@ -20,13 +21,15 @@ QDomElement root(const QDomDocument &doc); // the document element of a document
 QDomElement appendElement(QDomNode parent, const QString &name);
 QDomElement appendTextElement(QDomNode parent, const QString &name, const QString &text);
 
-// The bytes of a document as written: UTF-8, no declaration, no indentation.
-QByteArray toBytes(const QDomDocument &doc);
+// The bytes of a document as written: UTF-8, no declaration, no indentation. An element's
+// attributes are written in attributeOrder first, then any others by name: the DOM itself keeps
+// no order, so without this the order would change from run to run.
+QByteArray toBytes(const QDomDocument &doc, const QStringList &attributeOrder = {});
 // Writes to any device; returns the device's error text, or an empty text on success.
-QString writeTo(const QDomDocument &doc, QIODevice &device);
+QString writeTo(const QDomDocument &doc, QIODevice &device, const QStringList &attributeOrder = {});
 // Replaces the file whole through a save file: a failed save leaves the previous file as it was.
 // Throws AppError with the platform's message.
-void save(const QDomDocument &doc, const QString &path);
+void save(const QDomDocument &doc, const QString &path, const QStringList &attributeOrder = {});
 
 // Parses the file; throws AppError carrying the parser's message and the file name. Text made only
 // of blanks is kept, so every value reads back exactly as it was written.

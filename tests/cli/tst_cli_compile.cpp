@@ -1,0 +1,188 @@
+#include "Cli.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+struct Run
+{
+    int code = -1;
+    QString out;
+    QString err;
+};
+
+Run run(const QStringList &arguments)
+{
+    Run r;
+    QTextStream out(&r.out);
+    QTextStream err(&r.err);
+    r.code = Cli::run(arguments, out, err);
+    out.flush();
+    err.flush();
+    return r;
+}
+
+// A copy of a golden configuration folder.
+QString copyCase(const QTemporaryDir &dir, const QString &name)
+{
+    const QString target = dir.filePath(name);
+    QDir().mkpath(target);
+    const QDir source(QStringLiteral(SW_TEST_DATA "/compile/") + name);
+    for (const QString &file : source.entryList({QStringLiteral("*.xml")}, QDir::Files))
+        QFile::copy(source.filePath(file), target + QLatin1Char('/') + file);
+    return target;
+}
+
+} // namespace
+
+class TestCliCompile : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void usage_data();
+    void usage();
+    void compileWritesBothFiles();
+    void compileErrorWritesNothing();
+    void dumpBank();
+    void dumpBank2();
+    void dumpBank2WithWrongChecksum();
+    void dumpRefusesOtherFiles_data();
+    void dumpRefusesOtherFiles();
+};
+
+void TestCliCompile::usage_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("outContains");
+    QTest::addColumn<QString>("errContains");
+    QTest::newRow("compile --help") << QStringList{"compile", "--help"} << 0 << "compile PROJECT_FOLDER" << "";
+    QTest::newRow("dump --help") << QStringList{"dump", "--help"} << 0 << "dump FILE" << "";
+    QTest::newRow("compile without folder") << QStringList{"compile"} << 2 << "" << "Usage: SW40917-cli compile";
+    QTest::newRow("compile two folders") << QStringList{"compile", "a", "b"} << 2 << "" << "Usage";
+    QTest::newRow("dump unknown option") << QStringList{"dump", "--all"} << 2 << "" << "Usage: SW40917-cli dump";
+    QTest::newRow("compile missing folder") << QStringList{"compile", "/nonexistent/folder"} << 1 << ""
+                                            << "Not a configuration folder";
+    QTest::newRow("dump missing file") << QStringList{"dump", "/nonexistent/bank.bin"} << 1 << "" << "Cannot read";
+}
+
+void TestCliCompile::usage()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, outContains);
+    QFETCH(QString, errContains);
+    const Run r = run(arguments);
+    QTEST(r.code, "code");
+    QVERIFY2(r.out.contains(outContains), qPrintable(r.out));
+    QVERIFY2(r.err.contains(errContains), qPrintable(r.err));
+}
+
+void TestCliCompile::compileWritesBothFiles()
+{
+    QTemporaryDir dir;
+    const QString folder = copyCase(dir, QStringLiteral("example"));
+    const Run r = run({QStringLiteral("compile"), folder});
+    QCOMPARE(r.code, 0);
+    QCOMPARE(r.err, QString());
+    const QString bin = QDir::toNativeSeparators(QDir(folder).absoluteFilePath(QStringLiteral("bin")));
+    QCOMPARE(r.out, QStringLiteral("%1/bank.bin (72 bytes)\n%1/bank2.bin (101376 bytes)\n").arg(bin));
+    QCOMPARE(QFileInfo(folder + QStringLiteral("/bin/bank.bin")).size(), qint64(72));
+}
+
+void TestCliCompile::compileErrorWritesNothing()
+{
+    QTemporaryDir dir;
+    const QString folder = copyCase(dir, QStringLiteral("error-nb-in"));
+    const Run r = run({QStringLiteral("compile"), folder});
+    QCOMPARE(r.code, 1);
+    QCOMPARE(r.out, QString());
+    QVERIFY2(r.err.contains(QStringLiteral("row 2: attribute NB_IN \"abc\" is not an integer")), qPrintable(r.err));
+    QVERIFY(!QFile::exists(folder + QStringLiteral("/bin/bank.bin")));
+    QVERIFY(!QFile::exists(folder + QStringLiteral("/bin/bank2.bin")));
+}
+
+void TestCliCompile::dumpBank()
+{
+    QTemporaryDir dir;
+    const QString folder = copyCase(dir, QStringLiteral("example"));
+    QCOMPARE(run({QStringLiteral("compile"), folder}).code, 0);
+    const Run r = run({QStringLiteral("dump"), folder + QStringLiteral("/bin/bank.bin")});
+    QCOMPARE(r.code, 0);
+    for (const char *expected :
+         {"bank.bin, 72 bytes", "read section         34", "parameter section    48",
+          "2: ID 2, NB_IN 6, NB_OUT 8, input offset 4, output offset 2",
+          "Read registers (1)\n  1: index 100, low part 2, high part 1, slave position 0",
+          "Write registers (1)\n  1: index 200, low part 3, high part 0, slave position 1",
+          "DNET_BAUD            2 (500000 bit/s)", "MTCPs_IP             192.168.0.10",
+          "MTCPs_GAT            192.168.0.1", "MTCPs_PORT           502", "slave count          2"})
+        QVERIFY2(r.out.contains(QLatin1String(expected)), expected);
+}
+
+void TestCliCompile::dumpBank2()
+{
+    QTemporaryDir dir;
+    const QString folder = copyCase(dir, QStringLiteral("example"));
+    QCOMPARE(run({QStringLiteral("compile"), folder}).code, 0);
+    const Run r = run({QStringLiteral("dump"), folder + QStringLiteral("/bin/bank2.bin")});
+    QCOMPARE(r.code, 0);
+    for (const char *expected :
+         {"bank2.bin, 101376 bytes", "parameter block      offset 98304", "BaudRate             500000 bit/s",
+          "Gateway              255.255.255.255", "SlaveTableAddress    0x68800", "ReadCount            1",
+          "stored               6373", "computed             6373", "The checksum is correct.",
+          "slot 1: ID 2, NB_IN 6, NB_OUT 8, input offset 4, output offset 2",
+          "Write registers (1)\n  slot 0: index 200, low part 3, high part 0, slave index 1",
+          "Fixed fields: all at their usual values"})
+        QVERIFY2(r.out.contains(QLatin1String(expected)), expected);
+}
+
+void TestCliCompile::dumpBank2WithWrongChecksum()
+{
+    QTemporaryDir dir;
+    const QString folder = copyCase(dir, QStringLiteral("example"));
+    QCOMPARE(run({QStringLiteral("compile"), folder}).code, 0);
+    QFile file(folder + QStringLiteral("/bin/bank2.bin"));
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    file.seek(98304 + 80); // a fixed byte inside the block
+    file.write("\x05", 1);
+    file.close();
+
+    const Run r = run({QStringLiteral("dump"), file.fileName()});
+    QCOMPARE(r.code, 1);
+    QVERIFY(r.out.contains(QLatin1String("block offset 80: 5 (usually 0)")));
+    QVERIFY(r.out.contains(QLatin1String("computed             6378")));
+    QVERIFY(r.out.contains(QLatin1String("CHECKSUM MISMATCH")));
+}
+
+void TestCliCompile::dumpRefusesOtherFiles_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::newRow("empty") << QByteArray();
+    QTest::newRow("short header") << QByteArray::fromHex("10000000");
+    QTest::newRow("first offset not 16") << QByteArray::fromHex("11000000 11000000 11000000 11000000");
+    QTest::newRow("length beyond the offsets") << QByteArray::fromHex("10000000 10000000 10000000 10000000 00");
+    QTest::newRow("slave section not whole records")
+        << QByteArray::fromHex("10000000 14000000 14000000 14000000 00000000");
+    QTest::newRow("one byte short of bank2.bin") << QByteArray(101375, '\0');
+    QTest::newRow("one byte over bank2.bin") << QByteArray(101377, '\0');
+}
+
+void TestCliCompile::dumpRefusesOtherFiles()
+{
+    QFETCH(QByteArray, bytes);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("file.bin"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+    file.close();
+    const Run r = run({QStringLiteral("dump"), path});
+    QCOMPARE(r.code, 1);
+    QVERIFY2(r.err.contains(QLatin1String("is neither a bank.bin nor a bank2.bin image")), qPrintable(r.err));
+    QCOMPARE(r.out, QString());
+}
+
+QTEST_GUILESS_MAIN(TestCliCompile)
+#include "tst_cli_compile.moc"

@@ -190,10 +190,21 @@ void TFFabricoreFirmWare::FormCreate()
 
     m_ctx.catalog.LoadLanguage(m_ctx.settings, m_ctx.paths.LanguageFolder);
 
-    // A remembered name whose folder is gone stays remembered, but nothing is active.
+    // A remembered name whose folder is gone stays remembered, but nothing is active. Folder names
+    // compare as on Windows, ignoring case, so a configuration copied from there is found again.
     const QString name = m_ctx.paths.ProjectName;
-    const bool exists = !name.isEmpty() && QFileInfo(joinPath(m_ctx.paths.ProjectsFolder, name)).isDir();
-    m_ctx.paths.ProjectFolder = exists ? joinPath(m_ctx.paths.ProjectsFolder, name) : QString();
+    bool exists = !name.isEmpty() && QFileInfo(joinPath(m_ctx.paths.ProjectsFolder, name)).isDir();
+    if (!name.isEmpty() && !exists) {
+        const QStringList folders = QDir(m_ctx.paths.ProjectsFolder).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+        for (const QString &folder : folders) {
+            if (folder.compare(name, Qt::CaseInsensitive) == 0) {
+                m_ctx.paths.ProjectName = folder;
+                exists = true;
+                break;
+            }
+        }
+    }
+    m_ctx.paths.ProjectFolder = exists ? joinPath(m_ctx.paths.ProjectsFolder, m_ctx.paths.ProjectName) : QString();
 
     Set_Lang();
     Set_Files();

@@ -5,11 +5,14 @@
 #include <QTimer>
 #include <functional>
 
-// Acts on the modal dialog that is about to run: the action runs once exec() has started.
+// Acts on the modal dialog that is about to run: the action runs once exec() has started. A dialog
+// the action leaves open (a failed check returns early) is rejected, so a test never hangs.
 inline void whenModal(std::function<void(QWidget *)> action)
 {
     QTimer::singleShot(0, [action] {
         QWidget *modal = QApplication::activeModalWidget();
         action(modal);
+        if (auto *dialog = qobject_cast<QDialog *>(modal); dialog && dialog->isVisible())
+            dialog->reject();
     });
 }

@@ -1,0 +1,168 @@
+#include "TestWorkspace.h"
+#include "app/AppError.h"
+#include "app/AppSettings.h"
+
+#include <QtTest>
+
+class TestAppSettings : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void missingFileGivesDefaults();
+    void roundTrip_data();
+    void roundTrip();
+    void writtenShape();
+    void damagedFiles_data();
+    void damagedFiles();
+    void eachValueFallsBackOnItsOwn();
+    void optionTextMustBeExactlyOne_data();
+    void optionTextMustBeExactlyOne();
+    void unwritableFileIsAnError();
+    void declarationIsTolerated();
+};
+
+static void compareDefaults(const AppSettings &s)
+{
+    QCOMPARE(s.projectname, QString());
+    QCOMPARE(s.ipaddress, QStringLiteral("192.168.2.205"));
+    QCOMPARE(s.language, QStringLiteral("English"));
+    QVERIFY(!s.enable_internet);
+    QVERIFY(!s.enable_update);
+    QVERIFY(!s.enable_jump_field_tables);
+    QVERIFY(!s.Double_Click_Auto_Size);
+}
+
+void TestAppSettings::missingFileGivesDefaults()
+{
+    TestWorkspace ws;
+    compareDefaults(AppSettings::read(ws.path("Fabricor.xml")));
+}
+
+void TestAppSettings::roundTrip_data()
+{
+    QTest::addColumn<QString>("project");
+    QTest::addColumn<QString>("ip");
+    QTest::addColumn<int>("flags");
+    QTest::newRow("empty project, all off") << QString() << "192.168.2.205" << 0;
+    QTest::newRow("all on") << "Plant A" << "10.0.0.7" << 0xF;
+    QTest::newRow("internet only") << " lead blank" << "1.2.3.4" << 0x1;
+    QTest::newRow("table options") << QString::fromUtf8("Überlauf") << "" << 0xC;
+}
+
+void TestAppSettings::roundTrip()
+{
+    QFETCH(QString, project);
+    QFETCH(QString, ip);
+    QFETCH(int, flags);
+    TestWorkspace ws;
+    AppSettings s;
+    s.projectname = project;
+    s.ipaddress = ip;
+    s.language = QStringLiteral("Deutsch");
+    s.enable_internet = flags & 1;
+    s.enable_update = flags & 2;
+    s.enable_jump_field_tables = flags & 4;
+    s.Double_Click_Auto_Size = flags & 8;
+    s.write(ws.path("Fabricor.xml"));
+    const AppSettings r = AppSettings::read(ws.path("Fabricor.xml"));
+    QCOMPARE(r.projectname, project);
+    QCOMPARE(r.ipaddress, ip);
+    QCOMPARE(r.language, s.language);
+    QCOMPARE(r.enable_internet, s.enable_internet);
+    QCOMPARE(r.enable_update, s.enable_update);
+    QCOMPARE(r.enable_jump_field_tables, s.enable_jump_field_tables);
+    QCOMPARE(r.Double_Click_Auto_Size, s.Double_Click_Auto_Size);
+}
+
+void TestAppSettings::writtenShape()
+{
+    TestWorkspace ws;
+    AppSettings s;
+    s.projectname = QStringLiteral("Test");
+    s.enable_update = true;
+    s.write(ws.path("Fabricor.xml"));
+    QCOMPARE(TestWorkspace::readFile(ws.path("Fabricor.xml")),
+             QByteArray("<Conf_Settings><lastproj><projectname>Test</projectname></lastproj>"
+                        "<lastipadd><ipaddress>192.168.2.205</ipaddress></lastipadd>"
+                        "<lastlang><language>English</language></lastlang>"
+                        "<lastinternet><enable_internet>0</enable_internet><enable_update>1</enable_update>"
+                        "<enable_jump_field_tables>0</enable_jump_field_tables>"
+                        "<Double_Click_Auto_Size>0</Double_Click_Auto_Size></lastinternet></Conf_Settings>"));
+}
+
+void TestAppSettings::damagedFiles_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::newRow("not well-formed") << QByteArray("<Conf_Settings><lastproj>");
+    QTest::newRow("empty file") << QByteArray();
+    QTest::newRow("binary") << QByteArray("\x00\xff\xfe garbage", 12);
+    // The root is the first node: a comment in front hides every value.
+    QTest::newRow("comment first") << QByteArray("<!-- note --><Conf_Settings><lastproj><projectname>X</projectname>"
+                                                     "</lastproj><lastinternet><enable_internet>1</enable_internet></lastinternet></Conf_Settings>");
+}
+
+void TestAppSettings::damagedFiles()
+{
+    QFETCH(QByteArray, content);
+    TestWorkspace ws;
+    TestWorkspace::writeFile(ws.path("Fabricor.xml"), content);
+    compareDefaults(AppSettings::read(ws.path("Fabricor.xml")));
+}
+
+void TestAppSettings::eachValueFallsBackOnItsOwn()
+{
+    TestWorkspace ws;
+    TestWorkspace::writeFile(ws.path("Fabricor.xml"),
+                             "<Other><lastproj><projectname>P1</projectname></lastproj>"
+                             "<lastipadd><ipaddress>1.1.1.1</ipaddress></lastipadd>"
+                             "<lastinternet><enable_update>1</enable_update></lastinternet></Other>");
+    const AppSettings s = AppSettings::read(ws.path("Fabricor.xml"));
+    QCOMPARE(s.projectname, QStringLiteral("P1"));
+    QCOMPARE(s.ipaddress, QStringLiteral("1.1.1.1"));
+    QCOMPARE(s.language, QStringLiteral("English"));
+    QVERIFY(!s.enable_internet);
+    QVERIFY(s.enable_update);
+    QVERIFY(!s.versionCheckEnabled());
+}
+
+void TestAppSettings::optionTextMustBeExactlyOne_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("on");
+    QTest::newRow("1") << "1" << true;
+    QTest::newRow("0") << "0" << false;
+    QTest::newRow("blank before") << " 1" << false;
+    QTest::newRow("word") << "true" << false;
+    QTest::newRow("empty") << "" << false;
+}
+
+void TestAppSettings::optionTextMustBeExactlyOne()
+{
+    QFETCH(QString, text);
+    QFETCH(bool, on);
+    TestWorkspace ws;
+    TestWorkspace::writeFile(ws.path("Fabricor.xml"),
+                             ("<Conf_Settings><lastinternet><Double_Click_Auto_Size>" + text
+                              + "</Double_Click_Auto_Size></lastinternet></Conf_Settings>").toUtf8());
+    QCOMPARE(AppSettings::read(ws.path("Fabricor.xml")).Double_Click_Auto_Size, on);
+}
+
+void TestAppSettings::unwritableFileIsAnError()
+{
+    TestWorkspace ws;
+    QDir(ws.dir.path()).mkdir("Fabricor.xml"); // a folder where the file should go
+    AppSettings s;
+    QVERIFY_THROWS_EXCEPTION(AppError, s.write(ws.path("Fabricor.xml")));
+}
+
+void TestAppSettings::declarationIsTolerated()
+{
+    // An XML declaration is no node of the parsed document, so a file that starts with one still reads.
+    TestWorkspace ws;
+    TestWorkspace::writeFile(ws.path("Fabricor.xml"), "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Conf_Settings><lastlang>"
+                                                      "<language>Deutsch</language></lastlang></Conf_Settings>");
+    QCOMPARE(AppSettings::read(ws.path("Fabricor.xml")).language, QStringLiteral("Deutsch"));
+}
+
+QTEST_GUILESS_MAIN(TestAppSettings)
+#include "tst_appsettings.moc"

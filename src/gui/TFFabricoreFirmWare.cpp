@@ -141,7 +141,7 @@ void TFFabricoreFirmWare::layOut()
     Btn_CreateBinSer = makeStepButton(QStringLiteral("Btn_CreateBinSer"), 258, Step4Top);
     Btn_CreateBinSer->setIcon(st->standardIcon(QStyle::SP_ArrowUp));
 
-    L_Korvane = new ClickableLabel(Product::MakerHost, this);
+    L_Korvane = new ClickableLabel(Product::MakerWebAddress, this);
     L_Korvane->setObjectName(QStringLiteral("L_Korvane"));
     L_Korvane->setFont(bold);
     L_Korvane->setStyleSheet(grey);

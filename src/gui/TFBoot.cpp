@@ -252,7 +252,7 @@ bool TFBoot::Send_Ping()
         QThread::msleep(ulong(ms));
         QCoreApplication::processEvents();
     };
-    return EchoTest::run(*m_ctx.platform.echo, ipAddressText(), ping_res, clock).answered;
+    return EchoTest::run(*m_ctx.platform.echo, ipAddressText(), ping_res, clock, m_echoLimits).answered;
 }
 
 QString TFBoot::Update_Options(const QString &s_opt) const

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "DialogBase.h"
+#include "update/EchoTest.h"
 #include "update/StartProgram.h"
 
 class QCheckBox;
@@ -32,6 +33,8 @@ public:
     void Compile_XML_Parameter();
     QString Update_Options(const QString &s_opt) const;
 
+    // Limits of the echo test; tests shorten them.
+    void setEchoLimits(const EchoTest::Limits &limits) { m_echoLimits = limits; }
     // How long an updater is waited for; the rest of the wait is fixed.
     void setLaunchWaitLimit(int ms) { m_launchWait.limitMs = ms; }
     // What the last start of an updater came to; nothing started yet counts as not started.
@@ -67,6 +70,7 @@ private:
     QPushButton *Btn_Update = nullptr;
 
     bool m_echoRunning = false;
+    EchoTest::Limits m_echoLimits;
     StartProgramWait::Wait m_launchWait;
     StartProgramWait::Outcome m_lastLaunch = StartProgramWait::Outcome::NotStarted;
 };

@@ -1,0 +1,286 @@
+#include "AppWindows.h"
+#include "ModalHelper.h"
+#include "PlatformServices.h"
+#include "TFBoot.h"
+#include "TFFabricoreFirmWare.h"
+#include "TestWorkspace.h"
+#include "documents/ProjectDocument.h"
+#include "update/UpdateJob.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QtTest>
+
+// The real echo and launcher, and the whole road from the main window's update buttons to a
+// stand-in updater that records its arguments and the job file it found. Echo requests go to
+// 127.0.0.1 only; unusable addresses are refused before anything is sent.
+namespace {
+
+class FakeSerialPorts : public SerialPorts
+{
+public:
+    QStringList names{QStringLiteral("ttyS0"), QStringLiteral("ttyUSB1")};
+    QStringList portNames() override { return names; }
+};
+
+QString standInScript()
+{
+    return QStringLiteral(SW_TEST_DATA "/update/stand_in_updater.sh");
+}
+
+// Places the stand-in under the given name; false when it cannot be made executable.
+bool placeUpdater(const QString &folder, const QString &name)
+{
+    const QString target = QDir(folder).filePath(name);
+    QFile::remove(target);
+    return QFile::copy(standInScript(), target)
+           && QFile::setPermissions(target, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+}
+
+QStringList lines(const QString &path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return {QStringLiteral("<missing>")};
+    QString text = QString::fromLocal8Bit(f.readAll());
+    if (text.endsWith(QLatin1Char('\n')))
+        text.chop(1);
+    return text.isEmpty() ? QStringList{} : text.split(QLatin1Char('\n'));
+}
+
+bool echoForbiddenHere(const IcmpEcho::Reply &reply)
+{
+    return !reply.sent && reply.error.startsWith(QStringLiteral("No ICMP socket"));
+}
+
+// The main window with every dialog, on the real echo and launcher.
+struct Road
+{
+    TestWorkspace ws;
+    std::unique_ptr<IcmpEcho> echo = createIcmpEcho();
+    std::unique_ptr<ProgramLauncher> launcher = createProgramLauncher();
+    FakeSerialPorts ports;
+    std::unique_ptr<AppWindows> windows;
+
+    Road()
+    {
+        ws.context.platform.echo = echo.get();
+        ws.context.platform.launcher = launcher.get();
+        ws.context.platform.serialPorts = &ports;
+        windows = std::make_unique<AppWindows>(ws.context);
+        // Start-up has read the (missing) settings file; what the test needs comes after it.
+        ws.context.settings.ipaddress = QStringLiteral("127.0.0.1");
+        ws.makeProject(QStringLiteral("Road"));
+    }
+    QString program(const QString &name) const { return ws.path(name); }
+
+    // Presses the main window's button; act runs in the update dialog while it is open, then
+    // the dialog is closed with Cancel.
+    void press(const char *button, const std::function<void(TFBoot *)> &act)
+    {
+        bool opened = false;
+        whenModal([&](QWidget *modal) {
+            auto *boot = qobject_cast<TFBoot *>(modal);
+            if (!boot)
+                return;
+            opened = true;
+            act(boot);
+            QTest::mouseClick(boot->findChild<QPushButton *>(QStringLiteral("Btn_Cancel")), Qt::LeftButton);
+        });
+        QTest::mouseClick(windows->main()->findChild<QPushButton *>(QLatin1String(button)), Qt::LeftButton);
+        QVERIFY2(opened, "the update dialog did not open");
+    }
+};
+
+} // namespace
+
+class TestUpdateRoad : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void realEchoToLoopback();
+    void realEchoRefusesUnusableAddresses_data();
+    void realEchoRefusesUnusableAddresses();
+    void launcherSplitsTheParameterText();
+    void launcherRefusesWhatCannotRun();
+    void startedProgramOutlivesTheLauncher();
+    void ethernetRoad();
+    void serialRoad();
+    void updaterOutlivingTheWaitLetsTheDialogGoOn();
+    void missingUpdaterGivesNoMessage();
+    void emptyAddressPartIsAnAddressError();
+};
+
+void TestUpdateRoad::realEchoToLoopback()
+{
+    auto echo = createIcmpEcho();
+    const QByteArray data("127.0.0.1");
+    const IcmpEcho::Reply reply = echo->echo(QStringLiteral("127.0.0.1"), data, 400);
+    if (echoForbiddenHere(reply))
+        QSKIP(qPrintable(QStringLiteral("neither an ICMP datagram nor a raw socket may be opened here "
+                                        "(net.ipv4.ping_group_range, CAP_NET_RAW): ") + reply.error));
+    QVERIFY2(reply.sent, qPrintable(reply.error));
+    QCOMPARE(reply.bytesReceived, 8 + int(data.size()));
+}
+
+void TestUpdateRoad::realEchoRefusesUnusableAddresses_data()
+{
+    QTest::addColumn<QString>("host");
+    QTest::newRow("empty") << "";
+    QTest::newRow("empty parts") << "...";
+    QTest::newRow("empty first part") << ".0.0.1";
+    QTest::newRow("part above 255") << "127.0.0.256";
+    // A name is never looked up: nothing leaves the machine for it.
+    QTest::newRow("letters") << "a.b.c.d";
+}
+
+void TestUpdateRoad::realEchoRefusesUnusableAddresses()
+{
+    QFETCH(QString, host);
+    const IcmpEcho::Reply reply = createIcmpEcho()->echo(host, host.toUtf8(), 400);
+    QVERIFY(!reply.sent);
+    QCOMPARE(reply.bytesReceived, 0);
+    QVERIFY(!reply.error.isEmpty());
+}
+
+void TestUpdateRoad::launcherSplitsTheParameterText()
+{
+    TestWorkspace ws;
+    QVERIFY(placeUpdater(ws.programFolder(), QStringLiteral("tool.exe")));
+    auto launcher = createProgramLauncher();
+    QVERIFY(!launcher->isRunning());
+    QVERIFY(launcher->start(ws.path(QStringLiteral("tool.exe")), QStringLiteral("FW  \"a b\" \"/x y/bin/\" $HOME *"), false));
+    QTRY_VERIFY_WITH_TIMEOUT(!launcher->isRunning(), 10000);
+    QCOMPARE(lines(ws.path(QStringLiteral("args-tool.exe.txt"))),
+             (QStringList{"FW", "a b", "/x y/bin/", "$HOME", "*"}));
+}
+
+void TestUpdateRoad::launcherRefusesWhatCannotRun()
+{
+    TestWorkspace ws;
+    auto launcher = createProgramLauncher();
+    QVERIFY(!launcher->start(ws.path(QStringLiteral("missing.exe")), QString(), false));
+    TestWorkspace::writeFile(ws.path(QStringLiteral("plain.exe")), "#!/bin/sh\n");
+    QVERIFY(!launcher->start(ws.path(QStringLiteral("plain.exe")), QString(), false));
+    QVERIFY(!launcher->isRunning());
+}
+
+void TestUpdateRoad::startedProgramOutlivesTheLauncher()
+{
+    TestWorkspace ws;
+    QVERIFY(placeUpdater(ws.programFolder(), QStringLiteral("slow.exe")));
+    TestWorkspace::writeFile(ws.path(QStringLiteral("updater-sleep")), "1");
+    {
+        auto launcher = createProgramLauncher();
+        QVERIFY(launcher->start(ws.path(QStringLiteral("slow.exe")), QString(), true));
+        QVERIFY(launcher->isRunning());
+    }
+    // Destroying the launcher stopped nothing: the program still finishes its work.
+    QVERIFY(!QFile::exists(ws.path(QStringLiteral("done-slow.exe"))));
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(ws.path(QStringLiteral("done-slow.exe"))), 10000);
+}
+
+void TestUpdateRoad::ethernetRoad()
+{
+    Road road;
+    QVERIFY(placeUpdater(road.ws.programFolder(), UpdateJob::EthernetUpdaterName));
+    const IcmpEcho::Reply probe = road.echo->echo(QStringLiteral("127.0.0.1"), "127.0.0.1", 400);
+    if (echoForbiddenHere(probe))
+        QSKIP(qPrintable(QStringLiteral("no ICMP socket may be opened here: ") + probe.error));
+
+    road.ws.context.LastUpdateOption = 0;
+    road.ws.context.LastReadBack = true;
+    StartProgramWait::Outcome outcome = StartProgramWait::Outcome::NotStarted;
+    road.press("Btn_CreateBin", [&](TFBoot *boot) {
+        QCOMPARE(boot->findChild<QLineEdit *>(QStringLiteral("E_IP1"))->text(), QStringLiteral("127"));
+        QCOMPARE(boot->findChild<QLineEdit *>(QStringLiteral("E_IP4"))->text(), QStringLiteral("1"));
+        boot->findChild<QComboBox *>(QStringLiteral("CB_Update_Options"))->setCurrentIndex(1);
+        boot->findChild<QCheckBox *>(QStringLiteral("CB_Update_Option_Read_Back"))->setChecked(false);
+        QTest::mouseClick(boot->findChild<QPushButton *>(QStringLiteral("Btn_Update")), Qt::LeftButton);
+        outcome = boot->lastLaunchOutcome();
+        QCOMPARE(boot->ping_res, 1);
+    });
+
+    QCOMPARE(road.ws.messages.texts(), QStringList{});
+    QCOMPARE(int(outcome), int(StartProgramWait::Outcome::Ended));
+    // Started without arguments, after the job file was written beside it.
+    QCOMPARE(lines(road.program(QStringLiteral("args-Ethernet_Update.exe.txt"))), QStringList{});
+    const QByteArray job = TestWorkspace::readFile(road.program(QStringLiteral("job-copy.xml")));
+    QCOMPARE(job, ProjectDocument::toBytes(UpdateJob::buildJobFile(road.ws.context.paths, "127.0.0.1", 1, false)));
+    QCOMPARE(road.ws.context.settings.ipaddress, QStringLiteral("127.0.0.1"));
+    QCOMPARE(road.ws.context.LastUpdateOption, 1);
+    QCOMPARE(road.ws.context.LastReadBack, false);
+}
+
+void TestUpdateRoad::serialRoad()
+{
+    Road road;
+    QVERIFY(placeUpdater(road.ws.programFolder(), UpdateJob::SerialUpdaterName));
+    road.press("Btn_CreateBinSer", [&](TFBoot *boot) {
+        auto *ports = boot->findChild<QComboBox *>(QStringLiteral("CB_COM_Port"));
+        QCOMPARE(ports->count(), 2);
+        ports->setCurrentIndex(1);
+        boot->findChild<QComboBox *>(QStringLiteral("CB_Update_Options"))->setCurrentIndex(2);
+        boot->findChild<QCheckBox *>(QStringLiteral("CB_Update_Option_Read_Back"))->setChecked(true);
+        QTest::mouseClick(boot->findChild<QPushButton *>(QStringLiteral("Btn_Update")), Qt::LeftButton);
+        QCOMPARE(int(boot->lastLaunchOutcome()), int(StartProgramWait::Outcome::Ended));
+    });
+
+    const WorkspacePaths &paths = road.ws.context.paths;
+    QCOMPARE(road.ws.messages.texts(), QStringList{});
+    QCOMPARE(lines(road.program(QStringLiteral("args-Ser_40917_Update.exe.txt"))),
+             (QStringList{"/dev/ttyUSB1", "NO", "NO", "PW", "PR", joinPath(paths.MasterFolder, "sim40917.sim"),
+                          paths.binFolder() + QDir::separator()}));
+    QVERIFY(!QFile::exists(UpdateJob::jobFilePath(paths)));
+    QCOMPARE(road.ws.context.LastUpdateOption, 2);
+}
+
+void TestUpdateRoad::updaterOutlivingTheWaitLetsTheDialogGoOn()
+{
+    Road road;
+    QVERIFY(placeUpdater(road.ws.programFolder(), UpdateJob::SerialUpdaterName));
+    TestWorkspace::writeFile(road.program(QStringLiteral("updater-sleep")), "2");
+    road.windows->boot->setLaunchWaitLimit(200);
+    QElapsedTimer timer;
+    road.press("Btn_CreateBinSer", [&](TFBoot *boot) {
+        timer.start();
+        QTest::mouseClick(boot->findChild<QPushButton *>(QStringLiteral("Btn_Update")), Qt::LeftButton);
+        QCOMPARE(int(boot->lastLaunchOutcome()), int(StartProgramWait::Outcome::StillRunning));
+        QVERIFY(boot->isVisible());
+    });
+    // The dialog was closed while the updater went on; it still finishes.
+    QVERIFY(!QFile::exists(road.program(QStringLiteral("done-Ser_40917_Update.exe"))));
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(road.program(QStringLiteral("done-Ser_40917_Update.exe"))), 10000);
+}
+
+void TestUpdateRoad::missingUpdaterGivesNoMessage()
+{
+    Road road;
+    road.press("Btn_CreateBinSer", [&](TFBoot *boot) {
+        QTest::mouseClick(boot->findChild<QPushButton *>(QStringLiteral("Btn_Update")), Qt::LeftButton);
+        QCOMPARE(int(boot->lastLaunchOutcome()), int(StartProgramWait::Outcome::NotStarted));
+        QVERIFY(boot->isVisible());
+        QVERIFY(boot->findChild<QPushButton *>(QStringLiteral("Btn_Update"))->isEnabled());
+    });
+    QCOMPARE(road.ws.messages.count(), 0);
+}
+
+void TestUpdateRoad::emptyAddressPartIsAnAddressError()
+{
+    Road road;
+    QVERIFY(placeUpdater(road.ws.programFolder(), UpdateJob::EthernetUpdaterName));
+    road.press("Btn_CreateBin", [&](TFBoot *boot) {
+        boot->findChild<QLineEdit *>(QStringLiteral("E_IP2"))->clear();
+        QTest::mouseClick(boot->findChild<QPushButton *>(QStringLiteral("Btn_Update")), Qt::LeftButton);
+        QCOMPARE(boot->ping_res, 0);
+    });
+    QCOMPARE(road.ws.messages.lastKind(), QStringLiteral("error"));
+    QCOMPARE(road.ws.messages.texts(), QStringList{road.ws.context.text(1037)});
+    QVERIFY(!QFile::exists(road.program(QStringLiteral("args-Ethernet_Update.exe.txt"))));
+    QVERIFY(!QFile::exists(UpdateJob::jobFilePath(road.ws.context.paths)));
+}
+
+QTEST_MAIN(TestUpdateRoad)
+#include "tst_update_road.moc"

@@ -1,11 +1,49 @@
 #pragma once
 
 #include "DialogBase.h"
+#include "documents/DnetNetDocument.h"
 
+class GridWidget;
+class QPushButton;
+
+// The DeviceNet slave list of the active configuration (DNET_Net.xml), edited in a table of 63
+// rows: node address, input bytes, output bytes and a description per slave.
 class TFDeviceNetNetwork : public DialogBase
 {
     Q_OBJECT
 public:
     explicit TFDeviceNetNetwork(AppContext &context, QWidget *parent = nullptr);
     void Set_Lang() override;
+
+    // Every data row of the table, in order (63 of them).
+    QList<DnetSlaveRow> tableRows() const;
+
+    // True once Copy Row has been used since the dialog was last opened.
+    bool Do_Copy = false;
+    // Header hints of columns 1 to 4.
+    QStringList Hint_DN_Net;
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    void FormCreate();
+    void FormShow();
+    bool Controllo_dati();
+    void Btn_OKClick();
+    void Btn_DelRowClick();
+    void Btn_InsRowClick();
+    void Btn_CopyRowClick();
+    void Btn_PasteRowClick();
+    void fillTable(const QList<DnetSlaveRow> &slaves);
+
+    GridWidget *sga = nullptr;
+    QWidget *m_buttonBand = nullptr;
+    QPushButton *Btn_OK = nullptr;
+    QPushButton *Btn_Cancel = nullptr;
+    QPushButton *Btn_DelRow = nullptr;
+    QPushButton *Btn_InsRow = nullptr;
+    QPushButton *Btn_CopyRow = nullptr;
+    QPushButton *Btn_PasteRow = nullptr;
 };

@@ -5,19 +5,19 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-Q_DECLARE_METATYPE(QList<TDNET_Slave>)
+Q_DECLARE_METATYPE(QList<DnetSlaveRow>)
 
 namespace {
 
-TDNET_Slave slave(const QString &id, const QString &in = QStringLiteral("0"), const QString &out = QStringLiteral("0"),
+DnetSlaveRow slave(const QString &id, const QString &in = QStringLiteral("0"), const QString &out = QStringLiteral("0"),
                   const QString &mnemonic = QString())
 {
     return {id, in, out, mnemonic};
 }
 
-QList<TDNET_Slave> slaves(int count, int bytesIn, int bytesOut)
+QList<DnetSlaveRow> slaves(int count, int bytesIn, int bytesOut)
 {
-    QList<TDNET_Slave> list;
+    QList<DnetSlaveRow> list;
     for (int i = 0; i < count; ++i)
         list.append(slave(QString::number(i), QString::number(bytesIn), QString::number(bytesOut)));
     return list;
@@ -76,7 +76,7 @@ void TestDnet::missingAttributeReadsEmpty()
 
 void TestDnet::savedListReadsBack()
 {
-    const QList<TDNET_Slave> list = {slave(" 7", "$10", "0x1C7", "Valve island <3> & \"X\""), slave("63", "455", "0"),
+    const QList<DnetSlaveRow> list = {slave(" 7", "$10", "0x1C7", "Valve island <3> & \"X\""), slave("63", "455", "0"),
                                      slave("1", "1", "1", "   ")};
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("DNET_Net.xml"));
@@ -95,40 +95,40 @@ void TestDnet::emptyListIsBareRoot()
 
 void TestDnet::filledRunStopsAtFirstBlankId()
 {
-    const QList<TDNET_Slave> table = {slave("1"), slave(" \t", "5", "5", "looks used"), slave("3"), slave("4")};
-    const QList<TDNET_Slave> run = DnetNetDocument::filledRun(table);
+    const QList<DnetSlaveRow> table = {slave("1"), slave(" \t", "5", "5", "looks used"), slave("3"), slave("4")};
+    const QList<DnetSlaveRow> run = DnetNetDocument::filledRun(table);
     QCOMPARE(run.size(), 1);
     QCOMPARE(run.at(0).ID, QStringLiteral("1"));
 }
 
 void TestDnet::check_data()
 {
-    QTest::addColumn<QList<TDNET_Slave>>("list");
+    QTest::addColumn<QList<DnetSlaveRow>>("list");
     QTest::addColumn<QString>("message");
-    QTest::newRow("empty list") << QList<TDNET_Slave>() << QString();
-    QTest::newRow("ID 0 and 63") << QList<TDNET_Slave>{slave("0"), slave("$3F")} << QString();
-    QTest::newRow("repeated IDs") << QList<TDNET_Slave>{slave("5"), slave("5")} << QString();
-    QTest::newRow("ID 64") << QList<TDNET_Slave>{slave("64")} << "Error in row 1!! ID Device must be between 0 and 63";
-    QTest::newRow("ID -1 in row 2") << QList<TDNET_Slave>{slave("1"), slave("-1")}
+    QTest::newRow("empty list") << QList<DnetSlaveRow>() << QString();
+    QTest::newRow("ID 0 and 63") << QList<DnetSlaveRow>{slave("0"), slave("$3F")} << QString();
+    QTest::newRow("repeated IDs") << QList<DnetSlaveRow>{slave("5"), slave("5")} << QString();
+    QTest::newRow("ID 64") << QList<DnetSlaveRow>{slave("64")} << "Error in row 1!! ID Device must be between 0 and 63";
+    QTest::newRow("ID -1 in row 2") << QList<DnetSlaveRow>{slave("1"), slave("-1")}
                                     << "Error in row 2!! ID Device must be between 0 and 63";
-    QTest::newRow("ID not a number") << QList<TDNET_Slave>{slave("1a")}
+    QTest::newRow("ID not a number") << QList<DnetSlaveRow>{slave("1a")}
                                      << "Error in row 1!! ID Device must be between 0 and 63";
-    QTest::newRow("bytes 455") << QList<TDNET_Slave>{slave("1", "455", "455")} << QString();
-    QTest::newRow("bytes in 456") << QList<TDNET_Slave>{slave("1", "456", "0")}
+    QTest::newRow("bytes 455") << QList<DnetSlaveRow>{slave("1", "455", "455")} << QString();
+    QTest::newRow("bytes in 456") << QList<DnetSlaveRow>{slave("1", "456", "0")}
                                   << "Error in row 1!! Number Byte IN must be between 0 and 455";
-    QTest::newRow("bytes out 456") << QList<TDNET_Slave>{slave("1", "0", "456")}
+    QTest::newRow("bytes out 456") << QList<DnetSlaveRow>{slave("1", "0", "456")}
                                    << "Error in row 1!! Number Byte OUT must be between 0 and 455";
-    QTest::newRow("empty byte cells") << QList<TDNET_Slave>{slave("1", "", "")}
+    QTest::newRow("empty byte cells") << QList<DnetSlaveRow>{slave("1", "", "")}
                                       << "Error in row 1!! Number Byte IN must be between 0 and 455";
-    QTest::newRow("first failure wins") << QList<TDNET_Slave>{slave("1", "0", "999"), slave("99")}
+    QTest::newRow("first failure wins") << QList<DnetSlaveRow>{slave("1", "0", "999"), slave("99")}
                                         << "Error in row 1!! Number Byte OUT must be between 0 and 455";
     QTest::newRow("row failure before sums") << (slaves(14, 455, 455) << slave("1", "455", "x"))
                                              << "Error in row 15!! Number Byte OUT must be between 0 and 455";
     QTest::newRow("6000 in and out") << slaves(15, 400, 400) << QString();
-    QList<TDNET_Slave> oneMoreIn = slaves(15, 400, 400);
+    QList<DnetSlaveRow> oneMoreIn = slaves(15, 400, 400);
     oneMoreIn[7].NB_IN = QStringLiteral("401");
     QTest::newRow("6001 in") << oneMoreIn << "Error!! Number Byte IN must be under 6000";
-    QList<TDNET_Slave> oneMoreOut = slaves(15, 400, 400);
+    QList<DnetSlaveRow> oneMoreOut = slaves(15, 400, 400);
     oneMoreOut.append(slave("3", "0", "1"));
     QTest::newRow("6001 out") << oneMoreOut << "Error!! Number Byte OUT must be under 6000";
     QTest::newRow("both sums too high") << slaves(20, 400, 400) << "Error!! Number Byte IN must be under 6000";
@@ -136,7 +136,7 @@ void TestDnet::check_data()
 
 void TestDnet::check()
 {
-    QFETCH(QList<TDNET_Slave>, list);
+    QFETCH(QList<DnetSlaveRow>, list);
     QFETCH(QString, message);
     TextCatalog catalog;
     catalog.LoadDefaultTexts();

@@ -52,11 +52,11 @@ QStringList attributeOrder()
     return {IdName, InName, OutName, MnemonicName};
 }
 
-QDomDocument toDocument(const QList<TDNET_Slave> &slaves)
+QDomDocument toDocument(const QList<DnetSlaveRow> &slaves)
 {
     QDomDocument doc = ProjectDocument::create(RootName);
     QDomElement root = ProjectDocument::root(doc);
-    for (const TDNET_Slave &slave : slaves) {
+    for (const DnetSlaveRow &slave : slaves) {
         QDomElement row = ProjectDocument::appendElement(root, RowName);
         row.setAttribute(IdName, slave.ID);
         row.setAttribute(InName, slave.NB_IN);
@@ -66,15 +66,15 @@ QDomDocument toDocument(const QList<TDNET_Slave> &slaves)
     return doc;
 }
 
-void save(const QList<TDNET_Slave> &slaves, const QString &path)
+void save(const QList<DnetSlaveRow> &slaves, const QString &path)
 {
     ProjectDocument::save(toDocument(slaves), path, attributeOrder());
 }
 
-QList<TDNET_Slave> filledRun(const QList<TDNET_Slave> &tableRows)
+QList<DnetSlaveRow> filledRun(const QList<DnetSlaveRow> &tableRows)
 {
-    QList<TDNET_Slave> run;
-    for (const TDNET_Slave &row : tableRows) {
+    QList<DnetSlaveRow> run;
+    for (const DnetSlaveRow &row : tableRows) {
         if (trimControl(row.ID).isEmpty())
             break;
         run.append(row);
@@ -93,14 +93,14 @@ QString DnetCheckFailure::message(const TextCatalog &catalog) const
     return catalog.text(525) + QString::number(row) + catalog.text(textIndex);
 }
 
-DnetCheckFailure Controllo_dati(const QList<TDNET_Slave> &slaves)
+DnetCheckFailure Controllo_dati(const QList<DnetSlaveRow> &slaves)
 {
     // Sums in 64 bits: 63 slaves of at most 455 bytes cannot overflow, but the sums stay exact
     // whatever the caller passes.
     qint64 sumIn = 0;
     qint64 sumOut = 0;
     for (int i = 0; i < slaves.size(); ++i) {
-        const TDNET_Slave &slave = slaves.at(i);
+        const DnetSlaveRow &slave = slaves.at(i);
         const int row = i + 1;
         const int id = ParseIntOrDefault(slave.ID, -1);
         if (id < 0 || id > 63)

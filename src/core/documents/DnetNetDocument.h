@@ -6,16 +6,16 @@
 
 class TextCatalog;
 
-// One DeviceNet slave of the list (one "row" of DNET_Net.xml): its node address, its input and
+// One row of the slave list (one "row" of DNET_Net.xml): its node address, its input and
 // output byte counts and a free description, each kept as the text the user typed.
-struct TDNET_Slave
+struct DnetSlaveRow
 {
     QString ID;
     QString NB_IN;
     QString NB_OUT;
     QString Mnemonic;
 
-    bool operator==(const TDNET_Slave &o) const
+    bool operator==(const DnetSlaveRow &o) const
     {
         return ID == o.ID && NB_IN == o.NB_IN && NB_OUT == o.NB_OUT && Mnemonic == o.Mnemonic;
     }
@@ -29,7 +29,7 @@ constexpr int MaxSlaves = 63;
 
 struct Loaded
 {
-    QList<TDNET_Slave> slaves; // at most MaxSlaves, in document order
+    QList<DnetSlaveRow> slaves; // at most MaxSlaves, in document order
     int notLoaded = 0;         // rows of the document beyond MaxSlaves
 };
 
@@ -39,14 +39,14 @@ Loaded fromDocument(const QDomDocument &doc);
 // Nothing when the file does not exist; throws AppError when it cannot be parsed.
 Loaded load(const QString &path);
 
-QDomDocument toDocument(const QList<TDNET_Slave> &slaves);
+QDomDocument toDocument(const QList<DnetSlaveRow> &slaves);
 // The order in which a row's attributes are written.
 QStringList attributeOrder();
 // Replaces the file whole; throws AppError with the platform's message.
-void save(const QList<TDNET_Slave> &slaves, const QString &path);
+void save(const QList<DnetSlaveRow> &slaves, const QString &path);
 
 // The slaves of a table: the rows from the first one down to the first whose ID is blank.
-QList<TDNET_Slave> filledRun(const QList<TDNET_Slave> &tableRows);
+QList<DnetSlaveRow> filledRun(const QList<DnetSlaveRow> &tableRows);
 
 } // namespace DnetNetDocument
 
@@ -64,4 +64,4 @@ struct DnetCheckFailure
 // The data check of the slave list: each slave's ID 0..63, input and output bytes 0..455, then the
 // total input bytes and the total output bytes at most 6000 each. Only the first failure counts.
 // The rows given are the slaves of the list (see filledRun).
-DnetCheckFailure Controllo_dati(const QList<TDNET_Slave> &slaves);
+DnetCheckFailure Controllo_dati(const QList<DnetSlaveRow> &slaves);

@@ -1,0 +1,166 @@
+#include "GridWidget.h"
+
+#include "app/AppSettings.h"
+
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QStyledItemDelegate>
+
+namespace {
+
+bool isEnter(const QKeyEvent *event)
+{
+    return event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+}
+
+// Lets Enter typed in a cell editor reach the table's Enter rule: the text is kept, the editor
+// closes, and the rule moves on. Without the option the editor handles Enter as usual.
+class JumpDelegate : public QStyledItemDelegate
+{
+public:
+    explicit JumpDelegate(GridWidget *grid)
+        : QStyledItemDelegate(grid)
+        , m_grid(grid)
+    {
+    }
+
+protected:
+    bool eventFilter(QObject *object, QEvent *event) override
+    {
+        auto *editor = qobject_cast<QWidget *>(object);
+        if (editor && event->type() == QEvent::KeyPress && isEnter(static_cast<QKeyEvent *>(event))
+            && m_grid->jumpsOnEnter()) {
+            Q_EMIT commitData(editor);
+            Q_EMIT closeEditor(editor, QAbstractItemDelegate::NoHint);
+            m_grid->enterKeyJump(static_cast<QKeyEvent *>(event)->key());
+            return true;
+        }
+        return QStyledItemDelegate::eventFilter(object, event);
+    }
+
+private:
+    GridWidget *m_grid;
+};
+
+} // namespace
+
+int GridWidgetCells::rowCount() const
+{
+    return m_widget.rowCount() + 1;
+}
+
+int GridWidgetCells::colCount() const
+{
+    return m_widget.columnCount();
+}
+
+QString GridWidgetCells::cell(int row, int col) const
+{
+    const QTableWidgetItem *item = row == 0 ? m_widget.horizontalHeaderItem(col) : m_widget.item(row - 1, col);
+    return item ? item->text() : QString();
+}
+
+void GridWidgetCells::setCell(int row, int col, const QString &text)
+{
+    if (row == 0) {
+        if (QTableWidgetItem *header = m_widget.horizontalHeaderItem(col))
+            header->setText(text);
+        return;
+    }
+    if (QTableWidgetItem *item = m_widget.item(row - 1, col))
+        item->setText(text);
+    else
+        m_widget.setItem(row - 1, col, new QTableWidgetItem(text));
+}
+
+GridEditor GridWidgetCells::editorKind(int col) const
+{
+    return m_widget.editorKind(col);
+}
+
+int GridWidgetCells::currentRow() const
+{
+    return m_widget.currentRow() + 1;
+}
+
+int GridWidgetCells::currentCol() const
+{
+    return m_widget.currentColumn();
+}
+
+void GridWidgetCells::setCurrentCell(int row, int col)
+{
+    if (row >= 1)
+        m_widget.setCurrentCell(row - 1, col);
+}
+
+void GridWidgetCells::fitColumnWidth(int col)
+{
+    const QFontMetrics metrics = m_widget.fontMetrics();
+    int width = metrics.horizontalAdvance(cell(0, col));
+    for (int r = 1; r < rowCount(); ++r)
+        width = qMax(width, metrics.horizontalAdvance(cell(r, col)));
+    m_widget.setColumnWidth(col, width);
+}
+
+GridWidget::GridWidget(int dataRows, int columns, const AppSettings &settings, QWidget *parent)
+    : QTableWidget(dataRows, columns, parent)
+    , m_settings(settings)
+    , m_cells(*this)
+    , m_editors(columns, GridEditor::Text)
+{
+    setItemDelegate(new JumpDelegate(this));
+    verticalHeader()->hide();
+    verticalHeader()->setDefaultSectionSize(21);
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    horizontalHeader()->setSectionsMovable(false);
+    horizontalHeader()->setHighlightSections(false);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::AllEditTriggers);
+    for (int c = 0; c < columns; ++c)
+        setHorizontalHeaderItem(c, new QTableWidgetItem());
+    connect(horizontalHeader(), &QHeaderView::sectionDoubleClicked, this,
+            [this](int col) { GridAutoSizeOnDoubleClick(m_cells, m_settings, 0, col); });
+    connect(this, &QTableWidget::cellDoubleClicked, this,
+            [this](int row, int col) { GridAutoSizeOnDoubleClick(m_cells, m_settings, row + 1, col); });
+    clearData();
+}
+
+void GridWidget::clearData()
+{
+    for (int r = 0; r < rowCount(); ++r) {
+        auto *number = new QTableWidgetItem(QString::number(r + 1));
+        number->setFlags(Qt::ItemIsEnabled);
+        number->setBackground(palette().button());
+        setItem(r, 0, number);
+        for (int c = 1; c < columnCount(); ++c)
+            setItem(r, c, new QTableWidgetItem());
+    }
+}
+
+void GridWidget::setHeader(int col, const QString &caption, const QString &hint)
+{
+    QTableWidgetItem *header = horizontalHeaderItem(col);
+    header->setText(caption);
+    header->setToolTip(hint);
+}
+
+bool GridWidget::jumpsOnEnter() const
+{
+    return m_settings.enable_jump_field_tables;
+}
+
+bool GridWidget::enterKeyJump(int key)
+{
+    GridEnterKeyJump(m_cells, m_settings, key);
+    return key == 0;
+}
+
+void GridWidget::keyPressEvent(QKeyEvent *event)
+{
+    if (isEnter(event) && enterKeyJump(event->key())) {
+        event->accept();
+        return;
+    }
+    QTableWidget::keyPressEvent(event);
+}

@@ -133,7 +133,7 @@ void TFSoftOptions::Set_Lang()
     Btn_Check_Update->setText(text(311));
     Btn_OK->setText(text(312));
     Btn_Cancel->setText(text(313));
-    if (LL_Check_Update->isVisibleTo(this))
+    if (!LL_Check_Update->isHidden())
         showCheckResult();
 }
 

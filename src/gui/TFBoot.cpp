@@ -298,7 +298,12 @@ void TFBoot::Btn_UpdateClick()
     bool answered = false;
     {
         QScopedValueRollback<bool> running(m_echoRunning, true);
+        // What was tested is what the job file names: address and options stay fixed meanwhile.
+        P_IP_Address->setEnabled(false);
+        P_Options->setEnabled(false);
         answered = Send_Ping();
+        P_IP_Address->setEnabled(true);
+        P_Options->setEnabled(true);
     }
     // Closed while the test ran: the user no longer wants this update.
     if (!isVisible())

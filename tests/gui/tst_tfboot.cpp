@@ -356,8 +356,15 @@ void TestTFBoot::secondPressDuringEchoDoesNothing()
     f.dialog->show();
     auto *update = f.find<QPushButton>("Btn_Update");
     // The press arrives while the test pauses between two requests.
-    f.echo.onFirstRequest = [update] { QTimer::singleShot(0, update, [update] { update->click(); }); };
+    bool inputsLocked = false;
+    f.echo.onFirstRequest = [&] {
+        inputsLocked = !f.ip(4)->isEnabled() && !f.find<QComboBox>("CB_Update_Options")->isEnabled()
+                       && !f.find<QCheckBox>("CB_Update_Option_Read_Back")->isEnabled();
+        QTimer::singleShot(0, update, [update] { update->click(); });
+    };
     update->click();
+    QVERIFY(inputsLocked);
+    QVERIFY(f.ip(4)->isEnabled());
     QCOMPARE(f.echo.hosts.size(), 2);
     QCOMPARE(f.launcher.starts.size(), 1);
     QCOMPARE(f.ws.messages.count(), 0);

@@ -36,15 +36,16 @@ private:
 void writeSection(BankWriter &writer, const SourceDocument &source, const QString &sectionName, int slaveCountByte,
                   quint32 &count)
 {
-    const QDomElement section = source.root().firstChildElement(sectionName);
-    if (section.isNull())
+    const XmlTree &tree = source.tree;
+    const int section = tree.firstChildElement(source.root(), sectionName);
+    if (section == XmlTree::None)
         throw AppError(QStringLiteral("%1: section %2 is missing").arg(source.path, sectionName));
 
     const QString nrDNNode = QStringLiteral("NrDNNode");
     const QString index = QStringLiteral("Index");
     const QString posComp = QStringLiteral("PosComp");
     int rowNumber = 0;
-    for (QDomNode row = section.firstChild(); !row.isNull(); row = row.nextSibling()) {
+    for (int row = tree.firstChild(section); row != XmlTree::None; row = tree.nextSibling(row)) {
         ++rowNumber;
         const QString where = sectionName + QStringLiteral(" row ") + QString::number(rowNumber);
         const int node = attributeAsInteger(source, row, where, nrDNNode);
@@ -80,15 +81,16 @@ void BuildBankImage(BankImage &image, ImageSources &sources)
 
     const SourceDocument &dnetNet = sources.dnetNet();
     if (dnetNet.exists()) {
-        const QDomNodeList rows = dnetNet.root().childNodes();
-        if (rows.size() > MaxSlaves)
+        const XmlTree &tree = dnetNet.tree;
+        const int rows = tree.childCount(dnetNet.root());
+        if (rows > MaxSlaves)
             throw AppError(QStringLiteral("%1: %2 slave rows; the device holds at most %3 slaves")
                                .arg(dnetNet.path)
-                               .arg(rows.size())
+                               .arg(rows)
                                .arg(MaxSlaves));
-        slaveCountByte = rows.size() % 256;
+        slaveCountByte = rows % 256;
         int rowNumber = 0;
-        for (QDomNode row = dnetNet.root().firstChild(); !row.isNull(); row = row.nextSibling()) {
+        for (int row = tree.firstChild(dnetNet.root()); row != XmlTree::None; row = tree.nextSibling(row)) {
             const QString where = QStringLiteral("row ") + QString::number(++rowNumber);
             const int id = attributeAsInteger(dnetNet, row, where, QStringLiteral("ID"));
             const int nbIn = attributeAsInteger(dnetNet, row, where, QStringLiteral("NB_IN"));
@@ -115,7 +117,7 @@ void BuildBankImage(BankImage &image, ImageSources &sources)
 
     const SourceDocument &parGen = sources.bankParGen();
     if (parGen.exists()) {
-        const QDomNode root = parGen.root();
+        const int root = parGen.root();
         static const char *const byteElements[] = {
             "DNET_DEV_ID", "DNET_BAUD",  "MTCPs_IP1",  "MTCPs_IP2",  "MTCPs_IP3",    "MTCPs_IP4",  "MTCPs_SUB1",
             "MTCPs_SUB2",  "MTCPs_SUB3", "MTCPs_SUB4", "MTCPs_EN_GAT", "MTCPs_GAT1", "MTCPs_GAT2", "MTCPs_GAT3",

@@ -5,33 +5,34 @@
 
 namespace {
 
-int elementValue(const QDomNode &root, const QString &name, int fallback)
+int elementValue(const XmlTree &tree, int root, const QString &name, int fallback)
 {
-    const QDomElement element = root.firstChildElement(name);
-    if (element.isNull())
+    const int element = tree.firstChildElement(root, name);
+    if (element == XmlTree::None)
         return fallback;
-    return ParseIntOrDefault(element.text(), fallback);
+    return ParseIntOrDefault(tree.text(element), fallback);
 }
 
-void readOctets(const QDomNode &root, const char *prefix, const std::array<int, 4> &fallbacks,
+void readOctets(const XmlTree &tree, int root, const char *prefix, const std::array<int, 4> &fallbacks,
                 std::array<quint8, 4> &octets)
 {
     for (int i = 0; i < 4; ++i)
-        octets[size_t(i)] = quint8(elementValue(root, QLatin1String(prefix) + QString::number(i + 1), fallbacks[size_t(i)]));
+        octets[size_t(i)] = quint8(elementValue(tree, root, QLatin1String(prefix) + QString::number(i + 1), fallbacks[size_t(i)]));
 }
 
 void readSection(const SourceDocument &source, const QString &sectionName, quint32 slaveCount,
                  std::array<RegisterEntry, MaxRegisters> &table, quint32 &count)
 {
-    const QDomElement section = source.root().firstChildElement(sectionName);
-    if (section.isNull())
+    const XmlTree &tree = source.tree;
+    const int section = tree.firstChildElement(source.root(), sectionName);
+    if (section == XmlTree::None)
         throw AppError(QStringLiteral("%1: section %2 is missing").arg(source.path, sectionName));
 
     const QString nrDNNode = QStringLiteral("NrDNNode");
     const QString index = QStringLiteral("Index");
     const QString posComp = QStringLiteral("PosComp");
     int rowNumber = 0;
-    for (QDomNode row = section.firstChild(); !row.isNull(); row = row.nextSibling()) {
+    for (int row = tree.firstChild(section); row != XmlTree::None; row = tree.nextSibling(row)) {
         ++rowNumber;
         const QString where = sectionName + QStringLiteral(" row ") + QString::number(rowNumber);
         // 64-bit so that the lowest integer minus one cannot wrap into a valid position.
@@ -66,26 +67,27 @@ void ReadCommunicationSettings(DeviceConfigRecord &record, ImageSources &sources
     const SourceDocument &source = sources.parGen();
     if (!source.exists())
         return;
-    const QDomNode root = source.root();
+    const XmlTree &tree = source.tree;
+    const int root = source.root();
 
-    p.MasterId = quint8(elementValue(root, QStringLiteral("DNET_DEV_ID"), 10));
-    const int baudCode = elementValue(root, QStringLiteral("DNET_BAUD"), 2);
+    p.MasterId = quint8(elementValue(tree, root, QStringLiteral("DNET_DEV_ID"), 10));
+    const int baudCode = elementValue(tree, root, QStringLiteral("DNET_BAUD"), 2);
     p.BaudRate = baudCode == 0 ? 125000 : baudCode == 1 ? 250000 : 500000;
-    p.InterscanDelay = quint32(elementValue(root, QStringLiteral("DNET_INTERSCAN_DELAY"), 0));
+    p.InterscanDelay = quint32(elementValue(tree, root, QStringLiteral("DNET_INTERSCAN_DELAY"), 0));
 
-    readOctets(root, "MTCPs_IP", {192, 168, 0, 10}, p.IpAddress);
+    readOctets(tree, root, "MTCPs_IP", {192, 168, 0, 10}, p.IpAddress);
     p.IpAddressCopy = p.IpAddress;
-    readOctets(root, "MTCPs_SUB", {255, 255, 255, 0}, p.SubnetMask);
+    readOctets(tree, root, "MTCPs_SUB", {255, 255, 255, 0}, p.SubnetMask);
     p.SubnetMaskCopy = p.SubnetMask;
-    readOctets(root, "MTCPs_GAT", {192, 168, 0, 1}, p.Gateway);
-    const QDomElement enableGateway = root.firstChildElement(QStringLiteral("MTCPs_EN_GAT"));
-    if (enableGateway.isNull() || enableGateway.text() == QLatin1String("0"))
+    readOctets(tree, root, "MTCPs_GAT", {192, 168, 0, 1}, p.Gateway);
+    const int enableGateway = tree.firstChildElement(root, QStringLiteral("MTCPs_EN_GAT"));
+    if (enableGateway == XmlTree::None || tree.text(enableGateway) == QLatin1String("0"))
         p.Gateway = {255, 255, 255, 255};
     p.GatewayCopy = p.Gateway;
 
-    p.TcpPort = quint16(elementValue(root, QStringLiteral("MTCPs_PORT"), 10001));
+    p.TcpPort = quint16(elementValue(tree, root, QStringLiteral("MTCPs_PORT"), 10001));
     p.TcpPortCopy = p.TcpPort;
-    p.SlaveStateRegister = quint32(elementValue(root, QStringLiteral("MTCPs_DN_State"), 0));
+    p.SlaveStateRegister = quint32(elementValue(tree, root, QStringLiteral("MTCPs_DN_State"), 0));
 }
 
 void ReadSlaveList(DeviceConfigRecord &record, ImageSources &sources)
@@ -102,7 +104,8 @@ void ReadSlaveList(DeviceConfigRecord &record, ImageSources &sources)
     const QString id = QStringLiteral("ID");
     const QString nbIn = QStringLiteral("NB_IN");
     const QString nbOut = QStringLiteral("NB_OUT");
-    for (QDomNode row = source.root().firstChild(); !row.isNull(); row = row.nextSibling()) {
+    const XmlTree &tree = source.tree;
+    for (int row = tree.firstChild(source.root()); row != XmlTree::None; row = tree.nextSibling(row)) {
         if (p.SlaveCount >= quint32(MaxSlaves))
             throw AppError(QStringLiteral("%1: more than %2 slave rows; the device holds at most %2 slaves")
                                .arg(source.path)

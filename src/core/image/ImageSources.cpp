@@ -2,7 +2,6 @@
 
 #include "app/AppError.h"
 #include "app/ParseIntOrDefault.h"
-#include "documents/ProjectDocument.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -16,7 +15,7 @@ const SourceDocument &ImageSources::load(Slot &slot, const QString &existingPath
 {
     if (!slot.loaded) {
         if (!existingPath.isEmpty()) {
-            slot.source.document = ProjectDocument::load(existingPath);
+            slot.source.tree = XmlTree::load(existingPath);
             slot.source.path = existingPath;
         }
         slot.loaded = true;
@@ -78,15 +77,15 @@ QString findFileIgnoringCase(const QString &folder, const QString &name)
     return QString();
 }
 
-QString attributeAsText(const SourceDocument &source, const QDomNode &row, const QString &where, const QString &name)
+QString attributeAsText(const SourceDocument &source, int row, const QString &where, const QString &name)
 {
-    const QDomElement element = row.toElement();
-    if (element.isNull() || !element.hasAttribute(name))
+    QString value;
+    if (!source.tree.attribute(row, name, &value))
         throw AppError(QStringLiteral("%1: %2: attribute %3 is missing").arg(source.path, where, name));
-    return element.attribute(name);
+    return value;
 }
 
-int attributeAsInteger(const SourceDocument &source, const QDomNode &row, const QString &where, const QString &name)
+int attributeAsInteger(const SourceDocument &source, int row, const QString &where, const QString &name)
 {
     const QString text = attributeAsText(source, row, where, name);
     int value = 0;
@@ -95,12 +94,12 @@ int attributeAsInteger(const SourceDocument &source, const QDomNode &row, const 
     return value;
 }
 
-int elementAsInteger(const SourceDocument &source, const QDomNode &root, const QString &name)
+int elementAsInteger(const SourceDocument &source, int root, const QString &name)
 {
-    const QDomElement element = root.firstChildElement(name);
-    if (element.isNull())
+    const int element = source.tree.firstChildElement(root, name);
+    if (element == XmlTree::None)
         throw AppError(QStringLiteral("%1: element %2 is missing").arg(source.path, name));
-    const QString text = element.text();
+    const QString text = source.tree.text(element);
     int value = 0;
     if (!tryParseInt(text, &value))
         throw AppError(QStringLiteral("%1: element %2 \"%3\" is not an integer").arg(source.path, name, text));

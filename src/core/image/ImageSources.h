@@ -2,17 +2,18 @@
 
 #include "app/WorkspacePaths.h"
 
-#include <QDomDocument>
+#include "XmlTree.h"
+
 #include <QString>
 
 // One project document as the compiler sees it: present or not, parsed once on first use.
 struct SourceDocument
 {
     QString path;         // empty when the file does not exist
-    QDomDocument document;
+    XmlTree tree;
     bool exists() const { return !path.isEmpty(); }
     // The document's first top-level node, whatever it is (the root element in files the editors write).
-    QDomNode root() const { return document.firstChild(); }
+    int root() const { return tree.firstNode(); }
 };
 
 // The documents of one compile. Each file is parsed at most once, at its first use, so parse errors
@@ -49,9 +50,9 @@ QString findFileIgnoringCase(const QString &folder, const QString &name);
 
 // Strict conversions: accept exactly what ParseIntOrDefault accepts, throw AppError naming the file,
 // the place and the value otherwise. `where` describes the row or element ("row 3", "Modbus_Read row 2").
-int attributeAsInteger(const SourceDocument &source, const QDomNode &row, const QString &where, const QString &name);
+int attributeAsInteger(const SourceDocument &source, int row, const QString &where, const QString &name);
 // The attribute's text; a missing attribute (or a node that is no element) throws AppError.
-QString attributeAsText(const SourceDocument &source, const QDomNode &row, const QString &where, const QString &name);
+QString attributeAsText(const SourceDocument &source, int row, const QString &where, const QString &name);
 // The text of the root's first child element of that name; a missing element or a text that is no
 // integer throws AppError.
-int elementAsInteger(const SourceDocument &source, const QDomNode &root, const QString &name);
+int elementAsInteger(const SourceDocument &source, int root, const QString &name);

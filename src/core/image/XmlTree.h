@@ -1,0 +1,73 @@
+#pragma once
+
+#include <QString>
+#include <QStringView>
+
+#include <vector>
+
+class QByteArray;
+
+// A compact, read-only node tree of one project document, built in a single pass. It holds exactly the
+// nodes ProjectDocument::parse keeps (elements, text, CDATA, comments, processing instructions; blanks
+// that only lay out child elements are dropped), so the compiler sees the same child nodes as the
+// editors, without the cost of a full DOM for a register map of thousands of rows.
+class XmlTree
+{
+public:
+    enum Kind { Element, Text, CData, Comment, ProcessingInstruction };
+    static constexpr int None = -1;
+
+    // Throws AppError with the parser's message and the file name, as ProjectDocument::parse does.
+    static XmlTree parse(const QByteArray &bytes, const QString &fileNameForMessages);
+    static XmlTree load(const QString &path);
+
+    int firstNode() const { return m_firstTop; } // the document's first top-level node
+    int firstChild(int node) const { return node == None ? None : m_nodes[size_t(node)].firstChild; }
+    int nextSibling(int node) const { return m_nodes[size_t(node)].nextSibling; }
+    int childCount(int node) const;
+    Kind kind(int node) const { return m_nodes[size_t(node)].kind; }
+    QStringView name(int node) const { return view(m_nodes[size_t(node)].name); }
+    // The first child element with that name, or None.
+    int firstChildElement(int node, const QString &name) const;
+    // The attribute's value (sharing the tree's storage: valid while the tree lives); false when the node
+    // is no element or lacks the attribute.
+    bool attribute(int node, const QString &name, QString *value) const;
+    // All text below the node, in document order (an element's text).
+    QString text(int node) const;
+
+private:
+    // All names and values live in one text pool, so a node costs no allocation of its own.
+    struct Span
+    {
+        int offset = 0;
+        int length = 0;
+    };
+    struct Node
+    {
+        Kind kind = Element;
+        int parent = None;
+        int firstChild = None;
+        int lastChild = None;
+        int nextSibling = None;
+        Span name;  // element name or processing instruction target
+        Span value; // text, comment or instruction data
+        int firstAttribute = 0;
+        int attributeCount = 0;
+    };
+    struct Attribute
+    {
+        Span name;
+        Span value;
+    };
+    int append(int parent, const Node &node);
+    Span store(QStringView text);
+    QStringView view(Span span) const { return QStringView(m_pool).mid(span.offset, span.length); }
+    void dropLayoutBlanks(int element);
+    void appendText(int node, QString &out) const;
+
+    std::vector<Node> m_nodes;
+    std::vector<Attribute> m_attributes;
+    QString m_pool;
+    int m_firstTop = None;
+    int m_lastTop = None;
+};

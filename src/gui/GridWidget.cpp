@@ -116,7 +116,8 @@ GridWidget::GridWidget(int dataRows, int columns, const AppSettings &settings, Q
     horizontalHeader()->setSectionsMovable(false);
     horizontalHeader()->setHighlightSections(false);
     setSelectionMode(QAbstractItemView::SingleSelection);
-    setEditTriggers(QAbstractItemView::AllEditTriggers);
+    setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::SelectedClicked
+                    | QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed);
     for (int c = 0; c < columns; ++c)
         setHorizontalHeaderItem(c, new QTableWidgetItem());
     connect(horizontalHeader(), &QHeaderView::sectionDoubleClicked, this,
@@ -143,6 +144,16 @@ void GridWidget::setHeader(int col, const QString &caption, const QString &hint)
     QTableWidgetItem *header = horizontalHeaderItem(col);
     header->setText(caption);
     header->setToolTip(hint);
+}
+
+void GridWidget::commitOpenEditor()
+{
+    if (state() != QAbstractItemView::EditingState)
+        return;
+    if (QWidget *editor = indexWidget(currentIndex())) {
+        commitData(editor);
+        closeEditor(editor, QAbstractItemDelegate::NoHint);
+    }
 }
 
 bool GridWidget::jumpsOnEnter() const

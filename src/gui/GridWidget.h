@@ -48,6 +48,9 @@ public:
     void clearData();
     void setHeader(int col, const QString &caption, const QString &hint = QString());
     bool jumpsOnEnter() const;
+    bool isEditing() const { return state() == QAbstractItemView::EditingState; }
+    // Puts the text of an open cell editor into its cell and closes the editor.
+    void commitOpenEditor();
     // Applies the Enter rule to the current cell; true when the key was consumed.
     bool enterKeyJump(int key);
 

@@ -140,7 +140,7 @@ bool TFDeviceNetNetwork::Controllo_dati()
 void TFDeviceNetNetwork::Btn_OKClick()
 {
     // A cell still being edited holds text that the table does not have yet.
-    sga->setCurrentCell(sga->currentRow(), sga->currentColumn());
+    sga->commitOpenEditor();
     if (!Controllo_dati())
         return;
     // A failed save throws: the general error report shows it and the dialog stays open.
@@ -150,6 +150,7 @@ void TFDeviceNetNetwork::Btn_OKClick()
 
 void TFDeviceNetNetwork::Btn_DelRowClick()
 {
+    sga->commitOpenEditor();
     const int row = sga->cells().currentRow();
     if (row < 1)
         return;
@@ -159,11 +160,13 @@ void TFDeviceNetNetwork::Btn_DelRowClick()
 
 void TFDeviceNetNetwork::Btn_InsRowClick()
 {
+    sga->commitOpenEditor();
     GridInsertRow(sga->cells().currentRow(), sga->cells());
 }
 
 void TFDeviceNetNetwork::Btn_CopyRowClick()
 {
+    sga->commitOpenEditor();
     const int row = sga->cells().currentRow();
     if (row < 1)
         return;
@@ -173,5 +176,6 @@ void TFDeviceNetNetwork::Btn_CopyRowClick()
 
 void TFDeviceNetNetwork::Btn_PasteRowClick()
 {
+    sga->commitOpenEditor();
     GridPasteRow(sga->cells(), sga->cells().currentRow(), Do_Copy, m_ctx.RowClipboard, messages(), m_ctx.catalog);
 }

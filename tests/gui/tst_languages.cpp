@@ -1,0 +1,167 @@
+// Every shipped language in every window: no caption may be cut off where the English one fits.
+// With SW_SCREENSHOT_DIR set, each window is also saved as <language>_<window>.png for a look.
+#include "AppWindows.h"
+#include "TFAbout.h"
+#include "TFBoot.h"
+#include "TFDefineModbusRegs.h"
+#include "TFDeviceNetNetwork.h"
+#include "TFFabricoreFirmWare.h"
+#include "TFNew_Project.h"
+#include "TFOpenConf.h"
+#include "TFParGen.h"
+#include "TFSoftOptions.h"
+#include "TestWorkspace.h"
+
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTest>
+
+namespace {
+
+QString shippedFolder() { return QStringLiteral(SW_SOURCE_DIR "/lang"); }
+
+// The room a caption needs beyond its own width, against the room it has; empty when it fits.
+QMap<QString, QString> cutOffCaptions(QWidget *window)
+{
+    QMap<QString, QString> cut;
+    const QString windowName = window->objectName();
+    auto key = [&](QWidget *w, const QString &extra = QString()) {
+        return windowName + QLatin1Char('/') + w->objectName() + extra;
+    };
+    // The dialogs are children of the main window: each widget is measured in its own window only.
+    for (QAbstractButton *button : window->findChildren<QAbstractButton *>()) {
+        if (button->window() != window || button->text().isEmpty())
+            continue;
+        if (button->sizeHint().width() > button->width())
+            cut.insert(key(button), QStringLiteral("%1 needs %2, has %3").arg(button->text()).arg(button->sizeHint().width()).arg(button->width()));
+    }
+    for (QTabWidget *tabs : window->findChildren<QTabWidget *>()) {
+        if (tabs->window() != window)
+            continue;
+        int needed = 0;
+        for (int i = 0; i < tabs->count(); ++i)
+            needed += tabs->tabBar()->fontMetrics().horizontalAdvance(tabs->tabText(i)) + 24;
+        if (needed > tabs->width())
+            cut.insert(key(tabs), QStringLiteral("tabs need %1, have %2").arg(needed).arg(tabs->width()));
+    }
+    for (QGroupBox *group : window->findChildren<QGroupBox *>()) {
+        if (group->window() != window)
+            continue;
+        if (group->fontMetrics().horizontalAdvance(group->title()) + 16 > group->width())
+            cut.insert(key(group), group->title());
+    }
+    for (QLabel *label : window->findChildren<QLabel *>()) {
+        if (label->window() != window || label->text().isEmpty() || label->wordWrap() || label->textFormat() == Qt::RichText || !label->pixmap().isNull())
+            continue;
+        const int needed = label->fontMetrics().horizontalAdvance(label->text());
+        // Cut by its own box, or running past the window's right edge.
+        const int right = label->mapTo(window, QPoint(0, 0)).x() + std::min(needed, label->width());
+        if (needed > label->width() + 1)
+            cut.insert(key(label), QStringLiteral("%1 needs %2, has %3").arg(label->text()).arg(needed).arg(label->width()));
+        else if (right > window->width())
+            cut.insert(key(label, QStringLiteral(" (edge)")), QStringLiteral("%1 ends at %2 of %3").arg(label->text()).arg(right).arg(window->width()));
+    }
+    return cut;
+}
+
+struct Program
+{
+    TestWorkspace ws;
+    std::unique_ptr<AppWindows> windows;
+
+    explicit Program(const QString &language)
+    {
+        QDir().mkpath(ws.context.paths.LanguageFolder);
+        const QDir shipped(shippedFolder());
+        for (const QString &f : shipped.entryList(QDir::Files))
+            QFile::copy(shipped.filePath(f), joinPath(ws.context.paths.LanguageFolder, f));
+        AppSettings settings;
+        settings.language = language;
+        settings.write(ws.context.settingsPath());
+        // An open configuration: the editors then show their empty documents.
+        QDir(ws.dir.path()).mkpath(QStringLiteral("PROJECTS/Demo/bin"));
+        settings.projectname = QStringLiteral("Demo");
+        settings.write(ws.context.settingsPath());
+        windows = std::make_unique<AppWindows>(ws.context);
+    }
+
+    QList<QWidget *> all() const
+    {
+        return {windows->main(), windows->newProject, windows->openConf, windows->about, windows->softOptions,
+                windows->parGen, windows->deviceNet, windows->defineModbus, windows->boot};
+    }
+
+    // Each window shown once, so that its layouts have placed everything, then measured.
+    QMap<QString, QString> cutOff() const
+    {
+        QMap<QString, QString> cut;
+        for (QWidget *w : all()) {
+            w->show();
+            QCoreApplication::processEvents();
+            cut.insert(cutOffCaptions(w));
+            w->hide();
+        }
+        return cut;
+    }
+};
+
+} // namespace
+
+class TestLanguages : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void captionsFit_data();
+    void captionsFit();
+};
+
+void TestLanguages::captionsFit_data()
+{
+    QTest::addColumn<QString>("language");
+    for (const QString &f : QDir(shippedFolder()).entryList({QStringLiteral("*.lng")}, QDir::Files))
+        QTest::newRow(qPrintable(f)) << f.chopped(4);
+}
+
+void TestLanguages::captionsFit()
+{
+    QFETCH(QString, language);
+    const QMap<QString, QString> english = Program(QStringLiteral("English")).cutOff();
+
+    Program program(language);
+    QCOMPARE(program.ws.context.settings.language, language);
+    const QMap<QString, QString> cut = program.cutOff();
+    QStringList newlyCut;
+    for (auto it = cut.begin(); it != cut.end(); ++it) {
+        if (!english.contains(it.key()))
+            newlyCut.append(it.key() + QStringLiteral(": ") + it.value());
+    }
+    QVERIFY2(newlyCut.isEmpty(), qPrintable(newlyCut.join(QLatin1Char('\n'))));
+
+    const QString shots = qEnvironmentVariable("SW_SCREENSHOT_DIR");
+    if (!shots.isEmpty()) {
+        QDir().mkpath(shots);
+        for (QWidget *w : program.all()) {
+            w->show();
+            QCoreApplication::processEvents();
+            w->grab().save(QDir(shots).filePath(language + QLatin1Char('_') + w->objectName() + QStringLiteral(".png")));
+            w->hide();
+        }
+        // The other two option pages as well.
+        auto *tabs = program.windows->softOptions->findChild<QTabWidget *>(QStringLiteral("PC_Options"));
+        program.windows->softOptions->show();
+        for (int i = 1; i < tabs->count(); ++i) {
+            tabs->setCurrentIndex(i);
+            program.windows->softOptions->grab().save(QDir(shots).filePath(language + QStringLiteral("_TFSoftOptions_%1.png").arg(i)));
+        }
+        program.windows->softOptions->hide();
+    }
+}
+
+QTEST_MAIN(TestLanguages)
+#include "tst_languages.moc"

@@ -96,9 +96,8 @@ int dumpBank(const QByteArray &bytes, const quint32 offsets[4], QTextStream &out
     line(out, "slave section", QString::number(offsets[0]));
     line(out, "read section", QString::number(offsets[1]));
     line(out, "write section", QString::number(offsets[2]));
-    line(out, "parameter section", QString::number(offsets[3]) + (bytes.size() == qint64(offsets[3])
-                                                                      ? QStringLiteral(" (absent)")
-                                                                      : QString()));
+    line(out, "parameter section",
+         QString::number(offsets[3]) + (bytes.size() == qint64(offsets[3]) ? QStringLiteral(" (absent)") : QString()));
     out << "Slaves (" << slaves << ")\n";
     for (quint32 i = 0; i < slaves; ++i) {
         const uchar *r = data + offsets[0] + i * BankImage::SlaveRecordSize;
@@ -118,8 +117,9 @@ int dumpBank(const QByteArray &bytes, const quint32 offsets[4], QTextStream &out
     line(out, "DNET_BAUD", QStringLiteral("%1 (%2)").arg(p[1]).arg(bitRate(p[1])));
     line(out, "MTCPs_IP", dotted(p + 2));
     line(out, "MTCPs_SUB", dotted(p + 6));
-    line(out, "MTCPs_EN_GAT", QString::number(p[10]) + (p[10] ? QStringLiteral(" (gateway enabled)")
-                                                              : QStringLiteral(" (gateway disabled)")));
+    line(out, "MTCPs_EN_GAT",
+         QString::number(p[10]) +
+             (p[10] ? QStringLiteral(" (gateway enabled)") : QStringLiteral(" (gateway disabled)")));
     line(out, "MTCPs_GAT", dotted(p + 11));
     line(out, "MTCPs_PORT", QString::number(getU16(p + 15)));
     line(out, "slave count", QString::number(p[17]));
@@ -138,8 +138,9 @@ bool isFilledField(int offset)
     {
         int from, to;
     };
-    static const Range filled[] = {{0, 3},     {40, 51},   {54, 57},   {96, 99},     {124, 128},
-                                   {220, 223}, {320, 355}, {Bank2Image::ChecksumOffset, Bank2Image::ChecksumOffset + 3}};
+    static const Range filled[] = {
+        {0, 3},     {40, 51},   {54, 57},   {96, 99},
+        {124, 128}, {220, 223}, {320, 355}, {Bank2Image::ChecksumOffset, Bank2Image::ChecksumOffset + 3}};
     for (const Range &r : filled) {
         if (offset >= r.from && offset <= r.to)
             return true;
@@ -172,10 +173,12 @@ int dumpBank2(const QByteArray &bytes, QTextStream &out)
     out << "Sections\n";
     line(out, "read table", QStringLiteral("offset 0, %1 slots of 8 bytes").arg(MaxRegisters));
     line(out, "write table", QStringLiteral("offset %1, %2 slots of 8 bytes").arg(MaxRegisters * 8).arg(MaxRegisters));
-    line(out, "parameter block", QStringLiteral("offset %1, %2 bytes").arg(Bank2Image::ParameterBlockOffset)
-                                     .arg(Bank2Image::ParameterBlockSize));
-    line(out, "slave table", QStringLiteral("offset %1, %2 slots of 16 bytes").arg(Bank2Image::SlaveTableOffset)
-                                 .arg(MaxSlaves));
+    line(out, "parameter block",
+         QStringLiteral("offset %1, %2 bytes")
+             .arg(Bank2Image::ParameterBlockOffset)
+             .arg(Bank2Image::ParameterBlockSize));
+    line(out, "slave table",
+         QStringLiteral("offset %1, %2 slots of 16 bytes").arg(Bank2Image::SlaveTableOffset).arg(MaxSlaves));
 
     out << "Parameters\n";
     line(out, "BaudRate", QString::number(getU32(block)) + QStringLiteral(" bit/s"));
@@ -184,7 +187,8 @@ int dumpBank2(const QByteArray &bytes, QTextStream &out)
     line(out, "Gateway", dotted(block + 48));
     line(out, "TcpPort", QString::number(getU16(block + 54)));
     line(out, "TcpPortCopy", QString::number(getU16(block + 56)));
-    line(out, "ConstantBytes", QStringLiteral("%1 %2 %3 %4").arg(block[96]).arg(block[97]).arg(block[98]).arg(block[99]));
+    line(out, "ConstantBytes",
+         QStringLiteral("%1 %2 %3 %4").arg(block[96]).arg(block[97]).arg(block[98]).arg(block[99]));
     line(out, "SlaveCount", QString::number(getU32(block + 124)));
     line(out, "MasterId", QString::number(block[128]));
     line(out, "SlaveTableAddress", hex32(getU32(block + 220)));

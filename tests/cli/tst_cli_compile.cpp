@@ -59,14 +59,20 @@ void TestCliCompile::usage_data()
     QTest::addColumn<int>("code");
     QTest::addColumn<QString>("outContains");
     QTest::addColumn<QString>("errContains");
-    QTest::newRow("compile --help") << QStringList{"compile", "--help"} << 0 << "compile PROJECT_FOLDER" << "";
-    QTest::newRow("dump --help") << QStringList{"dump", "--help"} << 0 << "dump FILE" << "";
-    QTest::newRow("compile without folder") << QStringList{"compile"} << 2 << "" << "Usage: SW40917-cli compile";
-    QTest::newRow("compile two folders") << QStringList{"compile", "a", "b"} << 2 << "" << "Usage";
-    QTest::newRow("dump unknown option") << QStringList{"dump", "--all"} << 2 << "" << "Usage: SW40917-cli dump";
+    QTest::newRow("compile --help") << QStringList{"compile", "--help"} << 0 << "compile PROJECT_FOLDER"
+                                    << "";
+    QTest::newRow("dump --help") << QStringList{"dump", "--help"} << 0 << "dump FILE"
+                                 << "";
+    QTest::newRow("compile without folder") << QStringList{"compile"} << 2 << ""
+                                            << "Usage: SW40917-cli compile";
+    QTest::newRow("compile two folders") << QStringList{"compile", "a", "b"} << 2 << ""
+                                         << "Usage";
+    QTest::newRow("dump unknown option") << QStringList{"dump", "--all"} << 2 << ""
+                                         << "Usage: SW40917-cli dump";
     QTest::newRow("compile missing folder") << QStringList{"compile", "/nonexistent/folder"} << 1 << ""
                                             << "Not a configuration folder";
-    QTest::newRow("dump missing file") << QStringList{"dump", "/nonexistent/bank.bin"} << 1 << "" << "Cannot read";
+    QTest::newRow("dump missing file") << QStringList{"dump", "/nonexistent/bank.bin"} << 1 << ""
+                                       << "Cannot read";
 }
 
 void TestCliCompile::usage()

@@ -171,8 +171,8 @@ void TestCompile::golden()
     quint32 sum = 0;
     for (int i = 0; i < 2044; ++i)
         sum += block[i];
-    const quint32 stored = quint32(block[2044]) | quint32(block[2045]) << 8 | quint32(block[2046]) << 16
-                           | quint32(block[2047]) << 24;
+    const quint32 stored =
+        quint32(block[2044]) | quint32(block[2045]) << 8 | quint32(block[2046]) << 16 | quint32(block[2047]) << 24;
     QCOMPARE(stored, sum);
 
     for (const Check &check : checks) {
@@ -186,8 +186,9 @@ void TestCompile::golden()
             const int offset = check.key.mid(6).toInt();
             const QByteArray expected = fromHex(check.value);
             QVERIFY2(bank2.mid(offset, expected.size()) == expected,
-                     qPrintable(QStringLiteral("at %1: %2").arg(offset).arg(
-                         QString::fromLatin1(bank2.mid(offset, expected.size()).toHex(' ')))));
+                     qPrintable(QStringLiteral("at %1: %2")
+                                    .arg(offset)
+                                    .arg(QString::fromLatin1(bank2.mid(offset, expected.size()).toHex(' ')))));
         } else {
             QFAIL(qPrintable(QStringLiteral("unknown key ") + check.key));
         }
@@ -211,14 +212,17 @@ void TestCompile::exampleDocumentsHaveTheEditorsForm_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("rootName");
     QTest::addColumn<QStringList>("children");
-    QTest::newRow("ParGen.xml") << "ParGen.xml" << "Par_Gen"
-                                << QStringList{"Device_Type", "DNET_DEV_ID",  "DNET_BAUD",  "DNET_INTERSCAN_DELAY",
-                                               "MTCPs_IP1",   "MTCPs_IP2",    "MTCPs_IP3",  "MTCPs_IP4",
-                                               "MTCPs_SUB1",  "MTCPs_SUB2",   "MTCPs_SUB3", "MTCPs_SUB4",
-                                               "MTCPs_EN_GAT", "MTCPs_GAT1",  "MTCPs_GAT2", "MTCPs_GAT3",
-                                               "MTCPs_GAT4",  "MTCPs_PORT",   "MTCPs_DN_State"};
-    QTest::newRow("DNET_Net.xml") << "DNET_Net.xml" << "DNET_Net" << QStringList{"row", "row"};
-    QTest::newRow("DefReg.xml") << "DefReg.xml" << "InfoMod" << QStringList{"Modbus_Read", "Modbus_Write"};
+    QTest::newRow("ParGen.xml") << "ParGen.xml"
+                                << "Par_Gen"
+                                << QStringList{"Device_Type",  "DNET_DEV_ID", "DNET_BAUD",     "DNET_INTERSCAN_DELAY",
+                                               "MTCPs_IP1",    "MTCPs_IP2",   "MTCPs_IP3",     "MTCPs_IP4",
+                                               "MTCPs_SUB1",   "MTCPs_SUB2",  "MTCPs_SUB3",    "MTCPs_SUB4",
+                                               "MTCPs_EN_GAT", "MTCPs_GAT1",  "MTCPs_GAT2",    "MTCPs_GAT3",
+                                               "MTCPs_GAT4",   "MTCPs_PORT",  "MTCPs_DN_State"};
+    QTest::newRow("DNET_Net.xml") << "DNET_Net.xml"
+                                  << "DNET_Net" << QStringList{"row", "row"};
+    QTest::newRow("DefReg.xml") << "DefReg.xml"
+                                << "InfoMod" << QStringList{"Modbus_Read", "Modbus_Write"};
 }
 
 void TestCompile::exampleDocumentsHaveTheEditorsForm()
@@ -254,18 +258,18 @@ void TestCompile::limits_data()
 
     QTest::newRow("64 slaves fit") << slaveRows(64) << QByteArray() << QString() << 16 + 64 * 9;
     QTest::newRow("65 slaves") << slaveRows(65) << QByteArray() << "at most 64 slaves" << 0;
-    QTest::newRow("6144 rows each way fit") << slaveRows(63) << registerRows(6144, 6144, 63) << QString()
-                                            << 16 + 63 * 9 + 2 * 6144 * 7;
+    QTest::newRow("6144 rows each way fit")
+        << slaveRows(63) << registerRows(6144, 6144, 63) << QString() << 16 + 63 * 9 + 2 * 6144 * 7;
     QTest::newRow("6145 read rows") << slaveRows(63) << registerRows(6145, 0, 1) << "at most 6144" << 0;
     QTest::newRow("6145 write rows") << slaveRows(63) << registerRows(0, 6145, 63) << "at most 6144" << 0;
     // Rows numbered 0 go into bank.bin only: they may pass 6144 as long as bank.bin fits its buffer ...
-    QTest::newRow("7000 bank.bin-only rows") << slaveRows(1) << registerRows(7000, 0, 0) << QString()
-                                             << 16 + 9 + 7000 * 7;
+    QTest::newRow("7000 bank.bin-only rows")
+        << slaveRows(1) << registerRows(7000, 0, 0) << QString() << 16 + 9 + 7000 * 7;
     // ... which 14283 of them would not.
-    QTest::newRow("bank.bin over 100000 bytes") << slaveRows(1) << registerRows(7142, 7141, 0)
-                                                << "limit of 100000 bytes" << 0;
-    QTest::newRow("bank.bin at 99999 bytes") << slaveRows(1) << registerRows(7141, 7141, 0) << QString()
-                                             << 16 + 9 + 14282 * 7;
+    QTest::newRow("bank.bin over 100000 bytes")
+        << slaveRows(1) << registerRows(7142, 7141, 0) << "limit of 100000 bytes" << 0;
+    QTest::newRow("bank.bin at 99999 bytes")
+        << slaveRows(1) << registerRows(7141, 7141, 0) << QString() << 16 + 9 + 14282 * 7;
 }
 
 void TestCompile::limits()

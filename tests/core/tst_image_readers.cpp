@@ -82,31 +82,46 @@ void TestImageReaders::communicationSettings_data()
     QTest::addColumn<int>("stateRegister");
 
     QTest::newRow("no document: reset values") << QByteArray() << 0 << 125000 << 0 << "192.168.0.10"
-                                               << "255.255.255.0" << "255.255.255.255" << 10001 << 0;
-    QTest::newRow("root without children") << parGen("") << 10 << 500000 << 0 << "192.168.0.10" << "255.255.255.0"
+                                               << "255.255.255.0"
+                                               << "255.255.255.255" << 10001 << 0;
+    QTest::newRow("root without children") << parGen("") << 10 << 500000 << 0 << "192.168.0.10"
+                                           << "255.255.255.0"
                                            << "255.255.255.255" << 10001 << 0;
     QTest::newRow("bit rate code 0") << parGen("<DNET_BAUD>0</DNET_BAUD>") << 10 << 125000 << 0 << "192.168.0.10"
-                                     << "255.255.255.0" << "255.255.255.255" << 10001 << 0;
+                                     << "255.255.255.0"
+                                     << "255.255.255.255" << 10001 << 0;
     QTest::newRow("bit rate code 1") << parGen("<DNET_BAUD>1</DNET_BAUD>") << 10 << 250000 << 0 << "192.168.0.10"
-                                     << "255.255.255.0" << "255.255.255.255" << 10001 << 0;
+                                     << "255.255.255.0"
+                                     << "255.255.255.255" << 10001 << 0;
     QTest::newRow("bit rate code 7") << parGen("<DNET_BAUD>7</DNET_BAUD>") << 10 << 500000 << 0 << "192.168.0.10"
-                                     << "255.255.255.0" << "255.255.255.255" << 10001 << 0;
+                                     << "255.255.255.0"
+                                     << "255.255.255.255" << 10001 << 0;
     QTest::newRow("bit rate abc") << parGen("<DNET_BAUD>abc</DNET_BAUD><DNET_DEV_ID>x</DNET_DEV_ID>") << 10 << 500000
-                                  << 0 << "192.168.0.10" << "255.255.255.0" << "255.255.255.255" << 10001 << 0;
+                                  << 0 << "192.168.0.10"
+                                  << "255.255.255.0"
+                                  << "255.255.255.255" << 10001 << 0;
     QTest::newRow("gateway enabled")
         << parGen("<MTCPs_EN_GAT>1</MTCPs_EN_GAT><MTCPs_GAT1>10</MTCPs_GAT1><MTCPs_GAT2>0</MTCPs_GAT2>"
                   "<MTCPs_GAT3>0</MTCPs_GAT3><MTCPs_GAT4>254</MTCPs_GAT4>")
-        << 10 << 500000 << 0 << "192.168.0.10" << "255.255.255.0" << "10.0.0.254" << 10001 << 0;
+        << 10 << 500000 << 0 << "192.168.0.10"
+        << "255.255.255.0"
+        << "10.0.0.254" << 10001 << 0;
     QTest::newRow("gateway disabled")
         << parGen("<MTCPs_EN_GAT>0</MTCPs_EN_GAT><MTCPs_GAT1>10</MTCPs_GAT1><MTCPs_GAT4>254</MTCPs_GAT4>") << 10
-        << 500000 << 0 << "192.168.0.10" << "255.255.255.0" << "255.255.255.255" << 10001 << 0;
+        << 500000 << 0 << "192.168.0.10"
+        << "255.255.255.0"
+        << "255.255.255.255" << 10001 << 0;
     QTest::newRow("values cut to their fields")
         << parGen("<DNET_DEV_ID>300</DNET_DEV_ID><MTCPs_IP1>257</MTCPs_IP1><MTCPs_PORT>70000</MTCPs_PORT>"
                   "<MTCPs_DN_State>70000</MTCPs_DN_State><DNET_INTERSCAN_DELAY>-1</DNET_INTERSCAN_DELAY>")
-        << 44 << 500000 << -1 << "1.168.0.10" << "255.255.255.0" << "255.255.255.255" << 4464 << 70000;
+        << 44 << 500000 << -1 << "1.168.0.10"
+        << "255.255.255.0"
+        << "255.255.255.255" << 4464 << 70000;
     QTest::newRow("hexadecimal and leading blanks")
         << parGen("<DNET_DEV_ID>$3F</DNET_DEV_ID><MTCPs_SUB4> 128</MTCPs_SUB4><MTCPs_PORT>0x1F6</MTCPs_PORT>") << 63
-        << 500000 << 0 << "192.168.0.10" << "255.255.255.128" << "255.255.255.255" << 502 << 0;
+        << 500000 << 0 << "192.168.0.10"
+        << "255.255.255.128"
+        << "255.255.255.255" << 502 << 0;
 }
 
 void TestImageReaders::communicationSettings()
@@ -141,8 +156,8 @@ void TestImageReaders::slaveOffsetsFollowTheList()
     Fixture f;
     f.write(f.paths.DnetNetPath, "<DNET_Net><row ID=\"5\" NB_IN=\"10\" NB_OUT=\"1\" Mnemonic=\"\"/>"
                                  "<row ID=\"6\" NB_IN=\"0\" NB_OUT=\"2\" Mnemonic=\"\"/>"
-                                 "<row ID=\"7\" NB_IN=\"5\" NB_OUT=\"3\" Mnemonic=\"\"/></DNET_Net>"
-                                     + kVersion);
+                                 "<row ID=\"7\" NB_IN=\"5\" NB_OUT=\"3\" Mnemonic=\"\"/></DNET_Net>" +
+                                     kVersion);
     f.readAll();
     QCOMPARE(f.p().SlaveCount, 3u);
     const auto &t = f.record->SlaveTable;
@@ -183,8 +198,8 @@ void TestImageReaders::registerRowsOfMissingSlavesAreDropped()
 {
     Fixture f;
     f.write(f.paths.DnetNetPath, "<DNET_Net><row ID=\"1\" NB_IN=\"4\" NB_OUT=\"2\"/>"
-                                 "<row ID=\"2\" NB_IN=\"6\" NB_OUT=\"8\"/></DNET_Net>"
-                                     + kVersion);
+                                 "<row ID=\"2\" NB_IN=\"6\" NB_OUT=\"8\"/></DNET_Net>" +
+                                     kVersion);
     // A dropped row needs no Index or PosComp: they are read only for rows that are taken.
     f.write(f.paths.DefRegPath, "<InfoMod><Modbus_Read><row NrDNNode=\"0\"/>"
                                 "<row Index=\"1\" NrDNNode=\"x\" PosComp=\"0\"/>"
@@ -193,8 +208,8 @@ void TestImageReaders::registerRowsOfMissingSlavesAreDropped()
                                 "<row Index=\"7\" NrDNNode=\"2\" PosComp=\"-1\"/>"
                                 "<row Index=\"70008\" NrDNNode=\"1\" PosComp=\"abc\"/></Modbus_Read>"
                                 "<Modbus_Write><row Index=\"9\" NrDNNode=\"1\" PosComp=\"65538\"/></Modbus_Write>"
-                                "</InfoMod>"
-                                    + kVersion);
+                                "</InfoMod>" +
+                                    kVersion);
     f.readAll();
     QCOMPARE(f.p().ReadCount, 2u);
     const RegisterEntry &first = f.record->ReadTable[0];

@@ -14,7 +14,7 @@ struct Bank2Image
     static constexpr int ParameterBlockOffset = RegisterTablesSize;
     static constexpr int SlaveTableOffset = ParameterBlockOffset + ParameterBlockSize; // 100352
     static constexpr int FileSize = SlaveTableOffset + SlaveTableSize;                 // 101376
-    static constexpr int ChecksumOffset = 2044; // inside the parameter block
+    static constexpr int ChecksumOffset = 2044;                                        // inside the parameter block
 
     QByteArray buffer; // Capacity bytes
     int length = 0;

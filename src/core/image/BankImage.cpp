@@ -11,8 +11,7 @@ class BankWriter
 public:
     explicit BankWriter(BankImage &image)
         : m_data(reinterpret_cast<uchar *>(image.buffer.data()))
-    {
-    }
+    {}
     // Refuses before writing anything that would not fit the device's buffer.
     uchar *reserve(int size, const QString &what)
     {
@@ -119,9 +118,9 @@ void BuildBankImage(BankImage &image, ImageSources &sources)
     if (parGen.exists()) {
         const int root = parGen.root();
         static const char *const byteElements[] = {
-            "DNET_DEV_ID", "DNET_BAUD",  "MTCPs_IP1",  "MTCPs_IP2",  "MTCPs_IP3",    "MTCPs_IP4",  "MTCPs_SUB1",
-            "MTCPs_SUB2",  "MTCPs_SUB3", "MTCPs_SUB4", "MTCPs_EN_GAT", "MTCPs_GAT1", "MTCPs_GAT2", "MTCPs_GAT3",
-            "MTCPs_GAT4",
+            "DNET_DEV_ID",  "DNET_BAUD",  "MTCPs_IP1",  "MTCPs_IP2",  "MTCPs_IP3",
+            "MTCPs_IP4",    "MTCPs_SUB1", "MTCPs_SUB2", "MTCPs_SUB3", "MTCPs_SUB4",
+            "MTCPs_EN_GAT", "MTCPs_GAT1", "MTCPs_GAT2", "MTCPs_GAT3", "MTCPs_GAT4",
         };
         int values[15];
         for (int i = 0; i < 15; ++i)

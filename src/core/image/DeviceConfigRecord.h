@@ -56,12 +56,12 @@ struct ParameterFields
     std::array<quint8, 4> IpAddressCopy{}; // offset 320
     std::array<quint8, 4> SubnetMaskCopy{};
     std::array<quint8, 4> GatewayCopy{};
-    quint32 ReadCount = 0;          // offset 332
-    quint32 WriteCount = 0;         // offset 336
-    quint32 ReadTableAddress = 0;   // offset 340
-    quint32 WriteTableAddress = 0;  // offset 344
-    quint32 SlaveStateRegister = 0; // offset 348
-    quint32 InterscanDelay = 0;     // offset 352, milliseconds
+    quint32 ReadCount = 0;                 // offset 332
+    quint32 WriteCount = 0;                // offset 336
+    quint32 ReadTableAddress = 0;          // offset 340
+    quint32 WriteTableAddress = 0;         // offset 344
+    quint32 SlaveStateRegister = 0;        // offset 348
+    quint32 InterscanDelay = 0;            // offset 352, milliseconds
     std::array<quint8, 128> FixedOctets{}; // offset 1912
     quint32 Fixed2040 = 0;
 };

@@ -17,7 +17,8 @@ void readOctets(const XmlTree &tree, int root, const char *prefix, const std::ar
                 std::array<quint8, 4> &octets)
 {
     for (int i = 0; i < 4; ++i)
-        octets[size_t(i)] = quint8(elementValue(tree, root, QLatin1String(prefix) + QString::number(i + 1), fallbacks[size_t(i)]));
+        octets[size_t(i)] =
+            quint8(elementValue(tree, root, QLatin1String(prefix) + QString::number(i + 1), fallbacks[size_t(i)]));
 }
 
 void readSection(const SourceDocument &source, const QString &sectionName, quint32 slaveCount,

@@ -8,8 +8,7 @@
 
 ImageSources::ImageSources(const WorkspacePaths &paths)
     : m_paths(paths)
-{
-}
+{}
 
 const SourceDocument &ImageSources::load(Slot &slot, const QString &existingPath)
 {
@@ -90,7 +89,8 @@ int attributeAsInteger(const SourceDocument &source, int row, const QString &whe
     const QString text = attributeAsText(source, row, where, name);
     int value = 0;
     if (!tryParseInt(text, &value))
-        throw AppError(QStringLiteral("%1: %2: attribute %3 \"%4\" is not an integer").arg(source.path, where, name, text));
+        throw AppError(
+            QStringLiteral("%1: %2: attribute %3 \"%4\" is not an integer").arg(source.path, where, name, text));
     return value;
 }
 

@@ -9,7 +9,7 @@
 // One project document as the compiler sees it: present or not, parsed once on first use.
 struct SourceDocument
 {
-    QString path;         // empty when the file does not exist
+    QString path; // empty when the file does not exist
     XmlTree tree;
     bool exists() const { return !path.isEmpty(); }
     // The document's first top-level node, whatever it is (the root element in files the editors write).

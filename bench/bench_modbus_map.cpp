@@ -17,9 +17,9 @@
 #include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
-#include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTextStream>
 

@@ -23,8 +23,7 @@ public:
     TabStopDelegate(qreal distance, QObject *parent)
         : QStyledItemDelegate(parent)
         , m_distance(distance)
-    {
-    }
+    {}
 
     void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override
     {
@@ -39,7 +38,8 @@ public:
 
         painter->save();
         const QPalette::ColorGroup group = (opt.state & QStyle::State_Enabled) ? QPalette::Normal : QPalette::Disabled;
-        const QPalette::ColorRole role = (opt.state & QStyle::State_Selected) ? QPalette::HighlightedText : QPalette::Text;
+        const QPalette::ColorRole role =
+            (opt.state & QStyle::State_Selected) ? QPalette::HighlightedText : QPalette::Text;
         painter->setPen(opt.palette.color(group, role));
         painter->setFont(opt.font);
         QTextOption textOption(Qt::AlignLeft | Qt::AlignVCenter);
@@ -146,7 +146,8 @@ void TFDefineModbusRegs::buildPage(int p)
     pg.low = new QComboBox(pg.tab);
     pg.low->setObjectName(name(QStringLiteral("CB_Byte_Low_Part_")));
     pg.low->setGeometry(x, 174, 200, 22);
-    for (QWidget *w : {static_cast<QWidget *>(pg.index), static_cast<QWidget *>(pg.high), static_cast<QWidget *>(pg.low)})
+    for (QWidget *w :
+         {static_cast<QWidget *>(pg.index), static_cast<QWidget *>(pg.high), static_cast<QWidget *>(pg.low)})
         setBaseColour(w, EditorColour);
 
     pg.create = makeButton(pg.tab, name(QStringLiteral("Btn_Create_")), QRect(x, 214, 96, 26));
@@ -254,8 +255,8 @@ QString TFDefineModbusRegs::partText(int part) const
 
 QString TFDefineModbusRegs::registerLine(const TMod_Reg &reg) const
 {
-    return reg.Ind_Mod + QLatin1Char(';') + QLatin1Char(' ') + partText(reg.HiPart) + QLatin1Char(';')
-           + QLatin1Char(' ') + partText(reg.LoPart) + QLatin1Char(';');
+    return reg.Ind_Mod + QLatin1Char(';') + QLatin1Char(' ') + partText(reg.HiPart) + QLatin1Char(';') +
+           QLatin1Char(' ') + partText(reg.LoPart) + QLatin1Char(';');
 }
 
 void TFDefineModbusRegs::LB_DeviceNet_Slave_Click()
@@ -279,8 +280,8 @@ void TFDefineModbusRegs::Aggiorna_Lista_Frame()
         QStringList lines;
         lines.reserve(Lista_DNET_Slave.slaveCount());
         for (const TDNET_Slave &slave : Lista_DNET_Slave.slaves())
-            lines.append(slave.ID + QLatin1Char('\t')
-                         + QString::number(p == ModbusMap::Read ? slave.Num_Byte_OUT : slave.Num_Byte_IN));
+            lines.append(slave.ID + QLatin1Char('\t') +
+                         QString::number(p == ModbusMap::Read ? slave.Num_Byte_OUT : slave.Num_Byte_IN));
         list->addItems(lines);
         list->setCurrentRow(-1);
     }

@@ -20,14 +20,14 @@ QByteArray dnetNet(const QList<QByteArray> &rows)
 
 QByteArray slaveRow(const QByteArray &id, int in, int out)
 {
-    return "<row ID=\"" + id + "\" NB_IN=\"" + QByteArray::number(in) + "\" NB_OUT=\"" + QByteArray::number(out)
-           + "\" Mnemonic=\"\"/>";
+    return "<row ID=\"" + id + "\" NB_IN=\"" + QByteArray::number(in) + "\" NB_OUT=\"" + QByteArray::number(out) +
+           "\" Mnemonic=\"\"/>";
 }
 
 QByteArray defReg(const QByteArray &readRows, const QByteArray &writeRows)
 {
-    return "<InfoMod><Modbus_Read>" + readRows + "</Modbus_Read><Modbus_Write>" + writeRows
-           + "</Modbus_Write></InfoMod><!--SW_VERSION = 2.004-->";
+    return "<InfoMod><Modbus_Read>" + readRows + "</Modbus_Read><Modbus_Write>" + writeRows +
+           "</Modbus_Write></InfoMod><!--SW_VERSION = 2.004-->";
 }
 
 QByteArray regRow(const QByteArray &index, const QByteArray &node, const QByteArray &posComp)
@@ -62,8 +62,8 @@ bool inUseByWalk(const ModbusMap &map, int value, int slave, int position, int p
     for (int p : {ModbusMap::Read, ModbusMap::Write})
         for (int s = 0; s < map.slaveCount(); ++s)
             for (int r = 0; r < map.registers(s, p).size(); ++r)
-                if (ParseIntOrDefault(map.registers(s, p).at(r).Ind_Mod, -1) == value
-                    && !(s == slave && r == position && p == page))
+                if (ParseIntOrDefault(map.registers(s, p).at(r).Ind_Mod, -1) == value &&
+                    !(s == slave && r == position && p == page))
                     return true;
     return false;
 }
@@ -94,8 +94,8 @@ private Q_SLOTS:
 
 void TestModbusMap::readsSlavesAsStored()
 {
-    const ModbusMap map = mapOf(dnetNet({slaveRow(" 7", 3, 4), "<row ID=\"9\" NB_IN=\"x\" NB_OUT=\"$10\" Mnemonic=\"\"/>"}),
-                                defReg("", ""));
+    const ModbusMap map = mapOf(
+        dnetNet({slaveRow(" 7", 3, 4), "<row ID=\"9\" NB_IN=\"x\" NB_OUT=\"$10\" Mnemonic=\"\"/>"}), defReg("", ""));
     QCOMPARE(map.slaveCount(), 2);
     QCOMPARE(map.slave(0).ID, QStringLiteral(" 7"));
     QCOMPARE(map.slave(0).Num_Byte_IN, 3);
@@ -155,9 +155,9 @@ void TestModbusMap::posCompSaves()
 
 void TestModbusMap::rowsNamingMissingSlavesAreDropped()
 {
-    const QByteArray rows = regRow("1", "0", "0") + regRow("2", "1", "0") + regRow("3", "3", "0")
-                            + regRow("4", "x", "0") + "<row Index=\"5\" PosComp=\"0\"/>" + regRow("6", "2", "0")
-                            + regRow("7", "1", "0");
+    const QByteArray rows = regRow("1", "0", "0") + regRow("2", "1", "0") + regRow("3", "3", "0") +
+                            regRow("4", "x", "0") + "<row Index=\"5\" PosComp=\"0\"/>" + regRow("6", "2", "0") +
+                            regRow("7", "1", "0");
     const ModbusMap map = mapOf(dnetNet({slaveRow("10", 1, 1), slaveRow("11", 1, 1)}), defReg(rows, ""));
     QCOMPARE(map.registerCount(), 3);
     QCOMPARE(map.registers(0, ModbusMap::Read).size(), 2);
@@ -337,8 +337,8 @@ void TestModbusMap::inUseMatchesWalkAfterEdits()
         const int value = random.bounded(-1, 13);
         const int es = random.bounded(-1, 4);
         const int ep = random.bounded(1, 3);
-        const int er = es >= 0 && !map.registers(es, ep).isEmpty() ? random.bounded(int(map.registers(es, ep).size()))
-                                                                   : -1;
+        const int er =
+            es >= 0 && !map.registers(es, ep).isEmpty() ? random.bounded(int(map.registers(es, ep).size())) : -1;
         QCOMPARE(map.Check_Mod_Reg_in_Use(value, es, er, ep), inUseByWalk(map, value, es, er, ep));
     }
 }

@@ -20,16 +20,16 @@ const QByteArray TwoSlaves = "<DNET_Net>"
                              "<row ID=\"5\" NB_IN=\"2\" NB_OUT=\"4\" Mnemonic=\"a\"/>"
                              "<row ID=\"7\" NB_IN=\"3\" NB_OUT=\"1\" Mnemonic=\"\"/>"
                              "<row ID=\"9\" NB_IN=\"0\" NB_OUT=\"0\" Mnemonic=\"\"/>"
-                             "</DNET_Net>"
-                             + Comment;
+                             "</DNET_Net>" +
+                             Comment;
 // Read page of slave 1: 10 (Byte 1 / None) and $20 (Byte 4 / Byte 2); write page of slave 2: 300.
 const QByteArray SomeRegisters = "<InfoMod><Modbus_Read>"
                                  "<row Index=\"10\" NrDNNode=\"1\" PosComp=\"65536\"/>"
                                  "<row Index=\"$20\" NrDNNode=\"1\" PosComp=\"262146\"/>"
                                  "</Modbus_Read><Modbus_Write>"
                                  "<row Index=\"300\" NrDNNode=\"2\" PosComp=\"1\"/>"
-                                 "</Modbus_Write></InfoMod>"
-                                 + Comment;
+                                 "</Modbus_Write></InfoMod>" +
+                                 Comment;
 
 // A project with the two documents (an empty text: no file) and the dialog, shown as the main window shows it.
 struct Fixture
@@ -49,8 +49,7 @@ struct Fixture
     }
 
     static QString side(int page) { return page == 1 ? QStringLiteral("Read") : QStringLiteral("Write"); }
-    template<typename T>
-    T *find(const QString &name) const
+    template <typename T> T *find(const QString &name) const
     {
         T *w = dlg->findChild<T *>(name);
         if (!w)
@@ -304,7 +303,8 @@ void TestDefineModbusRegs::pasteOfMissingByteIsRefused()
     f.click("Btn_Paste_", 2);
     QCOMPARE(f.high(2)->currentIndex(), -1);
     QCOMPARE(f.low(2)->currentIndex(), 2);
-    const QString noByte = QStringLiteral("Error!! Select the Byte for the High and the Low Part of the Modbus Register");
+    const QString noByte =
+        QStringLiteral("Error!! Select the Byte for the High and the Low Part of the Modbus Register");
     f.index(2)->setText(QStringLiteral("50"));
     f.click("Btn_Create_", 2);
     QCOMPARE(f.messages().texts(), QStringList{noByte});
@@ -361,8 +361,8 @@ void TestDefineModbusRegs::savedMapReopensAsSaved()
                                           "<row Index=\"0x0D\" NrDNNode=\"1\" PosComp=\"131072\"/>"
                                           "<row Index=\"00014\" NrDNNode=\"1\" PosComp=\"1\"/>"
                                           "<row Index=\"300\" NrDNNode=\"2\" PosComp=\"1\"/>"
-                                          "</Modbus_Write></InfoMod>")
-                                   + Comment);
+                                          "</Modbus_Write></InfoMod>") +
+                                   Comment);
 
     f.dlg->show();
     const QList<QStringList> expected[2] = {
@@ -376,8 +376,7 @@ void TestDefineModbusRegs::savedMapReopensAsSaved()
 
     // A slave row inserted at the top of DNET_Net.xml: the registers stay with the positions.
     TestWorkspace::writeFile(f.ws.context.paths.DnetNetPath,
-                             "<DNET_Net><row ID=\"3\" NB_IN=\"2\" NB_OUT=\"2\" Mnemonic=\"\"/>"
-                                 + TwoSlaves.mid(10));
+                             "<DNET_Net><row ID=\"3\" NB_IN=\"2\" NB_OUT=\"2\" Mnemonic=\"\"/>" + TwoSlaves.mid(10));
     f.click("Btn_Cancel");
     f.dlg->show();
     QCOMPARE(f.slaves(1)->item(0)->text(), QStringLiteral("3\t2"));

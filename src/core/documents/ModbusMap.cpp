@@ -37,8 +37,8 @@ void ModbusMap::appendSlave(const QString &id, int numByteIn, int numByteOut)
 
 bool ModbusMap::hasRegister(int slavePosition, int page, int registerPosition) const
 {
-    return hasSlave(slavePosition) && (page == Read || page == Write) && registerPosition >= 0
-           && registerPosition < registers(slavePosition, page).size();
+    return hasSlave(slavePosition) && (page == Read || page == Write) && registerPosition >= 0 &&
+           registerPosition < registers(slavePosition, page).size();
 }
 
 const QVector<TMod_Reg> &ModbusMap::registers(int slavePosition, int page) const
@@ -96,14 +96,14 @@ bool ModbusMap::Check_Mod_Reg_in_Use(int ind_MR, int app_ind_J1939, int app_ind_
 {
     int uses = m_indexUse.value(ind_MR, 0);
     // The register being modified does not collide with itself.
-    if (uses > 0 && hasRegister(app_ind_J1939, read_write, app_ind_MR)
-        && indexValue(registers(app_ind_J1939, read_write).at(app_ind_MR).Ind_Mod) == ind_MR)
+    if (uses > 0 && hasRegister(app_ind_J1939, read_write, app_ind_MR) &&
+        indexValue(registers(app_ind_J1939, read_write).at(app_ind_MR).Ind_Mod) == ind_MR)
         --uses;
     return uses > 0;
 }
 
-int ModbusMap::checkRegister(int slavePosition, int page, int registerPosition, const QString &indexText,
-                             int hiPart, int loPart) const
+int ModbusMap::checkRegister(int slavePosition, int page, int registerPosition, const QString &indexText, int hiPart,
+                             int loPart) const
 {
     const int value = indexValue(indexText);
     if (value < 0 || value > MaxIndex)
@@ -134,7 +134,8 @@ void ModbusMap::readSlaves(const QDomDocument &dnetNet)
     const QDomNode root = ProjectDocument::firstNode(dnetNet);
     for (QDomNode row = root.firstChild(); !row.isNull(); row = row.nextSibling()) {
         const QString id = ProjectDocument::attribute(row, QStringLiteral("ID")).value_or(QString());
-        const int in = ParseIntOrDefault(ProjectDocument::attribute(row, QStringLiteral("NB_IN")).value_or(QString()), 0);
+        const int in =
+            ParseIntOrDefault(ProjectDocument::attribute(row, QStringLiteral("NB_IN")).value_or(QString()), 0);
         const int out =
             ParseIntOrDefault(ProjectDocument::attribute(row, QStringLiteral("NB_OUT")).value_or(QString()), 0);
         appendSlave(id, in, out);
@@ -148,14 +149,15 @@ void ModbusMap::readRegisters(const QDomDocument &defReg)
         const QDomElement section = ProjectDocument::firstChildElement(root, page == Read ? ReadSection : WriteSection);
         for (QDomNode row = section.firstChild(); !row.isNull(); row = row.nextSibling()) {
             const int slavePosition =
-                ParseIntOrDefault(ProjectDocument::attribute(row, QStringLiteral("NrDNNode")).value_or(QString()), -1)
-                - 1;
+                ParseIntOrDefault(ProjectDocument::attribute(row, QStringLiteral("NrDNNode")).value_or(QString()), -1) -
+                1;
             if (!hasSlave(slavePosition))
                 continue;
             TMod_Reg reg;
             reg.Ind_Mod = ProjectDocument::attribute(row, QStringLiteral("Index")).value_or(QString());
-            splitPosComp(ParseIntOrDefault(ProjectDocument::attribute(row, QStringLiteral("PosComp")).value_or(QString()), 0),
-                         &reg.HiPart, &reg.LoPart);
+            splitPosComp(
+                ParseIntOrDefault(ProjectDocument::attribute(row, QStringLiteral("PosComp")).value_or(QString()), 0),
+                &reg.HiPart, &reg.LoPart);
             appendRegister(slavePosition, page, reg);
         }
     }

@@ -227,8 +227,9 @@ void TFDefineModbusRegs::FormShow()
     // A document that cannot be read is reported and ends the loading there; the dialog still opens.
     const bool slavesRead =
         ErrorReport::run(messages(), [this] { Lista_DNET_Slave.loadSlaves(m_ctx.paths.DnetNetPath); });
-    if (slavesRead)
-        ErrorReport::run(messages(), [this] { Lista_DNET_Slave.loadRegisters(m_ctx.paths.DefRegPath); });
+    const bool registersRead =
+        slavesRead && ErrorReport::run(messages(), [this] { Lista_DNET_Slave.loadRegisters(m_ctx.paths.DefRegPath); });
+    m_loadFailed = !registersRead;
     Aggiorna_Lista_Frame();
     Aggiorna_Lista_ModReg();
     Aggiorna_Green_Fields();
@@ -417,6 +418,10 @@ void TFDefineModbusRegs::Paste_Mod_Reg(int p)
 
 void TFDefineModbusRegs::Btn_OKClick()
 {
+    if (m_loadFailed) {
+        messages().error(text(663));
+        return;
+    }
     Lista_DNET_Slave.saveRegisters(m_ctx.paths.DefRegPath);
     accept();
 }

@@ -78,6 +78,8 @@ private:
 
     ModbusMap Lista_DNET_Slave;
     Page m_pages[2];
+    // A document of this showing could not be read: OK must not replace DefReg.xml with what little was loaded.
+    bool m_loadFailed = false;
     QTabWidget *PC_Modbus = nullptr;
     QPushButton *Btn_OK = nullptr;
     QPushButton *Btn_Cancel = nullptr;

@@ -432,7 +432,11 @@ void TestDefineModbusRegs::unreadableDocument()
     QVERIFY2(f.messages().last().contains(file), qPrintable(f.messages().last()));
     QCOMPARE(f.slaves(1)->count(), brokenDnetNet ? 0 : 3);
     QCOMPARE(f.dlg->map().registerCount(), 0);
-    // Nothing is written until OK.
+    // OK after a failed load would replace the register map with what little was read: it is refused.
+    f.click("Btn_OK");
+    QCOMPARE(f.messages().count(), 2);
+    QCOMPARE(f.messages().last(), f.ws.context.text(663));
+    QVERIFY(f.dlg->isVisible());
     QCOMPARE(f.defRegOnDisk(), brokenDnetNet ? SomeRegisters : broken);
 }
 

@@ -227,6 +227,7 @@ const DefaultText kDefaults[] = {
     {660, u"None"},
     {661, u"Byte "},
     {662, u"Error!! Select the Byte for the High and the Low Part of the Modbus Register"},
+    {663, u"Error!! A project document could not be read, so the register map is not saved. Correct the document, or leave with Cancel."},
     {1000, u"Update Device by Serial"},
     {1001, u"Update Device Using the Serial Port"},
     {1002, u"Update Device by Ethernet (UDP)"},

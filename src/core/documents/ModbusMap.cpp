@@ -1,6 +1,7 @@
 #include "ModbusMap.h"
 
 #include "ProjectDocument.h"
+#include "XmlTree.h"
 #include "app/ParseIntOrDefault.h"
 
 #include <QFileInfo>
@@ -11,10 +12,31 @@ const QString RootName = QStringLiteral("InfoMod");
 const QString ReadSection = QStringLiteral("Modbus_Read");
 const QString WriteSection = QStringLiteral("Modbus_Write");
 const QString RowName = QStringLiteral("row");
+const QString IdName = QStringLiteral("ID");
+const QString InName = QStringLiteral("NB_IN");
+const QString OutName = QStringLiteral("NB_OUT");
+const QString IndexName = QStringLiteral("Index");
+const QString NodeName = QStringLiteral("NrDNNode");
+const QString PosCompName = QStringLiteral("PosComp");
 
 int indexValue(const QString &indexText)
 {
     return ParseIntOrDefault(indexText, -1);
+}
+
+// An attribute's value as a view into the tree (empty when missing): only for values read on the spot.
+QString treeText(const XmlTree &tree, int node, const QString &name)
+{
+    QString value;
+    tree.attribute(node, name, &value);
+    return value;
+}
+
+// An attribute's value the map keeps: a copy of its own, since the tree goes away after reading.
+QString ownText(const XmlTree &tree, int node, const QString &name)
+{
+    const QString value = treeText(tree, node, name);
+    return QString(value.constData(), value.size());
 }
 
 } // namespace
@@ -128,38 +150,62 @@ void ModbusMap::splitPosComp(int posComp, int *hiPart, int *loPart)
     *loPart = int(quint32(posComp) & 0xFFFFu);
 }
 
+void ModbusMap::readSlaveRow(const QString &id, const QString &numByteIn, const QString &numByteOut)
+{
+    appendSlave(id, ParseIntOrDefault(numByteIn, 0), ParseIntOrDefault(numByteOut, 0));
+}
+
+void ModbusMap::readRegisterRow(int page, const QString &slaveNumber, const QString &index, const QString &posCompText)
+{
+    const int slavePosition = ParseIntOrDefault(slaveNumber, -1) - 1;
+    if (!hasSlave(slavePosition))
+        return;
+    TMod_Reg reg;
+    reg.Ind_Mod = index;
+    splitPosComp(ParseIntOrDefault(posCompText, 0), &reg.HiPart, &reg.LoPart);
+    appendRegister(slavePosition, page, reg);
+}
+
 void ModbusMap::readSlaves(const QDomDocument &dnetNet)
 {
     clear();
     const QDomNode root = ProjectDocument::firstNode(dnetNet);
-    for (QDomNode row = root.firstChild(); !row.isNull(); row = row.nextSibling()) {
-        const QString id = ProjectDocument::attribute(row, QStringLiteral("ID")).value_or(QString());
-        const int in =
-            ParseIntOrDefault(ProjectDocument::attribute(row, QStringLiteral("NB_IN")).value_or(QString()), 0);
-        const int out =
-            ParseIntOrDefault(ProjectDocument::attribute(row, QStringLiteral("NB_OUT")).value_or(QString()), 0);
-        appendSlave(id, in, out);
-    }
+    const auto value = [](const QDomNode &row, const QString &name) {
+        return ProjectDocument::attribute(row, name).value_or(QString());
+    };
+    for (QDomNode row = root.firstChild(); !row.isNull(); row = row.nextSibling())
+        readSlaveRow(value(row, IdName), value(row, InName), value(row, OutName));
+}
+
+void ModbusMap::readSlaves(const XmlTree &dnetNet)
+{
+    clear();
+    const int root = dnetNet.firstNode();
+    for (int row = dnetNet.firstChild(root); row != XmlTree::None; row = dnetNet.nextSibling(row))
+        readSlaveRow(ownText(dnetNet, row, IdName), treeText(dnetNet, row, InName), treeText(dnetNet, row, OutName));
 }
 
 void ModbusMap::readRegisters(const QDomDocument &defReg)
 {
     const QDomNode root = ProjectDocument::firstNode(defReg);
+    const auto value = [](const QDomNode &row, const QString &name) {
+        return ProjectDocument::attribute(row, name).value_or(QString());
+    };
     for (int page : {Read, Write}) {
         const QDomElement section = ProjectDocument::firstChildElement(root, page == Read ? ReadSection : WriteSection);
-        for (QDomNode row = section.firstChild(); !row.isNull(); row = row.nextSibling()) {
-            const int slavePosition =
-                ParseIntOrDefault(ProjectDocument::attribute(row, QStringLiteral("NrDNNode")).value_or(QString()), -1) -
-                1;
-            if (!hasSlave(slavePosition))
-                continue;
-            TMod_Reg reg;
-            reg.Ind_Mod = ProjectDocument::attribute(row, QStringLiteral("Index")).value_or(QString());
-            splitPosComp(
-                ParseIntOrDefault(ProjectDocument::attribute(row, QStringLiteral("PosComp")).value_or(QString()), 0),
-                &reg.HiPart, &reg.LoPart);
-            appendRegister(slavePosition, page, reg);
-        }
+        for (QDomNode row = section.firstChild(); !row.isNull(); row = row.nextSibling())
+            readRegisterRow(page, value(row, NodeName), value(row, IndexName), value(row, PosCompName));
+    }
+}
+
+void ModbusMap::readRegisters(const XmlTree &defReg)
+{
+    const int root = defReg.firstNode();
+    for (int page : {Read, Write}) {
+        const int section = defReg.firstChildElement(root, page == Read ? ReadSection : WriteSection);
+        for (int row = defReg.firstChild(section); row != XmlTree::None; row = defReg.nextSibling(row))
+            readRegisterRow(page, treeText(defReg, row, NodeName), ownText(defReg, row, IndexName),
+                            treeText(defReg, row, PosCompName));
     }
 }
 
@@ -188,16 +234,14 @@ void ModbusMap::loadSlaves(const QString &dnetNetPath)
         clear();
         return;
     }
-    const QDomDocument doc = ProjectDocument::load(dnetNetPath);
-    readSlaves(doc);
+    readSlaves(XmlTree::load(dnetNetPath));
 }
 
 void ModbusMap::loadRegisters(const QString &defRegPath)
 {
     if (m_slaves.isEmpty() || !QFileInfo::exists(defRegPath))
         return;
-    const QDomDocument doc = ProjectDocument::load(defRegPath);
-    readRegisters(doc);
+    readRegisters(XmlTree::load(defRegPath));
 }
 
 void ModbusMap::saveRegisters(const QString &defRegPath) const

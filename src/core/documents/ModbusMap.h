@@ -5,6 +5,8 @@
 #include <QString>
 #include <QVector>
 
+class XmlTree;
+
 // One Modbus register of the map: which byte of its slave goes into each half (0 = none, n = byte n).
 struct TMod_Reg
 {
@@ -69,14 +71,19 @@ public:
     static int posComp(int hiPart, int loPart);
     static void splitPosComp(int posComp, int *hiPart, int *loPart);
 
-    // Replaces the whole map by the slaves of a DNET_Net.xml document (every child of its root).
+    // Replaces the whole map by the slaves of a DNET_Net.xml document (every child node of its root,
+    // whatever its kind; a missing attribute reads as an empty text).
     void readSlaves(const QDomDocument &dnetNet);
-    // Adds the registers of a DefReg.xml document; rows naming a slave that does not exist are dropped.
+    void readSlaves(const XmlTree &dnetNet);
+    // Adds the registers of a DefReg.xml document (every child node of each section); rows naming a
+    // slave that does not exist are dropped.
     void readRegisters(const QDomDocument &defReg);
+    void readRegisters(const XmlTree &defReg);
     // The DefReg.xml document of the map.
     QDomDocument toDocument() const;
 
-    // File forms. A missing file is normal: no slaves, or no registers. A file that cannot be
+    // File forms, read through the compact tree: a register map of thousands of rows does not need a
+    // whole DOM. A missing file is normal: no slaves, or no registers. A file that cannot be
     // parsed throws AppError with the parser's message and the file name, leaving the map as it was.
     void loadSlaves(const QString &dnetNetPath);
     // Reads nothing while the map has no slaves.
@@ -86,6 +93,8 @@ public:
 
 private:
     QVector<TMod_Reg> &list(int slavePosition, int page);
+    void readSlaveRow(const QString &id, const QString &numByteIn, const QString &numByteOut);
+    void readRegisterRow(int page, const QString &slaveNumber, const QString &index, const QString &posCompText);
     void countIndex(const QString &indexText, int delta);
 
     QVector<TDNET_Slave> m_slaves;

@@ -1,8 +1,7 @@
 #pragma once
 
 #include "app/WorkspacePaths.h"
-
-#include "XmlTree.h"
+#include "documents/XmlTree.h"
 
 #include <QString>
 

@@ -9,8 +9,8 @@ class QByteArray;
 
 // A compact, read-only node tree of one project document, built in a single pass. It holds exactly the
 // nodes ProjectDocument::parse keeps (elements, text, CDATA, comments, processing instructions; blanks
-// that only lay out child elements are dropped), so the compiler sees the same child nodes as the
-// editors, without the cost of a full DOM for a register map of thousands of rows.
+// that only lay out child elements are dropped), so the image compiler and the register map see the
+// same child nodes as the editors, without the cost of a full DOM for a map of thousands of rows.
 class XmlTree
 {
 public:

@@ -1,0 +1,179 @@
+#include "app/AppError.h"
+#include "documents/ModbusMap.h"
+#include "documents/ProjectDocument.h"
+#include "documents/XmlTree.h"
+
+#include <QtTest>
+
+namespace {
+
+// The child nodes below `node` as the compiler's tree sees them: kind, name, attributes, text.
+QStringList describe(const XmlTree &tree, int node)
+{
+    QStringList out;
+    for (int c = tree.firstChild(node); c != XmlTree::None; c = tree.nextSibling(c)) {
+        QString line = QString::number(int(tree.kind(c))) + QLatin1Char(' ') + tree.name(c).toString();
+        for (const char *a : {"ID", "NB_IN", "Index", "NrDNNode", "PosComp"}) {
+            QString value;
+            if (tree.attribute(c, QLatin1String(a), &value))
+                line += QStringLiteral(" %1=%2").arg(QLatin1String(a), value);
+        }
+        if (tree.kind(c) == XmlTree::Element)
+            line += QStringLiteral(" text[%1] {%2}").arg(tree.text(c), describe(tree, c).join(QLatin1Char(';')));
+        out << line;
+    }
+    return out;
+}
+
+// The same, as the editors' document parser sees them.
+QStringList describe(const QDomNode &node)
+{
+    QStringList out;
+    for (QDomNode c = node.firstChild(); !c.isNull(); c = c.nextSibling()) {
+        const int kind = c.isElement()        ? XmlTree::Element
+                         : c.isCDATASection() ? XmlTree::CData
+                         : c.isText()         ? XmlTree::Text
+                         : c.isComment()      ? XmlTree::Comment
+                                              : XmlTree::ProcessingInstruction;
+        const QString name = c.isElement() || c.isProcessingInstruction() ? c.nodeName() : QString();
+        QString line = QString::number(kind) + QLatin1Char(' ') + name;
+        for (const char *a : {"ID", "NB_IN", "Index", "NrDNNode", "PosComp"}) {
+            if (c.isElement() && c.toElement().hasAttribute(QLatin1String(a)))
+                line += QStringLiteral(" %1=%2").arg(QLatin1String(a), c.toElement().attribute(QLatin1String(a)));
+        }
+        if (c.isElement())
+            line += QStringLiteral(" text[%1] {%2}").arg(c.toElement().text(), describe(c).join(QLatin1Char(';')));
+        out << line;
+    }
+    return out;
+}
+
+// Everything the register map holds, slave by slave.
+QStringList describe(const ModbusMap &map)
+{
+    QStringList out;
+    for (int s = 0; s < map.slaveCount(); ++s) {
+        const TDNET_Slave &slave = map.slave(s);
+        out << QStringLiteral("slave [%1] %2 %3").arg(slave.ID).arg(slave.Num_Byte_IN).arg(slave.Num_Byte_OUT);
+        for (int page : {ModbusMap::Read, ModbusMap::Write})
+            for (const TMod_Reg &reg : map.registers(s, page))
+                out << QStringLiteral("  page %1 [%2] %3 %4")
+                           .arg(page)
+                           .arg(reg.Ind_Mod)
+                           .arg(reg.HiPart)
+                           .arg(reg.LoPart);
+    }
+    return out;
+}
+
+} // namespace
+
+// The compiler and the register map read documents with a compact tree; it must see the same nodes as the
+// document parser the editors use.
+class TestXmlTree : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void sameNodesAsTheDocumentParser_data();
+    void sameNodesAsTheDocumentParser();
+    void malformedDocumentNamesTheFile();
+    void registerMapReadsAsFromTheDocumentParser_data();
+    void registerMapReadsAsFromTheDocumentParser();
+};
+
+void TestXmlTree::sameNodesAsTheDocumentParser_data()
+{
+    QTest::addColumn<QByteArray>("xml");
+    QTest::newRow("as the editors write")
+        << QByteArray("<DNET_Net><row ID=\"1\" NB_IN=\"4\" NB_OUT=\"2\" Mnemonic=\"\"/>"
+                      "</DNET_Net><!--SW_VERSION = 2.004-->\n");
+    QTest::newRow("indented by another tool")
+        << QByteArray("<?xml version=\"1.0\"?>\n<InfoMod>\n  <Modbus_Read>\n    <row Index=\"1\" NrDNNode=\"1\" "
+                      "PosComp=\"0\"/>\n  </Modbus_Read>\n  <Modbus_Write/>\n</InfoMod>\n");
+    QTest::newRow("comments and instructions inside")
+        << QByteArray("<DNET_Net><!--note--><row ID=\"1\"/><?pi data?></DNET_Net>");
+    QTest::newRow("blank values kept") << QByteArray(
+        "<Par_Gen><DNET_DEV_ID> </DNET_DEV_ID><MTCPs_PORT> 502</MTCPs_PORT>"
+        "</Par_Gen>");
+    QTest::newRow("text beside rows") << QByteArray("<DNET_Net>x<row ID=\"1\"/> <![CDATA[ ]]></DNET_Net>");
+    QTest::newRow("entities") << QByteArray("<Par_Gen><A>1&amp;2</A><B>&#51;</B></Par_Gen>");
+    QTest::newRow("comment before the root") << QByteArray("<!--c--><Par_Gen><A>1</A></Par_Gen>");
+}
+
+void TestXmlTree::sameNodesAsTheDocumentParser()
+{
+    QFETCH(QByteArray, xml);
+    const XmlTree tree = XmlTree::parse(xml, QStringLiteral("doc.xml"));
+    const QDomDocument doc = ProjectDocument::parse(xml, QStringLiteral("doc.xml"));
+    QCOMPARE(describe(tree, tree.firstNode()), describe(doc.firstChild()));
+    QCOMPARE(int(tree.kind(tree.firstNode())),
+             doc.firstChild().isElement() ? int(XmlTree::Element) : int(XmlTree::Comment));
+}
+
+void TestXmlTree::malformedDocumentNamesTheFile()
+{
+    for (const QByteArray &xml : {QByteArray("<DNET_Net><row"), QByteArray(""), QByteArray("<!--only a comment-->")}) {
+        try {
+            XmlTree::parse(xml, QStringLiteral("/p/DNET_Net.xml"));
+            QFAIL("accepted a document that is not well-formed");
+        } catch (const AppError &e) {
+            QVERIFY2(e.message().startsWith(QStringLiteral("/p/DNET_Net.xml: ")), qPrintable(e.message()));
+        }
+    }
+}
+
+void TestXmlTree::registerMapReadsAsFromTheDocumentParser_data()
+{
+    QTest::addColumn<QByteArray>("dnetNet");
+    QTest::addColumn<QByteArray>("defReg");
+    const QByteArray slaves =
+        "<DNET_Net><row ID=\"4\" NB_IN=\"2\" NB_OUT=\"3\"/><row ID=\" 9\" NB_IN=\"$10\" NB_OUT=\"x\"/>"
+        "</DNET_Net><!--SW_VERSION = 2.004-->";
+    const QByteArray registers = "<InfoMod><Modbus_Read><row Index=\"010\" NrDNNode=\"1\" PosComp=\"65538\"/>"
+                                 "<row Index=\"7\" NrDNNode=\"2\" PosComp=\"-1\"/></Modbus_Read>"
+                                 "<Modbus_Write><row Index=\" 3\" NrDNNode=\"2\" PosComp=\"1\"/></Modbus_Write>"
+                                 "</InfoMod><!--SW_VERSION = 2.004-->";
+    QTest::newRow("as the editors write") << slaves << registers;
+    QTest::newRow("missing attributes")
+        << QByteArray("<DNET_Net><row NB_IN=\"1\"/><row ID=\"2\"/></DNET_Net>")
+        << QByteArray("<InfoMod><Modbus_Read><row NrDNNode=\"1\"/><row Index=\"5\" PosComp=\"0\"/>"
+                      "<row Index=\"6\" NrDNNode=\"2\"/></Modbus_Read></InfoMod>");
+    // Every child node is a row, whatever its kind or name: a comment or text is a slave with no ID.
+    QTest::newRow("nodes of any kind are rows")
+        << QByteArray("<DNET_Net><!--c--><row ID=\"1\" NB_IN=\"2\" NB_OUT=\"2\"/><?pi x?><slave ID=\"3\"/></DNET_Net>")
+        << QByteArray("<InfoMod><Modbus_Write>text<row Index=\"1\" NrDNNode=\"2\" PosComp=\"1\"/><!--c-->"
+                      "<reg Index=\"2\" NrDNNode=\"4\" PosComp=\"2\"/></Modbus_Write></InfoMod>");
+    QTest::newRow("indented by another tool")
+        << QByteArray("<?xml version=\"1.0\"?>\n<DNET_Net>\n  <row ID=\"1\" NB_IN=\"1\" NB_OUT=\"1\"/>\n</DNET_Net>\n")
+        << QByteArray("<?xml version=\"1.0\"?>\n<InfoMod>\n  <Modbus_Read>\n    <row Index=\"1\" NrDNNode=\"1\" "
+                      "PosComp=\"0\"/>\n  </Modbus_Read>\n  <Modbus_Write/>\n</InfoMod>\n");
+    // The root is the first top-level node: a comment there leaves no slaves and no registers.
+    QTest::newRow("comment before the root") << "<!--c-->" + slaves << "<!--c-->" + registers;
+    QTest::newRow("sections in the other order or twice")
+        << slaves
+        << QByteArray("<InfoMod><Modbus_Write><row Index=\"1\" NrDNNode=\"1\" PosComp=\"0\"/></Modbus_Write>"
+                      "<Modbus_Read><row Index=\"2\" NrDNNode=\"1\" PosComp=\"0\"/></Modbus_Read>"
+                      "<Modbus_Read><row Index=\"3\" NrDNNode=\"1\" PosComp=\"0\"/></Modbus_Read></InfoMod>");
+    QTest::newRow("escaped values") << QByteArray("<DNET_Net><row ID=\"&lt;1&gt;\" NB_IN=\"&#50;\"/></DNET_Net>")
+                                    << QByteArray("<InfoMod><Modbus_Read><row Index=\"&#x31;&amp;\" NrDNNode=\"1\"/>"
+                                                  "</Modbus_Read></InfoMod>");
+}
+
+void TestXmlTree::registerMapReadsAsFromTheDocumentParser()
+{
+    QFETCH(QByteArray, dnetNet);
+    QFETCH(QByteArray, defReg);
+    ModbusMap fromDocuments;
+    fromDocuments.readSlaves(ProjectDocument::parse(dnetNet, QStringLiteral("DNET_Net.xml")));
+    fromDocuments.readRegisters(ProjectDocument::parse(defReg, QStringLiteral("DefReg.xml")));
+    // Each tree is gone once read: the map must hold texts of its own.
+    ModbusMap fromTrees;
+    fromTrees.readSlaves(XmlTree::parse(dnetNet, QStringLiteral("DNET_Net.xml")));
+    fromTrees.readRegisters(XmlTree::parse(defReg, QStringLiteral("DefReg.xml")));
+    XmlTree::parse(QByteArray(4096, ' ').prepend("<overwrite a=\"").append("\"/>"), QStringLiteral("x.xml"));
+    QCOMPARE(describe(fromTrees), describe(fromDocuments));
+    QCOMPARE(fromTrees.registerCount(), fromDocuments.registerCount());
+}
+
+QTEST_GUILESS_MAIN(TestXmlTree)
+#include "tst_xmltree.moc"

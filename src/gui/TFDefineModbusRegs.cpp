@@ -9,9 +9,12 @@
 #include <QPushButton>
 #include <QShowEvent>
 #include <QSignalBlocker>
+#include <QStringBuilder>
 #include <QStyledItemDelegate>
 #include <QTabWidget>
 #include <QTextOption>
+
+#include <algorithm>
 
 namespace {
 
@@ -254,10 +257,23 @@ QString TFDefineModbusRegs::partText(int part) const
     return part != 0 ? text(661) + QString::number(part) : text(660);
 }
 
-QString TFDefineModbusRegs::registerLine(const TMod_Reg &reg) const
+QStringList TFDefineModbusRegs::partTexts(int highest) const
 {
-    return reg.Ind_Mod + QLatin1Char(';') + QLatin1Char(' ') + partText(reg.HiPart) + QLatin1Char(';') +
-           QLatin1Char(' ') + partText(reg.LoPart) + QLatin1Char(';');
+    QStringList names{text(660)};
+    const QString prefix = text(661);
+    for (int n = 1; n <= highest; ++n)
+        names.append(prefix + QString::number(n));
+    return names;
+}
+
+QString TFDefineModbusRegs::registerLine(const TMod_Reg &reg, const QStringList &partNames) const
+{
+    // Built in one piece: a slave may list thousands of registers, refilled at every change of slave.
+    const auto name = [&](int part) {
+        return part >= 0 && part < partNames.size() ? partNames.at(part) : partText(part);
+    };
+    return reg.Ind_Mod % QLatin1String("; ") % name(reg.HiPart) % QLatin1String("; ") % name(reg.LoPart) %
+           QLatin1Char(';');
 }
 
 void TFDefineModbusRegs::LB_DeviceNet_Slave_Click()
@@ -298,10 +314,16 @@ void TFDefineModbusRegs::Aggiorna_Lista_ModReg()
         if (slave < 0)
             continue;
         const QVector<TMod_Reg> &regs = Lista_DNET_Slave.registers(slave, p);
+        // Part names once per list rather than once per line; a document edited elsewhere may hold parts
+        // beyond the slave's bytes, so the names cover the highest part any register holds.
+        int highestPart = 0;
+        for (const TMod_Reg &reg : regs)
+            highestPart = std::max({highestPart, reg.HiPart, reg.LoPart});
+        const QStringList partNames = partTexts(highestPart);
         QStringList lines;
         lines.reserve(regs.size());
         for (const TMod_Reg &reg : regs)
-            lines.append(registerLine(reg));
+            lines.append(registerLine(reg, partNames));
         list->addItems(lines);
         list->setCurrentRow(-1);
     }
@@ -332,13 +354,7 @@ void TFDefineModbusRegs::Aggiorna_Lista_Byte()
     for (int p : {ModbusMap::Read, ModbusMap::Write}) {
         Page &pg = page(p);
         const int slave = selectedSlave(p);
-        QStringList entries{text(660)};
-        if (slave >= 0) {
-            const int bytes = Lista_DNET_Slave.byteCount(slave, p);
-            const QString prefix = text(661);
-            for (int n = 1; n <= bytes; ++n)
-                entries.append(prefix + QString::number(n));
-        }
+        const QStringList entries = partTexts(slave >= 0 ? Lista_DNET_Slave.byteCount(slave, p) : 0);
         for (QComboBox *box : {pg.high, pg.low}) {
             const QSignalBlocker blocker(box);
             box->clear();

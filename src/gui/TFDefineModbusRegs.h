@@ -74,7 +74,10 @@ private:
     int selectedSlave(int p) const;
     int selectedRegister(int p) const;
     QString partText(int part) const;
-    QString registerLine(const TMod_Reg &reg) const;
+    // The names of parts 0 (none) to highest, as the byte lists show them.
+    QStringList partTexts(int highest) const;
+    // One line of the register list; parts are named from partNames where it holds them.
+    QString registerLine(const TMod_Reg &reg, const QStringList &partNames) const;
 
     ModbusMap Lista_DNET_Slave;
     Page m_pages[2];

@@ -16,8 +16,10 @@ struct Command
 const Command kCommands[] = {
     {"compile", "compile PROJECT_FOLDER   write bin/bank.bin and bin/bank2.bin of a configuration", compileCommand},
     {"dump", "dump FILE                decode a bank.bin or bank2.bin into readable text", dumpCommand},
-    {"lang-template", "lang-template            write a complete English language file to standard output", langTemplateCommand},
-    {"lang-check", "lang-check FILE          report what a language file leaves unread or in English", langCheckCommand},
+    {"lang-template", "lang-template            write a complete English language file to standard output",
+     langTemplateCommand},
+    {"lang-check", "lang-check FILE          report what a language file leaves unread or in English",
+     langCheckCommand},
 };
 
 void usage(QTextStream &stream)

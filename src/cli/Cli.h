@@ -9,8 +9,8 @@ namespace Cli {
 // Exit codes.
 enum ExitCode {
     Ok = 0,
-    Failed = 1,   // the command ran and failed (compile error, unreadable file, not an image)
-    Usage = 2,    // unknown command or wrong arguments
+    Failed = 1, // the command ran and failed (compile error, unreadable file, not an image)
+    Usage = 2,  // unknown command or wrong arguments
 };
 
 // arguments without the program name; returns the exit code.

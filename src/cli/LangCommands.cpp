@@ -38,11 +38,18 @@ bool sameInEveryLanguage(const QString &english)
 bool markedSame(const QString &rawLine)
 {
     const int comment = rawLine.indexOf(QLatin1String("/#/"));
-    return comment >= 0 && trimControl(rawLine.mid(comment + 3)).compare(QLatin1String("same"), Qt::CaseInsensitive) == 0;
+    return comment >= 0 &&
+           trimControl(rawLine.mid(comment + 3)).compare(QLatin1String("same"), Qt::CaseInsensitive) == 0;
 }
 
-bool startsWithBlank(const QString &t) { return !t.isEmpty() && t.front().unicode() <= 32; }
-bool endsWithBlank(const QString &t) { return !t.isEmpty() && t.back().unicode() <= 32; }
+bool startsWithBlank(const QString &t)
+{
+    return !t.isEmpty() && t.front().unicode() <= 32;
+}
+bool endsWithBlank(const QString &t)
+{
+    return !t.isEmpty() && t.back().unicode() <= 32;
+}
 
 const char *windowOf(int index)
 {
@@ -118,7 +125,8 @@ int langCheckCommand(const QStringList &args, QTextStream &out, QTextStream &err
         return Failed;
     }
     const QByteArray bytes = file.readAll();
-    const bool isEnglish = QFileInfo(path).completeBaseName().compare(QLatin1String("English"), Qt::CaseInsensitive) == 0;
+    const bool isEnglish =
+        QFileInfo(path).completeBaseName().compare(QLatin1String("English"), Qt::CaseInsensitive) == 0;
     const QStringList rawLines = LanguageFile::splitLines(LanguageFile::decode(bytes));
     const QVector<LanguageFile::Line> lines = LanguageFile::parse(bytes, TextCatalog::Size);
 
@@ -128,7 +136,7 @@ int langCheckCommand(const QStringList &args, QTextStream &out, QTextStream &err
         ++problems;
     };
 
-    QHash<int, int> firstLine;   // index -> line that set it first
+    QHash<int, int> firstLine;     // index -> line that set it first
     QHash<int, QString> finalText; // index -> text the program ends up with
     QSet<int> markedAsSame;
     for (const LanguageFile::Line &line : lines) {
@@ -146,7 +154,8 @@ int langCheckCommand(const QStringList &args, QTextStream &out, QTextStream &err
             report(line.lineNumber, QStringLiteral("skipped: the index is not a number"));
             break;
         case LanguageFile::LineKind::OutOfRange:
-            report(line.lineNumber, QStringLiteral("skipped: index %1 is outside 0 to %2").arg(line.index).arg(TextCatalog::Size - 1));
+            report(line.lineNumber,
+                   QStringLiteral("skipped: index %1 is outside 0 to %2").arg(line.index).arg(TextCatalog::Size - 1));
             break;
         case LanguageFile::LineKind::EmptyText:
             report(line.lineNumber, QStringLiteral("skipped: STR%1 has no text").arg(line.index));
@@ -155,7 +164,8 @@ int langCheckCommand(const QStringList &args, QTextStream &out, QTextStream &err
             const QString english = TextCatalog::defaultText(line.index);
             if (firstLine.contains(line.index))
                 report(line.lineNumber, QStringLiteral("STR%1 repeats line %2; this later line wins")
-                                            .arg(line.index).arg(firstLine.value(line.index)));
+                                            .arg(line.index)
+                                            .arg(firstLine.value(line.index)));
             else
                 firstLine.insert(line.index, line.lineNumber);
             finalText.insert(line.index, line.text);
@@ -163,15 +173,15 @@ int langCheckCommand(const QStringList &args, QTextStream &out, QTextStream &err
                 markedAsSame.insert(line.index);
             if (english == QLatin1String(" ")) {
                 report(line.lineNumber, QStringLiteral("STR%1 sets a text that no window shows").arg(line.index));
-            } else if ((startsWithBlank(english) && !startsWithBlank(line.text))
-                       || (endsWithBlank(english) && !endsWithBlank(line.text))) {
+            } else if ((startsWithBlank(english) && !startsWithBlank(line.text)) ||
+                       (endsWithBlank(english) && !endsWithBlank(line.text))) {
                 // Such a blank joins the text to a name or a number; without it they run together.
-                report(line.lineNumber, QStringLiteral("STR%1 loses the blank the English text has at its %2; keep it "
-                                                       "between pilcrows")
-                                            .arg(line.index)
-                                            .arg(startsWithBlank(english) && !startsWithBlank(line.text)
-                                                     ? QStringLiteral("start")
-                                                     : QStringLiteral("end")));
+                report(line.lineNumber,
+                       QStringLiteral("STR%1 loses the blank the English text has at its %2; keep it "
+                                      "between pilcrows")
+                           .arg(line.index)
+                           .arg(startsWithBlank(english) && !startsWithBlank(line.text) ? QStringLiteral("start")
+                                                                                        : QStringLiteral("end")));
             }
             break;
         }
@@ -184,8 +194,12 @@ int langCheckCommand(const QStringList &args, QTextStream &out, QTextStream &err
         const QString english = TextCatalog::defaultText(i);
         if (!finalText.contains(i))
             missing.append(QStringLiteral("STR%1 = %2").arg(i).arg(LanguageFile::encodeText(english)));
-        else if (!isEnglish && finalText.value(i) == english && !sameInEveryLanguage(english) && !markedAsSame.contains(i))
-            untranslated.append(QStringLiteral("STR%1 = %2 (line %3)").arg(i).arg(LanguageFile::encodeText(english)).arg(firstLine.value(i)));
+        else if (!isEnglish && finalText.value(i) == english && !sameInEveryLanguage(english) &&
+                 !markedAsSame.contains(i))
+            untranslated.append(QStringLiteral("STR%1 = %2 (line %3)")
+                                    .arg(i)
+                                    .arg(LanguageFile::encodeText(english))
+                                    .arg(firstLine.value(i)));
     }
     if (!missing.isEmpty()) {
         out << path << ": " << missing.size() << " shown texts missing (they stay in English):\n";

@@ -12,8 +12,7 @@ namespace ErrorReport {
 bool run(Messages &messages, const std::function<void()> &command);
 
 // Wraps a command for a signal connection.
-template<typename F>
-auto guarded(Messages *messages, F command)
+template <typename F> auto guarded(Messages *messages, F command)
 {
     return [messages, command](auto &&...) { run(*messages, command); };
 }

@@ -21,15 +21,14 @@ public:
     explicit JumpDelegate(GridWidget *grid)
         : QStyledItemDelegate(grid)
         , m_grid(grid)
-    {
-    }
+    {}
 
 protected:
     bool eventFilter(QObject *object, QEvent *event) override
     {
         auto *editor = qobject_cast<QWidget *>(object);
-        if (editor && event->type() == QEvent::KeyPress && isEnter(static_cast<QKeyEvent *>(event))
-            && m_grid->jumpsOnEnter()) {
+        if (editor && event->type() == QEvent::KeyPress && isEnter(static_cast<QKeyEvent *>(event)) &&
+            m_grid->jumpsOnEnter()) {
             Q_EMIT commitData(editor);
             Q_EMIT closeEditor(editor, QAbstractItemDelegate::NoHint);
             m_grid->enterKeyJump(static_cast<QKeyEvent *>(event)->key());
@@ -116,8 +115,8 @@ GridWidget::GridWidget(int dataRows, int columns, const AppSettings &settings, Q
     horizontalHeader()->setSectionsMovable(false);
     horizontalHeader()->setHighlightSections(false);
     setSelectionMode(QAbstractItemView::SingleSelection);
-    setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::SelectedClicked
-                    | QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed);
+    setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::SelectedClicked |
+                    QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed);
     for (int c = 0; c < columns; ++c)
         setHorizontalHeaderItem(c, new QTableWidgetItem());
     connect(horizontalHeader(), &QHeaderView::sectionDoubleClicked, this,

@@ -14,8 +14,7 @@ class GridWidgetCells : public GridTable
 public:
     explicit GridWidgetCells(GridWidget &widget)
         : m_widget(widget)
-    {
-    }
+    {}
     int rowCount() const override;
     int colCount() const override;
     QString cell(int row, int col) const override;

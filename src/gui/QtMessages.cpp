@@ -18,6 +18,5 @@ void QtMessages::warning(const QString &text)
 bool QtMessages::question(const QString &text)
 {
     return QMessageBox::question(QApplication::activeWindow(), Product::SoftwareCode, text,
-                                 QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
-           == QMessageBox::Yes;
+                                 QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
 }

@@ -78,8 +78,8 @@ void TFBoot::FormCreate()
         E_IP[i]->setGeometry(16 + i * 52, 22, 41, 21);
         E_IP[i]->installEventFilter(this);
         if (i < 3) {
-            QLabel *point = makeLabel(P_IP_Address, QStringLiteral("L_Point%1").arg(i + 1),
-                                      QRect(16 + i * 52 + 44, 22, 6, 21));
+            QLabel *point =
+                makeLabel(P_IP_Address, QStringLiteral("L_Point%1").arg(i + 1), QRect(16 + i * 52 + 44, 22, 6, 21));
             point->setText(QStringLiteral("."));
         }
     }
@@ -235,8 +235,8 @@ bool TFBoot::KeyPress(QLineEdit *edit, QKeyEvent *event)
 
 QString TFBoot::ipAddressText() const
 {
-    return E_IP[0]->text() + QLatin1Char('.') + E_IP[1]->text() + QLatin1Char('.') + E_IP[2]->text()
-           + QLatin1Char('.') + E_IP[3]->text();
+    return E_IP[0]->text() + QLatin1Char('.') + E_IP[1]->text() + QLatin1Char('.') + E_IP[2]->text() +
+           QLatin1Char('.') + E_IP[3]->text();
 }
 
 bool TFBoot::Send_Ping()
@@ -285,9 +285,9 @@ void TFBoot::Btn_UpdateClick()
 {
     if (Form_Type != 1) {
         rememberOptions();
-        const QString line = UpdateJob::serialCommandLine(m_ctx.paths, CB_COM_Port->currentText(),
-                                                          CB_Update_Options->currentIndex(),
-                                                          CB_Update_Option_Read_Back->isChecked());
+        const QString line =
+            UpdateJob::serialCommandLine(m_ctx.paths, CB_COM_Port->currentText(), CB_Update_Options->currentIndex(),
+                                         CB_Update_Option_Read_Back->isChecked());
         startUpdater(UpdateJob::serialUpdaterPath(m_ctx.paths), line);
         return;
     }

@@ -46,7 +46,8 @@ QPushButton *TFFabricoreFirmWare::makeStepButton(const QString &name, int x, int
     button->setObjectName(name);
     button->setGeometry(x, y, StepButtonWidth, StepButtonHeight);
     button->setIconSize(QSize(20, 20));
-    connect(button, &QPushButton::clicked, this, ErrorReport::guarded(m_ctx.messages, [this, button] { Btn_Click(button); }));
+    connect(button, &QPushButton::clicked, this,
+            ErrorReport::guarded(m_ctx.messages, [this, button] { Btn_Click(button); }));
     return button;
 }
 
@@ -169,7 +170,8 @@ void TFFabricoreFirmWare::FormCreate()
     Timer_Update = new QTimer(this);
     Timer_Update->setObjectName(QStringLiteral("Timer_Update"));
     Timer_Update->setInterval(m_firstIntervalMs);
-    connect(Timer_Update, &QTimer::timeout, this, ErrorReport::guarded(m_ctx.messages, [this] { Timer_UpdateTimer(); }));
+    connect(Timer_Update, &QTimer::timeout, this,
+            ErrorReport::guarded(m_ctx.messages, [this] { Timer_UpdateTimer(); }));
 
     // A folder that cannot be created is not reported: later file operations in it fail on their own.
     for (const QString &folder : {m_ctx.paths.MasterFolder, m_ctx.paths.ProjectsFolder, m_ctx.paths.LanguageFolder})
@@ -257,7 +259,8 @@ void TFFabricoreFirmWare::Set_Lang()
     Btn_CreateBin->setToolTip(m_ctx.text(37));
     Btn_CreateBinSer->setToolTip(m_ctx.text(38));
     if (LL_Update->isVisibleTo(this))
-        LL_Update->setText(QStringLiteral("<a href=\"%1\">%2</a>").arg(Product::downloadPageUrl(), m_ctx.text(19).toHtmlEscaped()));
+        LL_Update->setText(
+            QStringLiteral("<a href=\"%1\">%2</a>").arg(Product::downloadPageUrl(), m_ctx.text(19).toHtmlEscaped()));
 }
 
 void TFFabricoreFirmWare::Set_Files()
@@ -377,7 +380,8 @@ void TFFabricoreFirmWare::Timer_UpdateTimer()
     Timer_Update->stop();
     const bool newer = m_ctx.platform.http && Check_Version(*m_ctx.platform.http, m_ctx.versionService);
     if (newer) {
-        LL_Update->setText(QStringLiteral("<a href=\"%1\">%2</a>").arg(Product::downloadPageUrl(), m_ctx.text(19).toHtmlEscaped()));
+        LL_Update->setText(
+            QStringLiteral("<a href=\"%1\">%2</a>").arg(Product::downloadPageUrl(), m_ctx.text(19).toHtmlEscaped()));
         LL_Update->adjustSize();
         LL_Update->show();
     } else {

@@ -27,7 +27,8 @@ TFNew_Project::TFNew_Project(AppContext &context, QWidget *parent)
     Btn_Cancel = makeButton(band, QStringLiteral("Btn_Cancel"), QRect(134, 6, 110, 28));
     onClick(Btn_OK, [this] { Btn_OKClick(); });
     connect(Btn_Cancel, &QPushButton::clicked, this, &QDialog::reject);
-    connect(E_New_Proj, &QLineEdit::returnPressed, this, ErrorReport::guarded(m_ctx.messages, [this] { Btn_OKClick(); }));
+    connect(E_New_Proj, &QLineEdit::returnPressed, this,
+            ErrorReport::guarded(m_ctx.messages, [this] { Btn_OKClick(); }));
     Set_Lang();
 }
 
@@ -69,7 +70,8 @@ void TFNew_Project::Btn_OKClick()
     }
     const QString folder = joinPath(m_ctx.paths.ProjectsFolder, name);
     // A name that differs from an existing one only in case would be the same folder on Windows.
-    const QStringList existing = QDir(m_ctx.paths.ProjectsFolder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
+    const QStringList existing = QDir(m_ctx.paths.ProjectsFolder)
+                                     .entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
     if (QFileInfo::exists(folder) || existing.contains(name, Qt::CaseInsensitive)) {
         messages().error(text(106));
         return;

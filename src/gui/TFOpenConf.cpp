@@ -63,7 +63,8 @@ void TFOpenConf::Load_Existing_Configuration()
     // The order a Windows folder listing gives: by name, ignoring case.
     QCollator collator;
     collator.setCaseSensitivity(Qt::CaseInsensitive);
-    std::stable_sort(SL.begin(), SL.end(), [&collator](const QString &a, const QString &b) { return collator.compare(a, b) < 0; });
+    std::stable_sort(SL.begin(), SL.end(),
+                     [&collator](const QString &a, const QString &b) { return collator.compare(a, b) < 0; });
 }
 
 int TFOpenConf::Search_Open_Conf(const QString &name) const

@@ -104,10 +104,10 @@ void TFParGen::FormCreate()
     CB_Baud_DNET_Master->setGeometry(170, 54, 80, 22);
     CB_Baud_DNET_Master->addItems({QStringLiteral("125K"), QStringLiteral("250K"), QStringLiteral("500K")});
     connect(CB_Baud_DNET_Master, &QComboBox::currentIndexChanged, this, [this] { Is_Change = true; });
-    L_DNET_Master_Interscan_Delay = makeLabel(dnet, QStringLiteral("L_DNET_Master_Interscan_Delay"),
-                                              QRect(16, 91, 150, 17));
-    E_DNET_Master_Interscan_Delay = makeField(dnet, QStringLiteral("E_DNET_Master_Interscan_Delay"),
-                                              QRect(170, 89, 60, 21));
+    L_DNET_Master_Interscan_Delay =
+        makeLabel(dnet, QStringLiteral("L_DNET_Master_Interscan_Delay"), QRect(16, 91, 150, 17));
+    E_DNET_Master_Interscan_Delay =
+        makeField(dnet, QStringLiteral("E_DNET_Master_Interscan_Delay"), QRect(170, 89, 60, 21));
     m_dnetGroup.firstRow = {L_ID_DNET_Master, E_ID_DNET_Master};
     makeGroupButtons(m_dnetGroup, QStringLiteral("GB_DeviceNet_Master"));
 
@@ -266,7 +266,7 @@ void TFParGen::fillFields(const ParGenValues &v)
     E_ID_DNET_Master->setText(v.DNET_DEV_ID);
     m_storedBaud = v.DNET_BAUD;
     CB_Baud_DNET_Master->setCurrentIndex(v.DNET_BAUD >= 0 && v.DNET_BAUD < CB_Baud_DNET_Master->count() ? v.DNET_BAUD
-                                                                                                         : -1);
+                                                                                                        : -1);
     E_DNET_Master_Interscan_Delay->setText(v.DNET_INTERSCAN_DELAY);
     for (int i = 0; i < 4; ++i) {
         E_IP[i]->setText(v.MTCPs_IP[i]);

@@ -161,8 +161,8 @@ void TFSoftOptions::FormShow()
 QStringList TFSoftOptions::languageFiles(const QString &folder)
 {
     QStringList names;
-    const QFileInfoList entries = QDir(folder).entryInfoList({QStringLiteral("*.lng")},
-                                                             QDir::Files | QDir::Hidden | QDir::CaseSensitive);
+    const QFileInfoList entries =
+        QDir(folder).entryInfoList({QStringLiteral("*.lng")}, QDir::Files | QDir::Hidden | QDir::CaseSensitive);
     for (const QFileInfo &entry : entries) {
         // Ordinary files only: a link or a read-only file is left out.
         if (!entry.isFile() || entry.isSymLink() || !entry.permission(QFileDevice::WriteOwner))

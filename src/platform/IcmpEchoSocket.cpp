@@ -3,11 +3,11 @@
 #include <QDeadlineTimer>
 
 #ifdef Q_OS_WIN
+#include <icmpapi.h>
+#include <iphlpapi.h>
+#include <vector>
 #include <winsock2.h>
 #include <ws2tcpip.h>
-#include <iphlpapi.h>
-#include <icmpapi.h>
-#include <vector>
 #ifdef _MSC_VER
 #pragma comment(lib, "iphlpapi.lib")
 #pragma comment(lib, "ws2_32.lib")
@@ -73,14 +73,14 @@ public:
         }
         std::vector<char> buffer(sizeof(ICMP_ECHO_REPLY) + size_t(data.size()) + 8 + 1024);
         QByteArray payload = data;
-        const DWORD count = IcmpSendEcho(handle, address, payload.data(), WORD(payload.size()), nullptr,
-                                         buffer.data(), DWORD(buffer.size()), DWORD(timeoutMs));
+        const DWORD count = IcmpSendEcho(handle, address, payload.data(), WORD(payload.size()), nullptr, buffer.data(),
+                                         DWORD(buffer.size()), DWORD(timeoutMs));
         IcmpCloseHandle(handle);
         reply.sent = true;
         if (count > 0) {
             const auto *echoReply = reinterpret_cast<const ICMP_ECHO_REPLY *>(buffer.data());
-            if (echoReply->Status == IP_SUCCESS && echoReply->Address == address
-                && QByteArray(static_cast<const char *>(echoReply->Data), echoReply->DataSize) == data)
+            if (echoReply->Status == IP_SUCCESS && echoReply->Address == address &&
+                QByteArray(static_cast<const char *>(echoReply->Data), echoReply->DataSize) == data)
                 reply.bytesReceived = int(echoReply->DataSize) + 8;
         }
         return reply;
@@ -117,8 +117,7 @@ class SocketHandle
 public:
     explicit SocketHandle(int fd)
         : m_fd(fd)
-    {
-    }
+    {}
     ~SocketHandle()
     {
         if (m_fd >= 0)
@@ -151,7 +150,8 @@ public:
             fd = ::socket(AF_INET, SOCK_RAW | SOCK_CLOEXEC, IPPROTO_ICMP);
         }
         if (fd < 0) {
-            reply.error = QStringLiteral("No ICMP socket may be opened here: %1").arg(QString::fromLocal8Bit(std::strerror(errno)));
+            reply.error = QStringLiteral("No ICMP socket may be opened here: %1")
+                              .arg(QString::fromLocal8Bit(std::strerror(errno)));
             return reply;
         }
         SocketHandle socket(fd);
@@ -176,7 +176,8 @@ public:
         to.sin_addr.s_addr = address;
         if (::sendto(fd, packet.constData(), size_t(packet.size()), 0, reinterpret_cast<const sockaddr *>(&to),
                      sizeof to) != packet.size()) {
-            reply.error = QStringLiteral("The echo request could not be sent: %1").arg(QString::fromLocal8Bit(std::strerror(errno)));
+            reply.error = QStringLiteral("The echo request could not be sent: %1")
+                              .arg(QString::fromLocal8Bit(std::strerror(errno)));
             return reply;
         }
         reply.sent = true;
@@ -211,8 +212,8 @@ public:
                     continue;
                 return reply;
             }
-            const int icmpBytes = matchReply(buffer, int(received), datagram, from, address, identifier,
-                                             sequence, data);
+            const int icmpBytes =
+                matchReply(buffer, int(received), datagram, from, address, identifier, sequence, data);
             if (icmpBytes > 0) {
                 reply.bytesReceived = icmpBytes;
                 return reply;

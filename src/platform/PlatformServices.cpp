@@ -6,8 +6,7 @@ PlatformServices::PlatformServices()
     , m_launcher(createProgramLauncher())
     , m_http(createHttpClient())
     , m_urlOpener(createUrlOpener())
-{
-}
+{}
 
 PlatformServices::~PlatformServices() = default;
 

@@ -39,8 +39,7 @@ class ReplyReader
 public:
     explicit ReplyReader(qint64 maxBytes)
         : m_maxBytes(maxBytes)
-    {
-    }
+    {}
 
     enum class State { Reading, Complete, Failed };
 

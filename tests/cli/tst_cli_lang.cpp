@@ -26,7 +26,10 @@ Run runCli(const QStringList &args)
     return r;
 }
 
-QString shippedFolder() { return QStringLiteral(SW_SOURCE_DIR "/lang"); }
+QString shippedFolder()
+{
+    return QStringLiteral(SW_SOURCE_DIR "/lang");
+}
 } // namespace
 
 class TestCliLang : public QObject
@@ -119,7 +122,8 @@ void TestCliLang::faultyLines_data()
 {
     QTest::addColumn<QByteArray>("line");
     QTest::addColumn<QString>("report");
-    QTest::newRow("lower-case str") << QByteArray("str15 = Neu") << ":2: skipped: an entry line must begin with upper-case \"STR\"";
+    QTest::newRow("lower-case str") << QByteArray("str15 = Neu")
+                                    << ":2: skipped: an entry line must begin with upper-case \"STR\"";
     QTest::newRow("no equals") << QByteArray("STR15 Neu") << ":2: skipped: no \"=\" after the index";
     QTest::newRow("bad index") << QByteArray("STR1x5 = Neu") << ":2: skipped: the index is not a number";
     QTest::newRow("out of range") << QByteArray("STR1600 = Neu") << ":2: skipped: index 1600 is outside 0 to 1599";
@@ -127,8 +131,10 @@ void TestCliLang::faultyLines_data()
     QTest::newRow("empty text") << QByteArray("STR15 = /#/ later") << ":2: skipped: STR15 has no text";
     QTest::newRow("repeated") << QByteArray("STR0 = Anfang") << ":2: STR0 repeats line 1; this later line wins";
     QTest::newRow("free entry") << QByteArray("STR47 = x") << ":2: STR47 sets a text that no window shows";
-    QTest::newRow("lost trailing blank") << QByteArray("STR305 = Seite") << ":2: STR305 loses the blank the English text has at its end";
-    QTest::newRow("lost leading blank") << QByteArray("STR317 = \xc2\xb6zu \xc2\xb6") << ":2: STR317 loses the blank the English text has at its start";
+    QTest::newRow("lost trailing blank") << QByteArray("STR305 = Seite")
+                                         << ":2: STR305 loses the blank the English text has at its end";
+    QTest::newRow("lost leading blank") << QByteArray("STR317 = \xc2\xb6zu \xc2\xb6")
+                                        << ":2: STR317 loses the blank the English text has at its start";
 }
 
 void TestCliLang::faultyLines()
@@ -148,7 +154,8 @@ void TestCliLang::sameMarkAndCommonTexts()
 {
     TestWorkspace ws;
     const QString file = ws.path(QStringLiteral("Test.lng"));
-    TestWorkspace::writeFile(file, "STR13 = Options /#/ same\nSTR103 = OK\nSTR12 = Information\nSTR306 = \xc2\xb6 / \xc2\xb6\n");
+    TestWorkspace::writeFile(
+        file, "STR13 = Options /#/ same\nSTR103 = OK\nSTR12 = Information\nSTR306 = \xc2\xb6 / \xc2\xb6\n");
     const Run r = runCli({QStringLiteral("lang-check"), file});
     QVERIFY(r.out.contains(QStringLiteral("1 texts the same as in English")));
     QVERIFY(r.out.contains(QStringLiteral("STR12 = Information (line 3)")));

@@ -44,8 +44,10 @@ void TestAppSettings::roundTrip_data()
     QTest::addColumn<QString>("ip");
     QTest::addColumn<int>("flags");
     QTest::newRow("empty project, all off") << QString() << "192.168.2.205" << 0;
-    QTest::newRow("all on") << "Plant A" << "10.0.0.7" << 0xF;
-    QTest::newRow("internet only") << " lead blank" << "1.2.3.4" << 0x1;
+    QTest::newRow("all on") << "Plant A"
+                            << "10.0.0.7" << 0xF;
+    QTest::newRow("internet only") << " lead blank"
+                                   << "1.2.3.4" << 0x1;
     QTest::newRow("table options") << QString::fromUtf8("Überlauf") << "" << 0xC;
 }
 
@@ -97,8 +99,9 @@ void TestAppSettings::damagedFiles_data()
     QTest::newRow("empty file") << QByteArray();
     QTest::newRow("binary") << QByteArray("\x00\xff\xfe garbage", 12);
     // The root is the first node: a comment in front hides every value.
-    QTest::newRow("comment first") << QByteArray("<!-- note --><Conf_Settings><lastproj><projectname>X</projectname>"
-                                                     "</lastproj><lastinternet><enable_internet>1</enable_internet></lastinternet></Conf_Settings>");
+    QTest::newRow("comment first") << QByteArray(
+        "<!-- note --><Conf_Settings><lastproj><projectname>X</projectname>"
+        "</lastproj><lastinternet><enable_internet>1</enable_internet></lastinternet></Conf_Settings>");
 }
 
 void TestAppSettings::damagedFiles()
@@ -141,9 +144,9 @@ void TestAppSettings::optionTextMustBeExactlyOne()
     QFETCH(QString, text);
     QFETCH(bool, on);
     TestWorkspace ws;
-    TestWorkspace::writeFile(ws.path("Fabricor.xml"),
-                             ("<Conf_Settings><lastinternet><Double_Click_Auto_Size>" + text
-                              + "</Double_Click_Auto_Size></lastinternet></Conf_Settings>").toUtf8());
+    TestWorkspace::writeFile(ws.path("Fabricor.xml"), ("<Conf_Settings><lastinternet><Double_Click_Auto_Size>" + text +
+                                                       "</Double_Click_Auto_Size></lastinternet></Conf_Settings>")
+                                                          .toUtf8());
     QCOMPARE(AppSettings::read(ws.path("Fabricor.xml")).Double_Click_Auto_Size, on);
 }
 
@@ -159,8 +162,9 @@ void TestAppSettings::declarationIsTolerated()
 {
     // An XML declaration is no node of the parsed document, so a file that starts with one still reads.
     TestWorkspace ws;
-    TestWorkspace::writeFile(ws.path("Fabricor.xml"), "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Conf_Settings><lastlang>"
-                                                      "<language>Deutsch</language></lastlang></Conf_Settings>");
+    TestWorkspace::writeFile(ws.path("Fabricor.xml"),
+                             "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Conf_Settings><lastlang>"
+                             "<language>Deutsch</language></lastlang></Conf_Settings>");
     QCOMPARE(AppSettings::read(ws.path("Fabricor.xml")).language, QStringLiteral("Deutsch"));
 }
 

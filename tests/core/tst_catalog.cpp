@@ -39,17 +39,24 @@ void TestCatalog::languageFileLine_data()
 
     const QString pilcrow = QStringLiteral("\u00B6");
     QTest::newRow("plain") << QByteArray("STR18 = Fehler") << 18 << QStringLiteral("Fehler");
-    QTest::newRow("pilcrows keep both blanks") << QString(QStringLiteral("STR306 = %1 / %1").arg(pilcrow)).toUtf8() << 306 << QStringLiteral(" / ");
-    QTest::newRow("pilcrows keep the trailing blank") << QString(QStringLiteral("STR305 = %1Seite %1").arg(pilcrow)).toUtf8() << 305 << QStringLiteral("Seite ");
-    QTest::newRow("two pilcrows empty the entry") << QString(QStringLiteral("STR5 = %1%1").arg(pilcrow)).toUtf8() << 5 << QString();
-    QTest::newRow("comment cut and trimmed") << QByteArray("STR9 = Nothing open /#/ old wording") << 9 << QStringLiteral("Nothing open");
-    QTest::newRow("only a comment keeps the entry") << QByteArray("STR9 = /#/ nothing") << 9 << QStringLiteral("None Configuration Opened ");
-    QTest::newRow("empty text keeps the entry") << QByteArray("STR9 =   ") << 9 << QStringLiteral("None Configuration Opened ");
+    QTest::newRow("pilcrows keep both blanks")
+        << QString(QStringLiteral("STR306 = %1 / %1").arg(pilcrow)).toUtf8() << 306 << QStringLiteral(" / ");
+    QTest::newRow("pilcrows keep the trailing blank")
+        << QString(QStringLiteral("STR305 = %1Seite %1").arg(pilcrow)).toUtf8() << 305 << QStringLiteral("Seite ");
+    QTest::newRow("two pilcrows empty the entry")
+        << QString(QStringLiteral("STR5 = %1%1").arg(pilcrow)).toUtf8() << 5 << QString();
+    QTest::newRow("comment cut and trimmed")
+        << QByteArray("STR9 = Nothing open /#/ old wording") << 9 << QStringLiteral("Nothing open");
+    QTest::newRow("only a comment keeps the entry")
+        << QByteArray("STR9 = /#/ nothing") << 9 << QStringLiteral("None Configuration Opened ");
+    QTest::newRow("empty text keeps the entry")
+        << QByteArray("STR9 =   ") << 9 << QStringLiteral("None Configuration Opened ");
     QTest::newRow("lower-case str ignored") << QByteArray("str4 = x") << 4 << QStringLiteral("Step 4");
     QTest::newRow("index above the catalog ignored") << QByteArray("STR1600 = x") << 1599 << QStringLiteral(" ");
     QTest::newRow("negative index ignored") << QByteArray("STR-1 = x") << 0 << QStringLiteral("Begin");
     QTest::newRow("no blank before the equals sign") << QByteArray("STR12=Options") << 12 << QStringLiteral("Options");
-    QTest::newRow("blanks and tabs around") << QByteArray("  \tSTR 13 \t=\t Optionen  ") << 13 << QStringLiteral("Optionen");
+    QTest::newRow("blanks and tabs around")
+        << QByteArray("  \tSTR 13 \t=\t Optionen  ") << 13 << QStringLiteral("Optionen");
     QTest::newRow("text with an equals sign") << QByteArray("STR14 = a = b") << 14 << QStringLiteral("a = b");
     QTest::newRow("no equals sign") << QByteArray("STR14 Schliessen") << 14 << QStringLiteral("Close Configurator");
     QTest::newRow("index not a number") << QByteArray("STRx = y") << 0 << QStringLiteral("Begin");

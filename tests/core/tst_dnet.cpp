@@ -10,7 +10,7 @@ Q_DECLARE_METATYPE(QList<DnetSlaveRow>)
 namespace {
 
 DnetSlaveRow slave(const QString &id, const QString &in = QStringLiteral("0"), const QString &out = QStringLiteral("0"),
-                  const QString &mnemonic = QString())
+                   const QString &mnemonic = QString())
 {
     return {id, in, out, mnemonic};
 }
@@ -50,10 +50,10 @@ void TestDnet::missingFileIsEmptyList()
 
 void TestDnet::rowsReadInOrderWhateverTheirName()
 {
-    const QDomDocument doc = ProjectDocument::parse(
-        "<DNET_Net><row ID=\"1\" NB_IN=\"2\" NB_OUT=\"3\" Mnemonic=\"a\"/>"
-        "<other ID=\" 4\" NB_IN=\"$5\" NB_OUT=\"\" Mnemonic=\"b c\"/></DNET_Net>",
-        QStringLiteral("DNET_Net.xml"));
+    const QDomDocument doc =
+        ProjectDocument::parse("<DNET_Net><row ID=\"1\" NB_IN=\"2\" NB_OUT=\"3\" Mnemonic=\"a\"/>"
+                               "<other ID=\" 4\" NB_IN=\"$5\" NB_OUT=\"\" Mnemonic=\"b c\"/></DNET_Net>",
+                               QStringLiteral("DNET_Net.xml"));
     const DnetNetDocument::Loaded loaded = DnetNetDocument::fromDocument(doc);
     QCOMPARE(loaded.slaves.size(), 2);
     QVERIFY(loaded.slaves.at(0) == slave("1", "2", "3", "a"));
@@ -77,7 +77,7 @@ void TestDnet::missingAttributeReadsEmpty()
 void TestDnet::savedListReadsBack()
 {
     const QList<DnetSlaveRow> list = {slave(" 7", "$10", "0x1C7", "Valve island <3> & \"X\""), slave("63", "455", "0"),
-                                     slave("1", "1", "1", "   ")};
+                                      slave("1", "1", "1", "   ")};
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("DNET_Net.xml"));
     DnetNetDocument::save(list, path);

@@ -102,9 +102,14 @@ void TestDocument::writtenShape()
 
 void TestDocument::valuesReadBackAsWritten()
 {
-    const QStringList values = {QStringLiteral("   "),         QStringLiteral(" 7"), QStringLiteral("7 "),
-                                QStringLiteral("$3F"),         QString(),            QStringLiteral("<&>\"'"),
-                                QStringLiteral("a\tb c"),      QStringLiteral("Ünïcode €")};
+    const QStringList values = {QStringLiteral("   "),
+                                QStringLiteral(" 7"),
+                                QStringLiteral("7 "),
+                                QStringLiteral("$3F"),
+                                QString(),
+                                QStringLiteral("<&>\"'"),
+                                QStringLiteral("a\tb c"),
+                                QStringLiteral("Ünïcode €")};
     QDomDocument doc = ProjectDocument::create(QStringLiteral("R"));
     QDomElement root = ProjectDocument::root(doc);
     for (int i = 0; i < values.size(); ++i) {
@@ -115,7 +120,8 @@ void TestDocument::valuesReadBackAsWritten()
     const QDomNode backRoot = ProjectDocument::firstNode(back);
     QDomElement row = backRoot.firstChildElement(QStringLiteral("row"));
     for (int i = 0; i < values.size(); ++i) {
-        QCOMPARE(ProjectDocument::childText(backRoot, QStringLiteral("E%1").arg(i)), std::optional<QString>(values.at(i)));
+        QCOMPARE(ProjectDocument::childText(backRoot, QStringLiteral("E%1").arg(i)),
+                 std::optional<QString>(values.at(i)));
         QCOMPARE(ProjectDocument::attribute(row, QStringLiteral("V")), std::optional<QString>(values.at(i)));
         row = row.nextSiblingElement(QStringLiteral("row"));
     }
@@ -189,8 +195,8 @@ void TestDocument::parseErrorNamesTheFile()
 
 void TestDocument::childTextAndAttributeTellMissingFromEmpty()
 {
-    const QDomNode root = ProjectDocument::firstNode(
-        ProjectDocument::parse("<R><A/><row ID=\"\"/></R>", QStringLiteral("x.xml")));
+    const QDomNode root =
+        ProjectDocument::firstNode(ProjectDocument::parse("<R><A/><row ID=\"\"/></R>", QStringLiteral("x.xml")));
     QCOMPARE(ProjectDocument::childText(root, QStringLiteral("A")), std::optional<QString>(QString()));
     QCOMPARE(ProjectDocument::childText(root, QStringLiteral("B")), std::nullopt);
     QCOMPARE(ProjectDocument::childText(root, QStringLiteral("B"), QStringLiteral("fb")), QStringLiteral("fb"));

@@ -77,8 +77,8 @@ void TestGridOps::enterKeyJump_data()
     QTest::newRow("keypad enter") << true << int(Qt::Key_Enter) << QPoint(3, 2) << QPoint(4, 2) << true;
     QTest::newRow("last column to next row") << true << int(Qt::Key_Return) << QPoint(4, 2) << QPoint(1, 3) << true;
     QTest::newRow("last cell wraps to row 1") << true << int(Qt::Key_Return) << QPoint(4, 5) << QPoint(1, 1) << true;
-    QTest::newRow("header row stays, key consumed") << true << int(Qt::Key_Return) << QPoint(2, 0) << QPoint(2, 0)
-                                                    << true;
+    QTest::newRow("header row stays, key consumed")
+        << true << int(Qt::Key_Return) << QPoint(2, 0) << QPoint(2, 0) << true;
     QTest::newRow("number column stays, key consumed")
         << true << int(Qt::Key_Return) << QPoint(0, 3) << QPoint(0, 3) << true;
     QTest::newRow("option off") << false << int(Qt::Key_Return) << QPoint(1, 2) << QPoint(1, 2) << false;
@@ -171,9 +171,8 @@ void TestGridOps::pasteRefusals_data()
     QTest::addColumn<QStringList>("clipboard");
     QTest::addColumn<QString>("message");
     QTest::newRow("no copy in this dialog") << false << rowOf(1) << "Error!!! Copy a valid row before Paste it";
-    QTest::newRow("copied from a wider table")
-        << true << (rowOf(1) << QStringLiteral("extra"))
-        << "Error in the Copy values!!! Copy a valid row before Paste it";
+    QTest::newRow("copied from a wider table") << true << (rowOf(1) << QStringLiteral("extra"))
+                                               << "Error in the Copy values!!! Copy a valid row before Paste it";
     QTest::newRow("clipboard empty") << true << QStringList()
                                      << "Error in the Copy values!!! Copy a valid row before Paste it";
 }

@@ -43,12 +43,12 @@ void TestJobFile::wholeFileForFirmwareAndConfiguration()
     QFile golden(QStringLiteral(SW_TEST_DATA "/update/job_firmware_configuration_readback.xml"));
     QVERIFY(golden.open(QIODevice::ReadOnly));
     QString expected = QString::fromUtf8(golden.readAll()).trimmed();
-    for (const QString &path : {QStringLiteral("/opt/sw/MASTER/Sim40917K.sim"),
-                                QStringLiteral("/opt/sw/PROJECTS/Plant 1/bin/bank2.bin")})
+    for (const QString &path :
+         {QStringLiteral("/opt/sw/MASTER/Sim40917K.sim"), QStringLiteral("/opt/sw/PROJECTS/Plant 1/bin/bank2.bin")})
         expected.replace(path, QDir::toNativeSeparators(path));
 
-    const QByteArray bytes = ProjectDocument::toBytes(
-        UpdateJob::buildJobFile(fixedPaths(), QStringLiteral("192.168.2.205"), UpdateJob::FirmwareAndConfiguration, true));
+    const QByteArray bytes = ProjectDocument::toBytes(UpdateJob::buildJobFile(
+        fixedPaths(), QStringLiteral("192.168.2.205"), UpdateJob::FirmwareAndConfiguration, true));
     // No declaration, no indentation, no comment node: exactly the golden text.
     QCOMPARE(QString::fromUtf8(bytes).trimmed(), expected);
 }
@@ -85,15 +85,14 @@ void TestJobFile::operations()
     const QDomDocument doc = UpdateJob::buildJobFile(fixedPaths(), QStringLiteral("10.0.0.1"), option, readBack);
     QCOMPARE(childNames(doc), QStringList{"Ethernet_Update"});
     const QDomElement root = doc.documentElement();
-    QCOMPARE(childNames(root),
-             (QStringList{"Version", "Title", "IP_Address_Dev", "Application_Port", "Boot_Port", "Boot_Port_Sec",
-                          "Address_Protection", "Protections", "Operations"}));
+    QCOMPARE(childNames(root), (QStringList{"Version", "Title", "IP_Address_Dev", "Application_Port", "Boot_Port",
+                                            "Boot_Port_Sec", "Address_Protection", "Protections", "Operations"}));
     const QDomElement operations = root.firstChildElement(QStringLiteral("Operations"));
-    const QStringList operationOrder{"Ope_Protection_Enabled", "Ope_GoToBoot_Before", "Ope_GoToApp_Before",
-                                     "Ope_IP_Address", "Ope_Port", "Ope_Port_Sec", "Ope_Erase_Memory",
-                                     "Ope_FileName", "Ope_Start_Address", "Ope_Memory_Type", "Ope_Bank_Type",
-                                     "Ope_Read_Back", "Ope_Write_CSS", "Ope_Address_CSS", "Ope_Command_CSS",
-                                     "Ope_GoToApp_After"};
+    const QStringList operationOrder{
+        "Ope_Protection_Enabled", "Ope_GoToBoot_Before", "Ope_GoToApp_Before", "Ope_IP_Address",    "Ope_Port",
+        "Ope_Port_Sec",           "Ope_Erase_Memory",    "Ope_FileName",       "Ope_Start_Address", "Ope_Memory_Type",
+        "Ope_Bank_Type",          "Ope_Read_Back",       "Ope_Write_CSS",      "Ope_Address_CSS",   "Ope_Command_CSS",
+        "Ope_GoToApp_After"};
     QCOMPARE(childNames(operations).size(), expected.size());
 
     QDomElement op = operations.firstChildElement();

@@ -64,7 +64,8 @@ void TestParGen::missingFileGivesDefaults()
     QCOMPARE(v.DNET_BAUD, 2);
     QCOMPARE(v.DNET_INTERSCAN_DELAY, QStringLiteral("0"));
     QCOMPARE(QStringList(v.MTCPs_IP.begin(), v.MTCPs_IP.end()).join(QLatin1Char('.')), QStringLiteral("192.168.0.10"));
-    QCOMPARE(QStringList(v.MTCPs_SUB.begin(), v.MTCPs_SUB.end()).join(QLatin1Char('.')), QStringLiteral("255.255.255.0"));
+    QCOMPARE(QStringList(v.MTCPs_SUB.begin(), v.MTCPs_SUB.end()).join(QLatin1Char('.')),
+             QStringLiteral("255.255.255.0"));
     QCOMPARE(v.MTCPs_EN_GAT, false);
     QCOMPARE(QStringList(v.MTCPs_GAT.begin(), v.MTCPs_GAT.end()).join(QLatin1Char('.')), QStringLiteral("192.168.0.1"));
     QCOMPARE(v.MTCPs_PORT, QStringLiteral("502"));
@@ -94,8 +95,8 @@ void TestParGen::missingElementTakesItsOwnFallback_data()
     QTest::newRow("MTCPs_EN_GAT") << "MTCPs_EN_GAT" << F([](ParGenValues &v) { v.MTCPs_EN_GAT = false; });
     QTest::newRow("MTCPs_GAT4") << "MTCPs_GAT4" << F([](ParGenValues &v) { v.MTCPs_GAT[3] = QStringLiteral("1"); });
     QTest::newRow("MTCPs_PORT") << "MTCPs_PORT" << F([](ParGenValues &v) { v.MTCPs_PORT = QStringLiteral("502"); });
-    QTest::newRow("MTCPs_DN_State")
-        << "MTCPs_DN_State" << F([](ParGenValues &v) { v.MTCPs_DN_State = QStringLiteral("0"); });
+    QTest::newRow("MTCPs_DN_State") << "MTCPs_DN_State"
+                                    << F([](ParGenValues &v) { v.MTCPs_DN_State = QStringLiteral("0"); });
 }
 
 void TestParGen::missingElementTakesItsOwnFallback()
@@ -140,8 +141,8 @@ void TestParGen::writesElementsInOrder()
         names << e.tagName();
     QCOMPARE(names, QStringList({"Device_Type", "DNET_DEV_ID", "DNET_BAUD", "DNET_INTERSCAN_DELAY", "MTCPs_IP1",
                                  "MTCPs_IP2", "MTCPs_IP3", "MTCPs_IP4", "MTCPs_SUB1", "MTCPs_SUB2", "MTCPs_SUB3",
-                                 "MTCPs_SUB4", "MTCPs_EN_GAT", "MTCPs_GAT1", "MTCPs_GAT2", "MTCPs_GAT3",
-                                 "MTCPs_GAT4", "MTCPs_PORT", "MTCPs_DN_State"}));
+                                 "MTCPs_SUB4", "MTCPs_EN_GAT", "MTCPs_GAT1", "MTCPs_GAT2", "MTCPs_GAT3", "MTCPs_GAT4",
+                                 "MTCPs_PORT", "MTCPs_DN_State"}));
     QCOMPARE(ProjectDocument::toBytes(doc).trimmed(), QByteArray(FullDocument));
 }
 

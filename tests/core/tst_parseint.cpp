@@ -61,10 +61,12 @@ void TestParseInt::trimControl_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("blanks and tabs") << " \t a b \r\n" << "a b";
+    QTest::newRow("blanks and tabs") << " \t a b \r\n"
+                                     << "a b";
     QTest::newRow("control chars") << QString::fromLatin1("\x01x\x1f") << "x";
     QTest::newRow("no-break space kept") << QString::fromUtf8("\xc2\xa0x") << QString::fromUtf8("\xc2\xa0x");
-    QTest::newRow("all blank") << "   " << "";
+    QTest::newRow("all blank") << "   "
+                               << "";
 }
 
 void TestParseInt::trimControl()

@@ -14,13 +14,13 @@ public:
         : m_script(std::move(script))
         , m_replyDelayMs(replyDelayMs)
         , m_now(now)
-    {
-    }
+    {}
     QStringList requests;
 
     Reply echo(const QString &host, const QByteArray &data, int timeoutMs) override
     {
-        requests.append(host + QLatin1Char('|') + QString::fromUtf8(data) + QLatin1Char('|') + QString::number(timeoutMs));
+        requests.append(host + QLatin1Char('|') + QString::fromUtf8(data) + QLatin1Char('|') +
+                        QString::number(timeoutMs));
         const char what = m_attempt < m_script.size() ? m_script.at(m_attempt) : 'n';
         ++m_attempt;
         Reply reply;

@@ -101,9 +101,9 @@ void TestUpdate::serialCommandLine()
     const QString device = QStringLiteral("/dev/") + port;
 #endif
     // The firmware file is the lower-case name without the K; the bin folder ends in a separator.
-    const QString expected = device + QStringLiteral(" ") + tokens + QStringLiteral("\"") + paths.MasterFolder + sep
-                             + QStringLiteral("sim40917.sim\" \"") + paths.ProjectFolder + sep + QStringLiteral("bin")
-                             + sep + QStringLiteral("\"");
+    const QString expected = device + QStringLiteral(" ") + tokens + QStringLiteral("\"") + paths.MasterFolder + sep +
+                             QStringLiteral("sim40917.sim\" \"") + paths.ProjectFolder + sep + QStringLiteral("bin") +
+                             sep + QStringLiteral("\"");
     QCOMPARE(UpdateJob::serialCommandLine(paths, port, option, readBack), expected);
 }
 
@@ -168,8 +168,8 @@ void TestUpdate::startProgram()
     wait.pause = [&now](int ms) { now += ms; };
     wait.limitMs = 1000;
 
-    const auto result = Start_Program(launcher, QStringLiteral("/p/Ser_40917_Update.exe"), QStringLiteral("a \"b c\""),
-                                      false, wait);
+    const auto result =
+        Start_Program(launcher, QStringLiteral("/p/Ser_40917_Update.exe"), QStringLiteral("a \"b c\""), false, wait);
     QCOMPARE(int(result), outcome);
     QCOMPARE(launcher.calls.value(0), QStringLiteral("start /p/Ser_40917_Update.exe [a \"b c\"] shown"));
     QCOMPARE(launcher.calls.count(QStringLiteral("poll")), polls);

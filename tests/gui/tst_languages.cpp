@@ -24,7 +24,10 @@
 
 namespace {
 
-QString shippedFolder() { return QStringLiteral(SW_SOURCE_DIR "/lang"); }
+QString shippedFolder()
+{
+    return QStringLiteral(SW_SOURCE_DIR "/lang");
+}
 
 // The room a caption needs beyond its own width, against the room it has; empty when it fits.
 QMap<QString, QString> cutOffCaptions(QWidget *window)
@@ -39,7 +42,10 @@ QMap<QString, QString> cutOffCaptions(QWidget *window)
         if (button->window() != window || button->text().isEmpty())
             continue;
         if (button->sizeHint().width() > button->width())
-            cut.insert(key(button), QStringLiteral("%1 needs %2, has %3").arg(button->text()).arg(button->sizeHint().width()).arg(button->width()));
+            cut.insert(key(button), QStringLiteral("%1 needs %2, has %3")
+                                        .arg(button->text())
+                                        .arg(button->sizeHint().width())
+                                        .arg(button->width()));
     }
     for (QTabWidget *tabs : window->findChildren<QTabWidget *>()) {
         if (tabs->window() != window)
@@ -57,15 +63,18 @@ QMap<QString, QString> cutOffCaptions(QWidget *window)
             cut.insert(key(group), group->title());
     }
     for (QLabel *label : window->findChildren<QLabel *>()) {
-        if (label->window() != window || label->text().isEmpty() || label->wordWrap() || label->textFormat() == Qt::RichText || !label->pixmap().isNull())
+        if (label->window() != window || label->text().isEmpty() || label->wordWrap() ||
+            label->textFormat() == Qt::RichText || !label->pixmap().isNull())
             continue;
         const int needed = label->fontMetrics().horizontalAdvance(label->text());
         // Cut by its own box, or running past the window's right edge.
         const int right = label->mapTo(window, QPoint(0, 0)).x() + std::min(needed, label->width());
         if (needed > label->width() + 1)
-            cut.insert(key(label), QStringLiteral("%1 needs %2, has %3").arg(label->text()).arg(needed).arg(label->width()));
+            cut.insert(key(label),
+                       QStringLiteral("%1 needs %2, has %3").arg(label->text()).arg(needed).arg(label->width()));
         else if (right > window->width())
-            cut.insert(key(label, QStringLiteral(" (edge)")), QStringLiteral("%1 ends at %2 of %3").arg(label->text()).arg(right).arg(window->width()));
+            cut.insert(key(label, QStringLiteral(" (edge)")),
+                       QStringLiteral("%1 ends at %2 of %3").arg(label->text()).arg(right).arg(window->width()));
     }
     return cut;
 }
@@ -93,8 +102,8 @@ struct Program
 
     QList<QWidget *> all() const
     {
-        return {windows->main(), windows->newProject, windows->openConf, windows->about, windows->softOptions,
-                windows->parGen, windows->deviceNet, windows->defineModbus, windows->boot};
+        return {windows->main(), windows->newProject, windows->openConf,     windows->about, windows->softOptions,
+                windows->parGen, windows->deviceNet,  windows->defineModbus, windows->boot};
     }
 
     // Each window shown once, so that its layouts have placed everything, then measured.
@@ -149,7 +158,8 @@ void TestLanguages::captionsFit()
         for (QWidget *w : program.all()) {
             w->show();
             QCoreApplication::processEvents();
-            w->grab().save(QDir(shots).filePath(language + QLatin1Char('_') + w->objectName() + QStringLiteral(".png")));
+            w->grab().save(
+                QDir(shots).filePath(language + QLatin1Char('_') + w->objectName() + QStringLiteral(".png")));
             w->hide();
         }
         // The other two option pages as well.
@@ -157,7 +167,8 @@ void TestLanguages::captionsFit()
         program.windows->softOptions->show();
         for (int i = 1; i < tabs->count(); ++i) {
             tabs->setCurrentIndex(i);
-            program.windows->softOptions->grab().save(QDir(shots).filePath(language + QStringLiteral("_TFSoftOptions_%1.png").arg(i)));
+            program.windows->softOptions->grab().save(
+                QDir(shots).filePath(language + QStringLiteral("_TFSoftOptions_%1.png").arg(i)));
         }
         program.windows->softOptions->hide();
     }

@@ -34,7 +34,10 @@ private Q_SLOTS:
 
 private:
     static QString labelText(QWidget *w, const char *name) { return w->findChild<QLabel *>(name)->text(); }
-    static void click(QWidget *w, const char *name) { QTest::mouseClick(w->findChild<QPushButton *>(name), Qt::LeftButton); }
+    static void click(QWidget *w, const char *name)
+    {
+        QTest::mouseClick(w->findChild<QPushButton *>(name), Qt::LeftButton);
+    }
     // Types a name into the new-configuration dialog and presses OK (or Enter).
     static void createVia(AppWindows &windows, const QString &name, bool withEnter = false);
 };
@@ -61,8 +64,10 @@ void TestMainWindow::firstStartInEmptyFolder()
     for (const char *folder : {"MASTER", "PROJECTS", "LANGUAGE"})
         QVERIFY2(QFileInfo(ws.path(folder)).isDir(), folder);
     QCOMPARE(labelText(windows.main(), "L_Name_Conf"), QStringLiteral("None Configuration Opened "));
-    QCOMPARE(labelText(windows.main(), "L_Name_Conf_L2"), QStringLiteral("Use Step1 to open or create new configuration"));
-    QCOMPARE(windows.main()->windowTitle(), QStringLiteral("Korvane - Configurator SW40917 - DeviceNet Master / Modbus TCP Slave "));
+    QCOMPARE(labelText(windows.main(), "L_Name_Conf_L2"),
+             QStringLiteral("Use Step1 to open or create new configuration"));
+    QCOMPARE(windows.main()->windowTitle(),
+             QStringLiteral("Korvane - Configurator SW40917 - DeviceNet Master / Modbus TCP Slave "));
     QCOMPARE(windows.main()->findChild<QPushButton *>("Btn_Prm_Gen")->text(), QStringLiteral("Set Communication"));
     QVERIFY(!ws.context.paths.hasActiveProject());
     QVERIFY(!windows.main()->timerUpdate()->isActive());
@@ -71,7 +76,8 @@ void TestMainWindow::firstStartInEmptyFolder()
 void TestMainWindow::projectStepsNeedAConfiguration_data()
 {
     QTest::addColumn<QString>("button");
-    for (const char *b : {"Btn_Prm_Gen", "Btn_DeviceNet_Network", "Btn_Define_Modbus", "Btn_CreateBin", "Btn_CreateBinSer"})
+    for (const char *b :
+         {"Btn_Prm_Gen", "Btn_DeviceNet_Network", "Btn_Define_Modbus", "Btn_CreateBin", "Btn_CreateBinSer"})
         QTest::newRow(b) << QString::fromLatin1(b);
 }
 
@@ -173,17 +179,24 @@ void TestMainWindow::controlsAtTheirPlaces()
         QRect rect;
     };
     const Place places[] = {
-        {"Btn_Info", QRect(516, 8, 50, 50)},        {"Btn_Opz", QRect(574, 8, 50, 50)},
-        {"Btn_Close", QRect(632, 8, 50, 50)},       {"Btn_New", QRect(80, 112, 170, 36)},
-        {"Btn_Open", QRect(258, 112, 170, 36)},     {"Btn_Prm_Gen", QRect(80, 156, 170, 36)},
-        {"Btn_DeviceNet_Network", QRect(80, 200, 170, 36)}, {"Btn_Define_Modbus", QRect(258, 200, 170, 36)},
-        {"Btn_CreateBin", QRect(80, 244, 170, 36)}, {"Btn_CreateBinSer", QRect(258, 244, 170, 36)},
-        {"Shape2", QRect(80, 70, 348, 36)},         {"Shape1", QRect(10, 295, 674, 1)},
+        {"Btn_Info", QRect(516, 8, 50, 50)},
+        {"Btn_Opz", QRect(574, 8, 50, 50)},
+        {"Btn_Close", QRect(632, 8, 50, 50)},
+        {"Btn_New", QRect(80, 112, 170, 36)},
+        {"Btn_Open", QRect(258, 112, 170, 36)},
+        {"Btn_Prm_Gen", QRect(80, 156, 170, 36)},
+        {"Btn_DeviceNet_Network", QRect(80, 200, 170, 36)},
+        {"Btn_Define_Modbus", QRect(258, 200, 170, 36)},
+        {"Btn_CreateBin", QRect(80, 244, 170, 36)},
+        {"Btn_CreateBinSer", QRect(258, 244, 170, 36)},
+        {"Shape2", QRect(80, 70, 348, 36)},
+        {"Shape1", QRect(10, 295, 674, 1)},
     };
     for (const Place &p : places)
         QCOMPARE(w->findChild<QWidget *>(p.name)->geometry(), p.rect);
     for (int i = 1; i <= 4; ++i)
-        QCOMPARE(w->findChild<QWidget *>(QStringLiteral("L_Step_%1").arg(i))->pos(), QPoint(16, 112 + 44 * (i - 1) + 16));
+        QCOMPARE(w->findChild<QWidget *>(QStringLiteral("L_Step_%1").arg(i))->pos(),
+                 QPoint(16, 112 + 44 * (i - 1) + 16));
     QCOMPARE(w->findChild<QWidget *>("L_Korvane")->pos(), QPoint(565, 260));
     QVERIFY(!w->findChild<QWidget *>("LL_Update")->isVisibleTo(w));
     QCOMPARE(w->findChild<QWidget *>("Btn_Opz")->toolTip(), QStringLiteral("Options"));
@@ -207,13 +220,20 @@ void TestMainWindow::createRefusals_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("message");
-    QTest::newRow("empty") << "" << "Error! Name Project is not valid";
-    QTest::newRow("exists") << "Plant" << "Error! Name project is not valid because directory already exists";
-    QTest::newRow("exists in other case") << "PLANT" << "Error! Name project is not valid because directory already exists";
-    QTest::newRow("climbs out") << "../Outside" << "Error! Name project is not valid";
-    QTest::newRow("sub-folder") << "a/b" << "Error! Name project is not valid";
-    QTest::newRow("two points") << ".." << "Error! Name project is not valid";
-    QTest::newRow("Windows character") << "a:b" << "Error! Name project is not valid";
+    QTest::newRow("empty") << ""
+                           << "Error! Name Project is not valid";
+    QTest::newRow("exists") << "Plant"
+                            << "Error! Name project is not valid because directory already exists";
+    QTest::newRow("exists in other case") << "PLANT"
+                                          << "Error! Name project is not valid because directory already exists";
+    QTest::newRow("climbs out") << "../Outside"
+                                << "Error! Name project is not valid";
+    QTest::newRow("sub-folder") << "a/b"
+                                << "Error! Name project is not valid";
+    QTest::newRow("two points") << ".."
+                                << "Error! Name project is not valid";
+    QTest::newRow("Windows character") << "a:b"
+                                       << "Error! Name project is not valid";
 }
 
 void TestMainWindow::createRefusals()
@@ -272,14 +292,16 @@ void TestMainWindow::openWithEmptyProjectsLeavesNoneActive()
     click(windows.main(), "Btn_Open");
     QVERIFY(!ws.context.paths.hasActiveProject());
     QCOMPARE(labelText(windows.main(), "L_Name_Conf"), QStringLiteral("None Configuration Opened "));
-    QCOMPARE(labelText(windows.main(), "L_Name_Conf_L2"), QStringLiteral("Use Step1 to open or create new configuration"));
+    QCOMPARE(labelText(windows.main(), "L_Name_Conf_L2"),
+             QStringLiteral("Use Step1 to open or create new configuration"));
 }
 
 void TestMainWindow::languageFileAppliesAtStart()
 {
     TestWorkspace ws;
     QDir(ws.dir.path()).mkpath("LANGUAGE");
-    TestWorkspace::writeFile(ws.path("LANGUAGE/Test.lng"), "\xEF\xBB\xBFSTR15 = Neu\r\nSTR100 = Neue Konfiguration\r\n");
+    TestWorkspace::writeFile(ws.path("LANGUAGE/Test.lng"),
+                             "\xEF\xBB\xBFSTR15 = Neu\r\nSTR100 = Neue Konfiguration\r\n");
     AppSettings s;
     s.language = QStringLiteral("Test");
     s.write(ws.path("Fabricor.xml"));

@@ -33,14 +33,22 @@ void TestTFAbout::identity_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("text");
     QTest::addColumn<QPoint>("position");
-    QTest::newRow("Label1") << "Label1" << "Software Fabricor " << QPoint(128, 24);
-    QTest::newRow("Label2") << "Label2" << "DeviceNet Master / Modbus TCP Slave - Converter" << QPoint(128, 39);
-    QTest::newRow("Label6") << "Label6" << "Software Code : " << QPoint(128, 62);
-    QTest::newRow("Label9") << "Label9" << "SW40917" << QPoint(240, 62);
-    QTest::newRow("Label3") << "Label3" << "Version :" << QPoint(128, 77);
-    QTest::newRow("Label10") << "Label10" << "2.004" << QPoint(240, 77);
-    QTest::newRow("Label8") << "Label8" << "Document Code :" << QPoint(128, 93);
-    QTest::newRow("Label12") << "Label12" << "MN40917" << QPoint(240, 93);
+    QTest::newRow("Label1") << "Label1"
+                            << "Software Fabricor " << QPoint(128, 24);
+    QTest::newRow("Label2") << "Label2"
+                            << "DeviceNet Master / Modbus TCP Slave - Converter" << QPoint(128, 39);
+    QTest::newRow("Label6") << "Label6"
+                            << "Software Code : " << QPoint(128, 62);
+    QTest::newRow("Label9") << "Label9"
+                            << "SW40917" << QPoint(240, 62);
+    QTest::newRow("Label3") << "Label3"
+                            << "Version :" << QPoint(128, 77);
+    QTest::newRow("Label10") << "Label10"
+                             << "2.004" << QPoint(240, 77);
+    QTest::newRow("Label8") << "Label8"
+                            << "Document Code :" << QPoint(128, 93);
+    QTest::newRow("Label12") << "Label12"
+                             << "MN40917" << QPoint(240, 93);
 }
 
 void TestTFAbout::identity()

@@ -76,8 +76,7 @@ struct Fixture
     }
     ~Fixture() { delete dialog; }
 
-    template<typename T>
-    T *find(const char *name) const
+    template <typename T> T *find(const char *name) const
     {
         T *w = dialog->findChild<T *>(QLatin1String(name));
         if (!w)
@@ -125,12 +124,15 @@ void TestTFBoot::layoutByMode_data()
     QTest::addColumn<QString>("otherPanel");
     QTest::addColumn<int>("title");
     QTest::addColumn<QStringList>("tabOrder");
-    QTest::newRow("ethernet") << 1 << QSize(449, 230) << "P_IP_Address" << "P_Serial" << 1002
-                              << QStringList{"E_IP1", "E_IP2", "E_IP3", "E_IP4", "CB_Update_Options",
-                                             "CB_Update_Option_Read_Back", "Btn_Cancel", "Btn_Update"};
-    QTest::newRow("serial") << 0 << QSize(449, 232) << "P_Serial" << "P_IP_Address" << 1000
-                            << QStringList{"CB_COM_Port", "Btn_COM_List", "CB_Update_Options",
-                                           "CB_Update_Option_Read_Back", "Btn_Cancel", "Btn_Update"};
+    QTest::newRow("ethernet")
+        << 1 << QSize(449, 230) << "P_IP_Address"
+        << "P_Serial" << 1002
+        << QStringList{"E_IP1",      "E_IP2",     "E_IP3", "E_IP4", "CB_Update_Options", "CB_Update_Option_Read_Back",
+                       "Btn_Cancel", "Btn_Update"};
+    QTest::newRow("serial") << 0 << QSize(449, 232) << "P_Serial"
+                            << "P_IP_Address" << 1000 << QStringList{"CB_COM_Port",       "Btn_COM_List",
+                                                                     "CB_Update_Options", "CB_Update_Option_Read_Back",
+                                                                     "Btn_Cancel",        "Btn_Update"};
 }
 
 void TestTFBoot::layoutByMode()
@@ -358,8 +360,8 @@ void TestTFBoot::secondPressDuringEchoDoesNothing()
     // The press arrives while the test pauses between two requests.
     bool inputsLocked = false;
     f.echo.onFirstRequest = [&] {
-        inputsLocked = !f.ip(4)->isEnabled() && !f.find<QComboBox>("CB_Update_Options")->isEnabled()
-                       && !f.find<QCheckBox>("CB_Update_Option_Read_Back")->isEnabled();
+        inputsLocked = !f.ip(4)->isEnabled() && !f.find<QComboBox>("CB_Update_Options")->isEnabled() &&
+                       !f.find<QCheckBox>("CB_Update_Option_Read_Back")->isEnabled();
         QTimer::singleShot(0, update, [update] { update->click(); });
     };
     update->click();

@@ -125,10 +125,10 @@ void TestTFDeviceNet::emptyProjectOpensNumberedTable()
         QCOMPARE(sga()->columnWidth(c), QList<int>({40, 90, 90, 90, 430}).at(c));
     }
     QCOMPARE(headers, QStringList({"N", "ID Device", "N Byte IN", "N Byte OUT", "Mnemonic"}));
-    QCOMPARE(hints, QStringList({"", "Insert the ID Device of DeviceNet Slave",
-                                 "Insert the Number of Bytes IN of DeviceNet Slave",
-                                 "Insert the Number of Bytes OUT of DeviceNet Slave",
-                                 "Insert a description of the CAN Frame"}));
+    QCOMPARE(
+        hints,
+        QStringList({"", "Insert the ID Device of DeviceNet Slave", "Insert the Number of Bytes IN of DeviceNet Slave",
+                     "Insert the Number of Bytes OUT of DeviceNet Slave", "Insert a description of the CAN Frame"}));
     QCOMPARE(sga()->rowHeight(5), 21);
     QCOMPARE(m_dlg->size(), QSize(766, 337));
 

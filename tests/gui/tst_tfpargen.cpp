@@ -12,9 +12,22 @@
 
 namespace {
 
-const QStringList AllFields = {"E_ID_DNET_Master", "E_DNET_Master_Interscan_Delay",
-                               "E_IP1", "E_IP2", "E_IP3", "E_IP4", "E_SM1", "E_SM2", "E_SM3", "E_SM4",
-                               "E_GAT1", "E_GAT2", "E_GAT3", "E_GAT4", "E_PORT", "E_State_DN"};
+const QStringList AllFields = {"E_ID_DNET_Master",
+                               "E_DNET_Master_Interscan_Delay",
+                               "E_IP1",
+                               "E_IP2",
+                               "E_IP3",
+                               "E_IP4",
+                               "E_SM1",
+                               "E_SM2",
+                               "E_SM3",
+                               "E_SM4",
+                               "E_GAT1",
+                               "E_GAT2",
+                               "E_GAT3",
+                               "E_GAT4",
+                               "E_PORT",
+                               "E_State_DN"};
 
 } // namespace
 
@@ -84,8 +97,8 @@ void TestTFParGen::missingFileShowsDefaultsAndOkWritesThem()
     QStringList shown;
     for (const QString &name : AllFields)
         shown << field(name)->text();
-    QCOMPARE(shown, QStringList({"10", "0", "192", "168", "0", "10", "255", "255", "255", "0", "192", "168", "0",
-                                 "1", "502", "0"}));
+    QCOMPARE(shown, QStringList({"10", "0", "192", "168", "0", "10", "255", "255", "255", "0", "192", "168", "0", "1",
+                                 "502", "0"}));
     QCOMPARE(m_dlg->findChild<QComboBox *>("CB_Baud_DNET_Master")->currentText(), QStringLiteral("500K"));
     QVERIFY(!m_dlg->findChild<QCheckBox *>("CB_ModTCPs_EN_GAT")->isChecked());
     QVERIFY(!m_dlg->Is_Change);
@@ -108,8 +121,8 @@ void TestTFParGen::missingFileShowsDefaultsAndOkWritesThem()
 void TestTFParGen::typedValuesReadBackExactly()
 {
     // Blanks, hexadecimal forms and signs as typed; the gateway parts are free while it is off.
-    const QStringList typed = {" 63", "$3E8", "0x0A", "+0", "  1", "X0FF", "255", "0", "$00", "0",
-                               "   ", "gw", "", "1 2", "65535", "0xFFFF"};
+    const QStringList typed = {" 63", "$3E8", "0x0A", "+0", "  1", "X0FF", "255",   "0",
+                               "$00", "0",    "   ",  "gw", "",    "1 2",  "65535", "0xFFFF"};
     m_dlg->show();
     for (int i = 0; i < AllFields.size(); ++i)
         type(AllFields.at(i), typed.at(i));

@@ -73,10 +73,10 @@ private:
         {
             QDir().mkpath(folder());
             for (const QString &n : names)
-                TestWorkspace::writeFile(joinPath(folder(), n + QStringLiteral(".lng")), "STR15 = " + n.toUtf8() + "\n");
+                TestWorkspace::writeFile(joinPath(folder(), n + QStringLiteral(".lng")),
+                                         "STR15 = " + n.toUtf8() + "\n");
         }
-        template<typename T = QWidget>
-        T *child(const QString &name) { return dialog.findChild<T *>(name); }
+        template <typename T = QWidget> T *child(const QString &name) { return dialog.findChild<T *>(name); }
         QLabel *label(int slot) { return child<QLabel>(QStringLiteral("L_L%1").arg(slot)); }
         QLabel *picture(int slot) { return child<QLabel>(QStringLiteral("I_L%1").arg(slot)); }
         QStringList visibleNames()
@@ -145,9 +145,11 @@ void TestTFSoftOptions::pages()
 void TestTFSoftOptions::listsOrdinaryFilesSortedIgnoringCase()
 {
     Fixture f;
-    f.addLanguages({QStringLiteral("beta"), QStringLiteral("Alpha"), QStringLiteral("Gamma"), QStringLiteral("ReadOnly")});
+    f.addLanguages(
+        {QStringLiteral("beta"), QStringLiteral("Alpha"), QStringLiteral("Gamma"), QStringLiteral("ReadOnly")});
     const QString dir = f.folder();
-    QFile::setPermissions(joinPath(dir, QStringLiteral("ReadOnly.lng")), QFileDevice::ReadOwner | QFileDevice::ReadUser);
+    QFile::setPermissions(joinPath(dir, QStringLiteral("ReadOnly.lng")),
+                          QFileDevice::ReadOwner | QFileDevice::ReadUser);
     QVERIFY(QFile::link(joinPath(dir, QStringLiteral("Alpha.lng")), joinPath(dir, QStringLiteral("Link.lng"))));
     QVERIFY(QDir(dir).mkdir(QStringLiteral("Folder.lng")));
     TestWorkspace::writeFile(joinPath(dir, QStringLiteral("Notes.txt")), "x");
@@ -253,7 +255,8 @@ void TestTFSoftOptions::switchThenCancelKeepsStoredLanguage()
     next.paths.setProgramFolder(ws.programFolder());
     TFFabricoreFirmWare restarted(next);
     QCOMPARE(next.settings.language, QStringLiteral("English"));
-    QCOMPARE(restarted.findChild<QPushButton *>(QStringLiteral("Btn_New"))->text(), QStringLiteral("New Configuration"));
+    QCOMPARE(restarted.findChild<QPushButton *>(QStringLiteral("Btn_New"))->text(),
+             QStringLiteral("New Configuration"));
 }
 
 void TestTFSoftOptions::dependentControls_data()
@@ -358,7 +361,8 @@ void TestTFSoftOptions::checkOnDemand()
     f.child<QPushButton>(QStringLiteral("Btn_Check_Update"))->click();
     QVERIFY(!link->isHidden());
     if (newer) {
-        QCOMPARE(link->text(), QStringLiteral("<a href=\"%1\">%2</a>").arg(Product::downloadPageUrl(), f.ws.context.text(314)));
+        QCOMPARE(link->text(),
+                 QStringLiteral("<a href=\"%1\">%2</a>").arg(Product::downloadPageUrl(), f.ws.context.text(314)));
         Q_EMIT link->linkActivated(Product::downloadPageUrl());
         QCOMPARE(opener.opened, QStringList(Product::downloadPageUrl()));
     } else {

@@ -35,8 +35,8 @@ bool placeUpdater(const QString &folder, const QString &name)
 {
     const QString target = QDir(folder).filePath(name);
     QFile::remove(target);
-    return QFile::copy(standInScript(), target)
-           && QFile::setPermissions(target, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    return QFile::copy(standInScript(), target) &&
+           QFile::setPermissions(target, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 }
 
 QStringList lines(const QString &path)
@@ -120,7 +120,8 @@ void TestUpdateRoad::realEchoToLoopback()
     const IcmpEcho::Reply reply = echo->echo(QStringLiteral("127.0.0.1"), data, 400);
     if (echoForbiddenHere(reply))
         QSKIP(qPrintable(QStringLiteral("neither an ICMP datagram nor a raw socket may be opened here "
-                                        "(net.ipv4.ping_group_range, CAP_NET_RAW): ") + reply.error));
+                                        "(net.ipv4.ping_group_range, CAP_NET_RAW): ") +
+                         reply.error));
     QVERIFY2(reply.sent, qPrintable(reply.error));
     QCOMPARE(reply.bytesReceived, 8 + int(data.size()));
 }
@@ -151,7 +152,8 @@ void TestUpdateRoad::launcherSplitsTheParameterText()
     QVERIFY(placeUpdater(ws.programFolder(), QStringLiteral("tool.exe")));
     auto launcher = createProgramLauncher();
     QVERIFY(!launcher->isRunning());
-    QVERIFY(launcher->start(ws.path(QStringLiteral("tool.exe")), QStringLiteral("FW  \"a b\" \"/x y/bin/\" $HOME *"), false));
+    QVERIFY(launcher->start(ws.path(QStringLiteral("tool.exe")), QStringLiteral("FW  \"a b\" \"/x y/bin/\" $HOME *"),
+                            false));
     QTRY_VERIFY_WITH_TIMEOUT(!launcher->isRunning(), 10000);
     QCOMPARE(lines(ws.path(QStringLiteral("args-tool.exe.txt"))),
              (QStringList{"FW", "a b", "/x y/bin/", "$HOME", "*"}));

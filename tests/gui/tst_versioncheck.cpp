@@ -58,7 +58,10 @@ public:
     }
 };
 
-QByteArray ok(const QByteArray &body) { return "HTTP/1.0 200 OK\r\nContent-Type: text/html\r\n\r\n" + body; }
+QByteArray ok(const QByteArray &body)
+{
+    return "HTTP/1.0 200 OK\r\nContent-Type: text/html\r\n\r\n" + body;
+}
 
 } // namespace
 
@@ -86,14 +89,20 @@ void TestVersionCheck::reply_data()
     QTest::newRow("equal, any case") << ok("Ver. 2.004") << false;
     QTest::newRow("no version known") << ok("ver. 0.000") << false;
     QTest::newRow("two-digit major does not convert") << ok("VER. 12.000") << false;
-    QTest::newRow("HTTP/1.1 reply with length") << QByteArray("HTTP/1.1 200 OK\r\nContent-Length: 10\r\n\r\nVER. 2.005") << true;
-    QTest::newRow("length shorter than sent") << QByteArray("HTTP/1.0 200 OK\r\nContent-Length: 10\r\n\r\nVER. 2.005 and more") << true;
-    QTest::newRow("cut short of its length") << QByteArray("HTTP/1.0 200 OK\r\nContent-Length: 100\r\n\r\nVER. 2.005") << false;
+    QTest::newRow("HTTP/1.1 reply with length")
+        << QByteArray("HTTP/1.1 200 OK\r\nContent-Length: 10\r\n\r\nVER. 2.005") << true;
+    QTest::newRow("length shorter than sent")
+        << QByteArray("HTTP/1.0 200 OK\r\nContent-Length: 10\r\n\r\nVER. 2.005 and more") << true;
+    QTest::newRow("cut short of its length")
+        << QByteArray("HTTP/1.0 200 OK\r\nContent-Length: 100\r\n\r\nVER. 2.005") << false;
     QTest::newRow("error status") << QByteArray("HTTP/1.0 500 Internal Server Error\r\n\r\nVER. 9.999") << false;
     QTest::newRow("not found") << QByteArray("HTTP/1.0 404 Not Found\r\n\r\nVER. 9.999") << false;
-    QTest::newRow("redirect not followed") << QByteArray("HTTP/1.0 302 Found\r\nLocation: /elsewhere\r\n\r\nVER. 9.999") << false;
+    QTest::newRow("redirect not followed")
+        << QByteArray("HTTP/1.0 302 Found\r\nLocation: /elsewhere\r\n\r\nVER. 9.999") << false;
     QTest::newRow("not HTTP at all") << QByteArray("VER. 9.999") << false;
-    QTest::newRow("chunked") << QByteArray("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\na\r\nVER. 2.005\r\n0\r\n\r\n") << false;
+    QTest::newRow("chunked") << QByteArray(
+                                    "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\na\r\nVER. 2.005\r\n0\r\n\r\n")
+                             << false;
     // The blanks would be trimmed away: only the length makes it no version.
     QTest::newRow("body one byte over 64 KiB") << ok("VER. 9.999" + QByteArray(64 * 1024 - 9, ' ')) << false;
     QTest::newRow("body of exactly 64 KiB") << ok("VER. 9.999" + QByteArray(64 * 1024 - 10, ' ')) << true;
@@ -122,7 +131,9 @@ void TestVersionCheck::requestAsSent()
     Check_Version(*http, VersionService{QStringLiteral("127.0.0.1"), server.serverPort()});
     QCOMPARE(server.requests.size(), 1);
     const QByteArray expected = "GET /home/download/GetversionSW.asp?nomesw=SW40917 HTTP/1.0\r\n"
-                                "Host: 127.0.0.1:" + QByteArray::number(server.serverPort()) + "\r\n"
+                                "Host: 127.0.0.1:" +
+                                QByteArray::number(server.serverPort()) +
+                                "\r\n"
                                 "Accept: text/html,application/xhtml+xml,application/xml;q=0.9,*/*;q=0.8\r\n"
                                 "User-Agent: Mozilla/3.0 (compatible; Indy Library)\r\n"
                                 "\r\n";

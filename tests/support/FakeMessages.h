@@ -36,7 +36,11 @@ public:
     QString last() const { return m_shown.isEmpty() ? QString() : m_shown.last().text; }
     QString lastKind() const { return m_shown.isEmpty() ? QString() : m_shown.last().kind; }
     int count() const { return int(m_shown.size()); }
-    void clear() { m_shown.clear(); m_answers.clear(); }
+    void clear()
+    {
+        m_shown.clear();
+        m_answers.clear();
+    }
 
 private:
     QList<Shown> m_shown;

@@ -2,9 +2,9 @@
 
 #include "Messages.h"
 #include "app/AppSettings.h"
+#include "app/ProductIdentity.h"
 #include "app/WorkspacePaths.h"
 #include "platform/Platform.h"
-#include "app/ProductIdentity.h"
 #include "text/TextCatalog.h"
 #include "text/VersionCheck.h"
 

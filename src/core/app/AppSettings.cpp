@@ -20,9 +20,12 @@ AppSettings AppSettings::read(const QString &path)
         return s;
     }
     const QDomNode root = PD::firstNode(doc);
-    s.projectname = PD::childText(PD::firstChildElement(root, QStringLiteral("lastproj")), QStringLiteral("projectname"), QString());
-    s.ipaddress = PD::childText(PD::firstChildElement(root, QStringLiteral("lastipadd")), QStringLiteral("ipaddress"), s.ipaddress);
-    s.language = PD::childText(PD::firstChildElement(root, QStringLiteral("lastlang")), QStringLiteral("language"), s.language);
+    s.projectname = PD::childText(PD::firstChildElement(root, QStringLiteral("lastproj")),
+                                  QStringLiteral("projectname"), QString());
+    s.ipaddress = PD::childText(PD::firstChildElement(root, QStringLiteral("lastipadd")), QStringLiteral("ipaddress"),
+                                s.ipaddress);
+    s.language =
+        PD::childText(PD::firstChildElement(root, QStringLiteral("lastlang")), QStringLiteral("language"), s.language);
     const QDomElement options = PD::firstChildElement(root, QStringLiteral("lastinternet"));
     auto option = [&options](const char *name) {
         return PD::childText(options, QString::fromLatin1(name), QString()) == QLatin1String("1");
@@ -38,7 +41,8 @@ void AppSettings::write(const QString &path) const
 {
     QDomDocument doc = PD::create(QStringLiteral("Conf_Settings"), false);
     QDomElement root = PD::root(doc);
-    PD::appendTextElement(PD::appendElement(root, QStringLiteral("lastproj")), QStringLiteral("projectname"), projectname);
+    PD::appendTextElement(PD::appendElement(root, QStringLiteral("lastproj")), QStringLiteral("projectname"),
+                          projectname);
     PD::appendTextElement(PD::appendElement(root, QStringLiteral("lastipadd")), QStringLiteral("ipaddress"), ipaddress);
     PD::appendTextElement(PD::appendElement(root, QStringLiteral("lastlang")), QStringLiteral("language"), language);
     QDomElement options = PD::appendElement(root, QStringLiteral("lastinternet"));

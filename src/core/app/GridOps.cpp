@@ -12,8 +12,7 @@ TextGrid::TextGrid(int rows, int cols)
     , m_cols(cols)
     , m_cells(rows * cols)
     , m_editors(cols, GridEditor::Text)
-{
-}
+{}
 
 QStringList TextGrid::rowTexts(int row) const
 {

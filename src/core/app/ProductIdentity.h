@@ -8,7 +8,8 @@ inline const QString SoftwareCode = QStringLiteral("SW40917");
 inline const QString HardwareCode = QStringLiteral("HD40917");
 inline const QString Description = QStringLiteral("DeviceNet Master / Modbus TCP Slave - Converter");
 inline const QString Version = QStringLiteral("2.004");
-inline const QString WindowTitle = QStringLiteral("Korvane - Configurator SW40917 - DeviceNet Master / Modbus TCP Slave ");
+inline const QString WindowTitle =
+    QStringLiteral("Korvane - Configurator SW40917 - DeviceNet Master / Modbus TCP Slave ");
 inline const QString DocumentCode = QStringLiteral("MN40917");
 
 // The maker's web server. Its real host is not known here, so it is a name under the reserved
@@ -16,7 +17,16 @@ inline const QString DocumentCode = QStringLiteral("MN40917");
 inline const QString MakerHost = QStringLiteral("www.korvane.example");
 // The web address as the windows show it.
 inline const QString MakerWebAddress = QStringLiteral("korvane.example");
-inline QString homePageUrl() { return QStringLiteral("http://") + MakerHost + QStringLiteral("/HOME/default.asp?frompg=SW40917"); }
-inline QString downloadPageUrl() { return QStringLiteral("http://") + MakerHost + QStringLiteral("/Home/download/download.asp#HD40917"); }
-inline QString versionQueryPath() { return QStringLiteral("/home/download/GetversionSW.asp?nomesw=SW40917"); }
+inline QString homePageUrl()
+{
+    return QStringLiteral("http://") + MakerHost + QStringLiteral("/HOME/default.asp?frompg=SW40917");
+}
+inline QString downloadPageUrl()
+{
+    return QStringLiteral("http://") + MakerHost + QStringLiteral("/Home/download/download.asp#HD40917");
+}
+inline QString versionQueryPath()
+{
+    return QStringLiteral("/home/download/GetversionSW.asp?nomesw=SW40917");
+}
 } // namespace Product

@@ -30,7 +30,7 @@ constexpr int MaxSlaves = 63;
 struct Loaded
 {
     QList<DnetSlaveRow> slaves; // at most MaxSlaves, in document order
-    int notLoaded = 0;         // rows of the document beyond MaxSlaves
+    int notLoaded = 0;          // rows of the document beyond MaxSlaves
 };
 
 // Every child node of the root is one slave, whatever its name; an attribute that a row lacks

@@ -30,10 +30,10 @@ bool inRange(const QString &text, int low, int high)
 
 bool ParGenValues::operator==(const ParGenValues &o) const
 {
-    return Device_Type == o.Device_Type && DNET_DEV_ID == o.DNET_DEV_ID && DNET_BAUD == o.DNET_BAUD
-           && DNET_INTERSCAN_DELAY == o.DNET_INTERSCAN_DELAY && MTCPs_IP == o.MTCPs_IP && MTCPs_SUB == o.MTCPs_SUB
-           && MTCPs_EN_GAT == o.MTCPs_EN_GAT && MTCPs_GAT == o.MTCPs_GAT && MTCPs_PORT == o.MTCPs_PORT
-           && MTCPs_DN_State == o.MTCPs_DN_State;
+    return Device_Type == o.Device_Type && DNET_DEV_ID == o.DNET_DEV_ID && DNET_BAUD == o.DNET_BAUD &&
+           DNET_INTERSCAN_DELAY == o.DNET_INTERSCAN_DELAY && MTCPs_IP == o.MTCPs_IP && MTCPs_SUB == o.MTCPs_SUB &&
+           MTCPs_EN_GAT == o.MTCPs_EN_GAT && MTCPs_GAT == o.MTCPs_GAT && MTCPs_PORT == o.MTCPs_PORT &&
+           MTCPs_DN_State == o.MTCPs_DN_State;
 }
 
 namespace ParGenDocument {

@@ -9,7 +9,7 @@ class IcmpEcho
 public:
     struct Reply
     {
-        bool sent = false;    // false: the address could not be resolved or the request not sent
+        bool sent = false;     // false: the address could not be resolved or the request not sent
         int bytesReceived = 0; // 0 when no reply came within the time-out
         QString error;         // why it was not sent
     };

@@ -163,7 +163,8 @@ const DefaultText kDefaults[] = {
     {529, u"Error!! Number Byte IN must be under 6000"},
     {530, u"Error!! Number Byte OUT must be under 6000"},
     {531, u"Are you sure to delete the Row number "},
-    {532, u"Warning! The DeviceNet slave list holds more than 63 slaves: only the first 63 are shown, and saving with OK will drop the rest."},
+    {532, u"Warning! The DeviceNet slave list holds more than 63 slaves: only the first 63 are shown, and saving with "
+          u"OK will drop the rest."},
     {600, u"Define DeviceNet Slaves"},
     {601, u"Define Modbus Registers for each DeviceNet Slave"},
     {602, u"OK"},
@@ -227,7 +228,8 @@ const DefaultText kDefaults[] = {
     {660, u"None"},
     {661, u"Byte "},
     {662, u"Error!! Select the Byte for the High and the Low Part of the Modbus Register"},
-    {663, u"Error!! A project document could not be read, so the register map is not saved. Correct the document, or leave with Cancel."},
+    {663, u"Error!! A project document could not be read, so the register map is not saved. Correct the document, or "
+          u"leave with Cancel."},
     {1000, u"Update Device by Serial"},
     {1001, u"Update Device Using the Serial Port"},
     {1002, u"Update Device by Ethernet (UDP)"},

@@ -116,8 +116,8 @@ QVector<Line> parse(const QByteArray &bytes, int catalogSize)
 
 QString encodeText(const QString &text)
 {
-    const bool frame = text.isEmpty() || text.front().unicode() <= 32 || text.back().unicode() <= 32
-                       || text.contains(QLatin1String("/#/"));
+    const bool frame = text.isEmpty() || text.front().unicode() <= 32 || text.back().unicode() <= 32 ||
+                       text.contains(QLatin1String("/#/"));
     return frame ? Pilcrow + text + Pilcrow : text;
 }
 

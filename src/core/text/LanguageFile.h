@@ -9,12 +9,12 @@
 namespace LanguageFile {
 
 enum class LineKind {
-    Ignored,        // not an entry line (does not start with "STR" after trimming)
-    Entry,          // sets the entry
-    NoEquals,       // starts with "STR" but has no "="
-    BadIndex,       // the index is not an integer
-    OutOfRange,     // the index is below 0 or not below the catalog size
-    EmptyText,      // nothing left after "=" (or before "/#/"): the entry keeps its text
+    Ignored,    // not an entry line (does not start with "STR" after trimming)
+    Entry,      // sets the entry
+    NoEquals,   // starts with "STR" but has no "="
+    BadIndex,   // the index is not an integer
+    OutOfRange, // the index is below 0 or not below the catalog size
+    EmptyText,  // nothing left after "=" (or before "/#/"): the entry keeps its text
 };
 
 struct Line

@@ -16,17 +16,17 @@ enum PingResult : int { NoReplyYet = 0, Answered = 1, NotAnswered = 2 };
 
 struct Limits
 {
-    int overallMs = 5000;  // no new attempt once more than this has passed since the start
-    int replyMs = 400;     // reply time-out of one request
-    int pauseMs = 10;      // pause (with pending events processed) after each request
-    int successes = 2;     // answered attempts that end the test early
+    int overallMs = 5000; // no new attempt once more than this has passed since the start
+    int replyMs = 400;    // reply time-out of one request
+    int pauseMs = 10;     // pause (with pending events processed) after each request
+    int successes = 2;    // answered attempts that end the test early
 };
 
 // The clock and the pause, replaceable so that tests run the loop without real waiting.
 struct Clock
 {
-    std::function<qint64()> nowMs;      // monotonic milliseconds
-    std::function<void(int ms)> pause;  // waits and keeps the user interface alive
+    std::function<qint64()> nowMs;     // monotonic milliseconds
+    std::function<void(int ms)> pause; // waits and keeps the user interface alive
 };
 
 // ping_res for one reply: answered when it reports received bytes.

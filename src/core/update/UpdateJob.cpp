@@ -87,8 +87,8 @@ QDomDocument buildJobFile(const WorkspacePaths &paths, const QString &ipAddress,
     if (option != Firmware) {
         appendOperation(operations,
                         {joinPath(joinPath(paths.ProjectFolder, QStringLiteral("bin")), QStringLiteral("bank2.bin")),
-                         QStringLiteral("0x50000"), QStringLiteral("2"), QStringLiteral("0"),
-                         QStringLiteral("0x50100"), QStringLiteral("1")},
+                         QStringLiteral("0x50000"), QStringLiteral("2"), QStringLiteral("0"), QStringLiteral("0x50100"),
+                         QStringLiteral("1")},
                         readBack);
     }
     return doc;

@@ -1,5 +1,7 @@
 #include "TFDefineModbusRegs.h"
 
+#include <optional>
+
 #include <QApplication>
 #include <QComboBox>
 #include <QLabel>
@@ -364,22 +366,29 @@ void TFDefineModbusRegs::Aggiorna_Lista_Byte()
     }
 }
 
+std::optional<TMod_Reg> TFDefineModbusRegs::editorRegister(int p, int slave, int position)
+{
+    const Page &pg = page(p);
+    TMod_Reg reg;
+    reg.Ind_Mod = pg.index->text();
+    reg.HiPart = pg.high->currentIndex();
+    reg.LoPart = pg.low->currentIndex();
+    if (const int failure = Lista_DNET_Slave.checkRegister(slave, p, position, reg.Ind_Mod, reg.HiPart, reg.LoPart)) {
+        messages().error(text(failure));
+        return std::nullopt;
+    }
+    return reg;
+}
+
 void TFDefineModbusRegs::Add_Mod_Reg(int p)
 {
     const int slave = selectedSlave(p);
     if (slave < 0)
         return;
-    Page &pg = page(p);
-    TMod_Reg reg;
-    reg.Ind_Mod = pg.index->text();
-    reg.HiPart = pg.high->currentIndex();
-    reg.LoPart = pg.low->currentIndex();
-    if (const int failure = Lista_DNET_Slave.checkRegister(slave, p, -1, reg.Ind_Mod, reg.HiPart, reg.LoPart)) {
-        messages().error(text(failure));
-        return;
+    if (const auto reg = editorRegister(p, slave, -1)) {
+        Lista_DNET_Slave.appendRegister(slave, p, *reg);
+        Aggiorna_Lista_ModReg();
     }
-    Lista_DNET_Slave.appendRegister(slave, p, reg);
-    Aggiorna_Lista_ModReg();
 }
 
 void TFDefineModbusRegs::Modify_Mod_Reg(int p)
@@ -388,17 +397,10 @@ void TFDefineModbusRegs::Modify_Mod_Reg(int p)
     const int position = selectedRegister(p);
     if (slave < 0 || position < 0)
         return;
-    Page &pg = page(p);
-    TMod_Reg reg;
-    reg.Ind_Mod = pg.index->text();
-    reg.HiPart = pg.high->currentIndex();
-    reg.LoPart = pg.low->currentIndex();
-    if (const int failure = Lista_DNET_Slave.checkRegister(slave, p, position, reg.Ind_Mod, reg.HiPart, reg.LoPart)) {
-        messages().error(text(failure));
-        return;
+    if (const auto reg = editorRegister(p, slave, position)) {
+        Lista_DNET_Slave.replaceRegister(slave, p, position, *reg);
+        Aggiorna_Lista_ModReg();
     }
-    Lista_DNET_Slave.replaceRegister(slave, p, position, reg);
-    Aggiorna_Lista_ModReg();
 }
 
 void TFDefineModbusRegs::Delete_Mod_Reg(int p)

@@ -3,6 +3,8 @@
 #include "DialogBase.h"
 #include "documents/ModbusMap.h"
 
+#include <optional>
+
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -30,6 +32,9 @@ public:
     void Aggiorna_Lista_Byte();
     void Add_Mod_Reg(int page);
     void Modify_Mod_Reg(int page);
+    // The register the editor of a page describes, or nothing after its refusal was shown
+    // (position: the register being modified, -1 for a new one).
+    std::optional<TMod_Reg> editorRegister(int page, int slave, int position);
     void Delete_Mod_Reg(int page);
     void Copy_Mod_Reg(int page);
     void Paste_Mod_Reg(int page);

@@ -97,7 +97,7 @@ void TestAppSettings::damagedFiles_data()
     QTest::addColumn<QByteArray>("content");
     QTest::newRow("not well-formed") << QByteArray("<Conf_Settings><lastproj>");
     QTest::newRow("empty file") << QByteArray();
-    QTest::newRow("binary") << QByteArray("\x00\xff\xfe garbage", 12);
+    QTest::newRow("binary") << QByteArrayLiteral("\x00\xff\xfe garbage");
     // The root is the first node: a comment in front hides every value.
     QTest::newRow("comment first") << QByteArray(
         "<!-- note --><Conf_Settings><lastproj><projectname>X</projectname>"

@@ -46,7 +46,8 @@ void TestVersion::reply_data()
     QTest::newRow("no version known") << QByteArray("ver. 0.000") << false;
     QTest::newRow("two-digit major") << QByteArray("VER. 12.000") << false;
     QTest::newRow("empty") << QByteArray() << false;
-    QTest::newRow("binary") << QByteArray("\x89PNG\r\n\x1a\n\x00\x00\x00\rIHDR\x00\x00\x00 \x00\x00\x00 \x08\x06", 28)
+    QTest::newRow("binary") << QByteArrayLiteral(
+                                   "\x89PNG\r\n\x1a\n\x00\x00\x00\rIHDR\x00\x00\x00 \x00\x00\x00 \x08\x06")
                             << false;
 }
 

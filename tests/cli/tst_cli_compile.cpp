@@ -1,4 +1,4 @@
-#include "Cli.h"
+#include "CliRun.h"
 
 #include <QDir>
 #include <QFile>
@@ -6,24 +6,6 @@
 #include <QtTest>
 
 namespace {
-
-struct Run
-{
-    int code = -1;
-    QString out;
-    QString err;
-};
-
-Run run(const QStringList &arguments)
-{
-    Run r;
-    QTextStream out(&r.out);
-    QTextStream err(&r.err);
-    r.code = Cli::run(arguments, out, err);
-    out.flush();
-    err.flush();
-    return r;
-}
 
 // A copy of a golden configuration folder.
 QString copyCase(const QTemporaryDir &dir, const QString &name)
@@ -80,7 +62,7 @@ void TestCliCompile::usage()
     QFETCH(QStringList, arguments);
     QFETCH(QString, outContains);
     QFETCH(QString, errContains);
-    const Run r = run(arguments);
+    const CliRun r = runCli(arguments);
     QTEST(r.code, "code");
     QVERIFY2(r.out.contains(outContains), qPrintable(r.out));
     QVERIFY2(r.err.contains(errContains), qPrintable(r.err));
@@ -90,7 +72,7 @@ void TestCliCompile::compileWritesBothFiles()
 {
     QTemporaryDir dir;
     const QString folder = copyCase(dir, QStringLiteral("example"));
-    const Run r = run({QStringLiteral("compile"), folder});
+    const CliRun r = runCli({QStringLiteral("compile"), folder});
     QCOMPARE(r.code, 0);
     QCOMPARE(r.err, QString());
     const QString bin = QDir::toNativeSeparators(QDir(folder).absoluteFilePath(QStringLiteral("bin")));
@@ -102,7 +84,7 @@ void TestCliCompile::compileErrorWritesNothing()
 {
     QTemporaryDir dir;
     const QString folder = copyCase(dir, QStringLiteral("error-nb-in"));
-    const Run r = run({QStringLiteral("compile"), folder});
+    const CliRun r = runCli({QStringLiteral("compile"), folder});
     QCOMPARE(r.code, 1);
     QCOMPARE(r.out, QString());
     QVERIFY2(r.err.contains(QStringLiteral("row 2: attribute NB_IN \"abc\" is not an integer")), qPrintable(r.err));
@@ -114,8 +96,8 @@ void TestCliCompile::dumpBank()
 {
     QTemporaryDir dir;
     const QString folder = copyCase(dir, QStringLiteral("example"));
-    QCOMPARE(run({QStringLiteral("compile"), folder}).code, 0);
-    const Run r = run({QStringLiteral("dump"), folder + QStringLiteral("/bin/bank.bin")});
+    QCOMPARE(runCli({QStringLiteral("compile"), folder}).code, 0);
+    const CliRun r = runCli({QStringLiteral("dump"), folder + QStringLiteral("/bin/bank.bin")});
     QCOMPARE(r.code, 0);
     for (const char *expected :
          {"bank.bin, 72 bytes", "read section         34", "parameter section    48",
@@ -131,8 +113,8 @@ void TestCliCompile::dumpBank2()
 {
     QTemporaryDir dir;
     const QString folder = copyCase(dir, QStringLiteral("example"));
-    QCOMPARE(run({QStringLiteral("compile"), folder}).code, 0);
-    const Run r = run({QStringLiteral("dump"), folder + QStringLiteral("/bin/bank2.bin")});
+    QCOMPARE(runCli({QStringLiteral("compile"), folder}).code, 0);
+    const CliRun r = runCli({QStringLiteral("dump"), folder + QStringLiteral("/bin/bank2.bin")});
     QCOMPARE(r.code, 0);
     for (const char *expected :
          {"bank2.bin, 101376 bytes", "parameter block      offset 98304", "BaudRate             500000 bit/s",
@@ -148,14 +130,14 @@ void TestCliCompile::dumpBank2WithWrongChecksum()
 {
     QTemporaryDir dir;
     const QString folder = copyCase(dir, QStringLiteral("example"));
-    QCOMPARE(run({QStringLiteral("compile"), folder}).code, 0);
+    QCOMPARE(runCli({QStringLiteral("compile"), folder}).code, 0);
     QFile file(folder + QStringLiteral("/bin/bank2.bin"));
     QVERIFY(file.open(QIODevice::ReadWrite));
     file.seek(98304 + 80); // a fixed byte inside the block
     file.write("\x05", 1);
     file.close();
 
-    const Run r = run({QStringLiteral("dump"), file.fileName()});
+    const CliRun r = runCli({QStringLiteral("dump"), file.fileName()});
     QCOMPARE(r.code, 1);
     QVERIFY(r.out.contains(QLatin1String("block offset 80: 5 (usually 0)")));
     QVERIFY(r.out.contains(QLatin1String("computed             6378")));
@@ -184,7 +166,7 @@ void TestCliCompile::dumpRefusesOtherFiles()
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write(bytes);
     file.close();
-    const Run r = run({QStringLiteral("dump"), path});
+    const CliRun r = runCli({QStringLiteral("dump"), path});
     QCOMPARE(r.code, 1);
     QVERIFY2(r.err.contains(QLatin1String("is neither a bank.bin nor a bank2.bin image")), qPrintable(r.err));
     QCOMPARE(r.out, QString());

@@ -1,5 +1,5 @@
 // lang-template and lang-check: the shipped language files pass, a faulty file is reported line by line.
-#include "Cli.h"
+#include "CliRun.h"
 #include "TestWorkspace.h"
 #include "text/LanguageFile.h"
 #include "text/TextCatalog.h"
@@ -8,23 +8,6 @@
 #include <QTest>
 
 namespace {
-struct Run
-{
-    int code = -1;
-    QString out;
-    QString err;
-};
-
-Run runCli(const QStringList &args)
-{
-    Run r;
-    QTextStream out(&r.out);
-    QTextStream err(&r.err);
-    r.code = Cli::run(args, out, err);
-    out.flush();
-    err.flush();
-    return r;
-}
 
 QString shippedFolder()
 {
@@ -60,7 +43,7 @@ void TestCliLang::shippedFilesPass_data()
 void TestCliLang::shippedFilesPass()
 {
     QFETCH(QString, file);
-    const Run r = runCli({QStringLiteral("lang-check"), file});
+    const CliRun r = runCli({QStringLiteral("lang-check"), file});
     QVERIFY2(r.code == Cli::Ok, qPrintable(r.out + r.err));
 }
 
@@ -79,7 +62,7 @@ void TestCliLang::shippedFilesHaveBomAndFlag()
 
 void TestCliLang::templateReadsBackAsEnglish()
 {
-    const Run r = runCli({QStringLiteral("lang-template")});
+    const CliRun r = runCli({QStringLiteral("lang-template")});
     QCOMPARE(r.code, int(Cli::Ok));
     // Every shown text comes back exactly, blanks at either end included; nothing else is set.
     TextCatalog catalog;
@@ -102,7 +85,7 @@ void TestCliLang::templateReadsBackAsEnglish()
     TestWorkspace ws;
     const QString english = ws.path(QStringLiteral("English.lng"));
     TestWorkspace::writeFile(english, r.out.toUtf8());
-    const Run check = runCli({QStringLiteral("lang-check"), english});
+    const CliRun check = runCli({QStringLiteral("lang-check"), english});
     QVERIFY2(check.code == Cli::Ok, qPrintable(check.out));
 }
 
@@ -111,7 +94,7 @@ void TestCliLang::templateUnderAnotherNameIsAllEnglish()
     TestWorkspace ws;
     const QString file = ws.path(QStringLiteral("Deutsch.lng"));
     TestWorkspace::writeFile(file, runCli({QStringLiteral("lang-template")}).out.toUtf8());
-    const Run r = runCli({QStringLiteral("lang-check"), file});
+    const CliRun r = runCli({QStringLiteral("lang-check"), file});
     QCOMPARE(r.code, int(Cli::Failed));
     QVERIFY(r.out.contains(QStringLiteral("texts the same as in English")));
     QVERIFY(r.out.contains(QStringLiteral("STR15 = New Configuration")));
@@ -144,7 +127,7 @@ void TestCliLang::faultyLines()
     TestWorkspace ws;
     const QString file = ws.path(QStringLiteral("Test.lng"));
     TestWorkspace::writeFile(file, "STR0 = Start\n" + line + "\n");
-    const Run r = runCli({QStringLiteral("lang-check"), file});
+    const CliRun r = runCli({QStringLiteral("lang-check"), file});
     QCOMPARE(r.code, int(Cli::Failed));
     QVERIFY2(r.out.contains(file + report), qPrintable(r.out.left(600)));
     QVERIFY(r.out.contains(QStringLiteral("shown texts missing")));
@@ -156,7 +139,7 @@ void TestCliLang::sameMarkAndCommonTexts()
     const QString file = ws.path(QStringLiteral("Test.lng"));
     TestWorkspace::writeFile(
         file, "STR13 = Options /#/ same\nSTR103 = OK\nSTR12 = Information\nSTR306 = \xc2\xb6 / \xc2\xb6\n");
-    const Run r = runCli({QStringLiteral("lang-check"), file});
+    const CliRun r = runCli({QStringLiteral("lang-check"), file});
     QVERIFY(r.out.contains(QStringLiteral("1 texts the same as in English")));
     QVERIFY(r.out.contains(QStringLiteral("STR12 = Information (line 3)")));
 }

@@ -76,7 +76,7 @@ void TFBoot::FormCreate()
         E_IP[i] = new QLineEdit(QStringLiteral("0"), P_IP_Address);
         E_IP[i]->setObjectName(QStringLiteral("E_IP%1").arg(i + 1));
         E_IP[i]->setGeometry(16 + i * 52, 22, 41, 21);
-        E_IP[i]->installEventFilter(this);
+        m_addressChain->append(E_IP[i]);
         if (i < 3) {
             QLabel *point =
                 makeLabel(P_IP_Address, QStringLiteral("L_Point%1").arg(i + 1), QRect(16 + i * 52 + 44, 22, 6, 21));
@@ -205,32 +205,6 @@ void TFBoot::update_ComPort()
 void TFBoot::Btn_COM_ListClick()
 {
     update_ComPort();
-}
-
-bool TFBoot::eventFilter(QObject *watched, QEvent *event)
-{
-    if (event->type() == QEvent::KeyPress) {
-        for (QLineEdit *edit : E_IP) {
-            if (watched == edit)
-                return KeyPress(edit, static_cast<QKeyEvent *>(event));
-        }
-    }
-    return DialogBase::eventFilter(watched, event);
-}
-
-bool TFBoot::KeyPress(QLineEdit *edit, QKeyEvent *event)
-{
-    if (event->text() != QStringLiteral("."))
-        return false;
-    // The point is never typed: it moves on to the next part of the address.
-    for (int i = 0; i < 3; ++i) {
-        if (edit == E_IP[i]) {
-            QLineEdit *next = E_IP[i + 1];
-            if (next->isVisible() && next->isEnabled())
-                next->setFocus(Qt::TabFocusReason);
-        }
-    }
-    return true;
 }
 
 QString TFBoot::ipAddressText() const

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "AddressFieldChain.h"
 #include "DialogBase.h"
 #include "update/EchoTest.h"
 #include "update/StartProgram.h"
@@ -42,13 +43,11 @@ public:
 
 protected:
     void showEvent(QShowEvent *event) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void FormCreate();
     void FormShow();
     void Btn_COM_ListClick();
-    bool KeyPress(QLineEdit *edit, QKeyEvent *event);
     QString ipAddressText() const;
     void rememberOptions();
     void startUpdater(const QString &program, const QString &parameters);
@@ -60,6 +59,8 @@ private:
     QWidget *P_Button = nullptr;
     QLabel *L_IP_Address = nullptr;
     QLineEdit *E_IP[4] = {};
+    // A typed "." moves on through the four parts of the address.
+    AddressFieldChain *m_addressChain = new AddressFieldChain(this);
     QLabel *L_COM_Port = nullptr;
     QComboBox *CB_COM_Port = nullptr;
     QPushButton *Btn_COM_List = nullptr;

@@ -58,8 +58,7 @@ void TFParGen::makeAddressRow(QWidget *parent, const char *prefix, int top, std:
     for (int i = 0; i < 4; ++i) {
         const int left = 16 + i * 56;
         fields[i] = makeField(parent, QLatin1String(prefix) + QString::number(i + 1), QRect(left, top, 44, 21));
-        fields[i]->installEventFilter(this);
-        m_dotChain.append(fields[i]);
+        m_dotChain->append(fields[i]);
         if (i < 3) {
             QLabel *dot = makeLabel(parent, QStringLiteral("L_Dot_%1%2").arg(QLatin1String(prefix)).arg(i + 1),
                                     QRect(left + 46, top, 8, 21));
@@ -319,23 +318,4 @@ void TFParGen::Btn_CancelClick()
     if (Is_Change && !messages().question(text(448)))
         return;
     reject();
-}
-
-bool TFParGen::eventFilter(QObject *watched, QEvent *event)
-{
-    if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent *>(event)->text() == QLatin1String(".")) {
-        const int at = m_dotChain.indexOf(static_cast<QLineEdit *>(watched));
-        if (at >= 0) {
-            // The point is never typed into an address part: it moves on to the next part.
-            if (at + 1 < m_dotChain.size()) {
-                QLineEdit *next = m_dotChain.at(at + 1);
-                if (next->isEnabled() && next->isVisible()) {
-                    next->setFocus(Qt::TabFocusReason);
-                    next->selectAll();
-                }
-            }
-            return true;
-        }
-    }
-    return DialogBase::eventFilter(watched, event);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "AddressFieldChain.h"
 #include "DialogBase.h"
 #include "documents/ParGenDocument.h"
 
@@ -33,7 +34,6 @@ public:
 
 protected:
     void showEvent(QShowEvent *event) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     struct Group
@@ -86,7 +86,7 @@ private:
     QPushButton *Btn_Cancel = nullptr;
 
     // The twelve address fields in the order a typed "." moves through them.
-    QList<QLineEdit *> m_dotChain;
+    AddressFieldChain *m_dotChain = new AddressFieldChain(this);
     // Hidden list position with no control, written back as read.
     int m_deviceType = 1;
     // A stored bit-rate position outside the list: the list then shows none, and the stored value

@@ -36,9 +36,7 @@ void writeSection(BankWriter &writer, const SourceDocument &source, const QStrin
                   quint32 &count)
 {
     const XmlTree &tree = source.tree;
-    const int section = tree.firstChildElement(source.root(), sectionName);
-    if (section == XmlTree::None)
-        throw AppError(QStringLiteral("%1: section %2 is missing").arg(source.path, sectionName));
+    const int section = source.section(sectionName);
 
     const QString nrDNNode = QStringLiteral("NrDNNode");
     const QString index = QStringLiteral("Index");

@@ -25,9 +25,7 @@ void readSection(const SourceDocument &source, const QString &sectionName, quint
                  std::array<RegisterEntry, MaxRegisters> &table, quint32 &count)
 {
     const XmlTree &tree = source.tree;
-    const int section = tree.firstChildElement(source.root(), sectionName);
-    if (section == XmlTree::None)
-        throw AppError(QStringLiteral("%1: section %2 is missing").arg(source.path, sectionName));
+    const int section = source.section(sectionName);
 
     const QString nrDNNode = QStringLiteral("NrDNNode");
     const QString index = QStringLiteral("Index");

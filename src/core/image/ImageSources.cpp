@@ -105,3 +105,11 @@ int elementAsInteger(const SourceDocument &source, int root, const QString &name
         throw AppError(QStringLiteral("%1: element %2 \"%3\" is not an integer").arg(source.path, name, text));
     return value;
 }
+
+int SourceDocument::section(const QString &name) const
+{
+    const int node = tree.firstChildElement(root(), name);
+    if (node == XmlTree::None)
+        throw AppError(QStringLiteral("%1: section %2 is missing").arg(path, name));
+    return node;
+}

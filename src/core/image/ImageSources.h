@@ -13,6 +13,8 @@ struct SourceDocument
     bool exists() const { return !path.isEmpty(); }
     // The document's first top-level node, whatever it is (the root element in files the editors write).
     int root() const { return tree.firstNode(); }
+    // The root's child element of that name; a missing section stops the compile.
+    int section(const QString &name) const;
 };
 
 // The documents of one compile. Each file is parsed at most once, at its first use, so parse errors

@@ -1,5 +1,6 @@
 #include "DialogBase.h"
 
+#include "Accessibility.h"
 #include "app/ProductIdentity.h"
 
 #include <QLabel>
@@ -71,4 +72,10 @@ void DialogBase::onClick(QAbstractButton *button, const std::function<void()> &c
 void DialogBase::setFixedClientSize(int width, int height)
 {
     setFixedSize(width, height);
+}
+
+void DialogBase::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    Accessibility::update(this, m_ctx.catalog);
 }

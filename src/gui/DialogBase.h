@@ -38,6 +38,8 @@ protected:
     void onClick(QAbstractButton *button, const std::function<void()> &command);
     // Fixed client size, close box only.
     void setFixedClientSize(int width, int height);
+    // Each opening also brings the names and descriptions read by assistive technology up to date.
+    void showEvent(QShowEvent *event) override;
 
 private:
     QLabel *m_titleCode = nullptr;

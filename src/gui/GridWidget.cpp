@@ -143,6 +143,8 @@ void GridWidget::setHeader(int col, const QString &caption, const QString &hint)
     QTableWidgetItem *header = horizontalHeaderItem(col);
     header->setText(caption);
     header->setToolTip(hint);
+    // Qt does not pass a header's tool tip on to assistive technology.
+    header->setData(Qt::AccessibleDescriptionRole, hint);
 }
 
 void GridWidget::commitOpenEditor()

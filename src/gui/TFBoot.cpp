@@ -1,5 +1,6 @@
 #include "TFBoot.h"
 
+#include "Accessibility.h"
 #include "app/SplitIpAddress.h"
 #include "update/EchoTest.h"
 #include "update/UpdateJob.h"
@@ -111,6 +112,11 @@ void TFBoot::FormCreate()
     Btn_Update = makeButton(P_Button, QStringLiteral("Btn_Update"), QRect(243, 6, 190, 28));
     Btn_Update->setIcon(style()->standardIcon(QStyle::SP_ArrowUp));
     onClick(Btn_Update, [this] { Btn_UpdateClick(); });
+
+    // Names read by assistive technology.
+    Accessibility::setRowCaption({E_IP[0], E_IP[1], E_IP[2], E_IP[3]}, L_IP_Address);
+    L_COM_Port->setBuddy(CB_COM_Port);
+    L_Update_Option->setBuddy(CB_Update_Options);
 }
 
 void TFBoot::Set_Lang()

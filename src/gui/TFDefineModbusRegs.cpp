@@ -1,5 +1,7 @@
 #include "TFDefineModbusRegs.h"
 
+#include "Accessibility.h"
+
 #include <optional>
 
 #include <QApplication>
@@ -173,6 +175,13 @@ void TFDefineModbusRegs::buildPage(int p)
     // A click on the register already selected reloads the editor from it as well.
     connect(pg.regs, &QListWidget::itemClicked, this,
             ErrorReport::guarded(m_ctx.messages, [this] { LB_Modbus_Regs_Click(); }));
+
+    // Names read by assistive technology; the second slave line only heads the list's columns.
+    Accessibility::setCaption(pg.slaves, {pg.slaveCaption[0]});
+    Accessibility::setCaption(pg.regs, {pg.regCaption[0], pg.regCaption[1]});
+    Accessibility::setCaption(pg.index, {pg.editorCaption[1]});
+    Accessibility::setCaption(pg.high, {pg.highCaption[0], pg.highCaption[1]});
+    Accessibility::setCaption(pg.low, {pg.lowCaption[0], pg.lowCaption[1]});
 }
 
 void TFDefineModbusRegs::Set_Lang()

@@ -1,5 +1,6 @@
 #include "TFDeviceNetNetwork.h"
 
+#include "Accessibility.h"
 #include "GridWidget.h"
 
 #include <QLabel>
@@ -74,6 +75,7 @@ void TFDeviceNetNetwork::Set_Lang()
     sga->setHeader(2, text(510), Hint_DN_Net.at(1));
     sga->setHeader(3, text(511), Hint_DN_Net.at(2));
     sga->setHeader(4, text(513), Hint_DN_Net.at(3));
+    sga->setAccessibleName(text(Accessibility::SlaveTableName));
 }
 
 void TFDeviceNetNetwork::resizeEvent(QResizeEvent *event)

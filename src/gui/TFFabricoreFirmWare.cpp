@@ -1,5 +1,6 @@
 #include "TFFabricoreFirmWare.h"
 
+#include "Accessibility.h"
 #include "ClickableLabel.h"
 #include "DialogBase.h"
 #include "ErrorReport.h"
@@ -35,6 +36,8 @@ TFFabricoreFirmWare::TFFabricoreFirmWare(AppContext &context, QWidget *parent)
     , m_ctx(context)
 {
     setObjectName(QStringLiteral("TFFabricoreFirmWare"));
+    // Before any interface of this window exists: it is exposed as a window, not a plain area.
+    Accessibility::exposeWindows();
     FormCreate();
 }
 
@@ -261,6 +264,7 @@ void TFFabricoreFirmWare::Set_Lang()
     if (LL_Update->isVisibleTo(this))
         LL_Update->setText(
             QStringLiteral("<a href=\"%1\">%2</a>").arg(Product::downloadPageUrl(), m_ctx.text(19).toHtmlEscaped()));
+    Accessibility::update(this, m_ctx.catalog);
 }
 
 void TFFabricoreFirmWare::Set_Files()
@@ -289,6 +293,8 @@ void TFFabricoreFirmWare::Change_Language()
         m_dialogs.deviceNet->Set_Lang();
     if (m_dialogs.defineModbus)
         m_dialogs.defineModbus->Set_Lang();
+    // The dialogs are this window's children: one walk renames them all, open or not.
+    Accessibility::update(this, m_ctx.catalog);
 }
 
 void TFFabricoreFirmWare::closeEvent(QCloseEvent *event)

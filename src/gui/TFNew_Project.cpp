@@ -20,6 +20,7 @@ TFNew_Project::TFNew_Project(AppContext &context, QWidget *parent)
     E_New_Proj = new QLineEdit(this);
     E_New_Proj->setObjectName(QStringLiteral("E_New_Proj"));
     E_New_Proj->setGeometry(16, 94, 299, 22);
+    m_nameLabel->setBuddy(E_New_Proj);
     auto *band = new QWidget(this);
     band->setObjectName(QStringLiteral("P_Button"));
     band->setGeometry(0, 162 - 40, 331, 40);

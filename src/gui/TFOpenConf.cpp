@@ -21,6 +21,7 @@ TFOpenConf::TFOpenConf(AppContext &context, QWidget *parent)
     m_listLabel->setGeometry(16, 70, 340, 20);
     ListBox1 = new QListWidget(this);
     ListBox1->setObjectName(QStringLiteral("ListBox1"));
+    m_listLabel->setBuddy(ListBox1);
     m_buttonBand = new QWidget(this);
     m_buttonBand->setObjectName(QStringLiteral("P_Button"));
     Btn_OK = makeButton(m_buttonBand, QStringLiteral("Btn_OK"), QRect(0, 6, 110, 28));

@@ -1,5 +1,6 @@
 #include "TFParGen.h"
 
+#include "Accessibility.h"
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
@@ -136,6 +137,20 @@ void TFParGen::FormCreate()
     Btn_Cancel = makeButton(this, QStringLiteral("Btn_Cancel"), QRect(162, 472, 110, 28));
     onClick(Btn_OK, [this] { Btn_OKClick(); });
     onClick(Btn_Cancel, [this] { Btn_CancelClick(); });
+
+    // Names read by assistive technology: the labels beside the fields, the group of each fold button.
+    L_ID_DNET_Master->setBuddy(E_ID_DNET_Master);
+    L_Baud_DNET_Master->setBuddy(CB_Baud_DNET_Master);
+    L_DNET_Master_Interscan_Delay->setBuddy(E_DNET_Master_Interscan_Delay);
+    Accessibility::setRowCaption({E_IP.begin(), E_IP.end()}, L_IP);
+    Accessibility::setRowCaption({E_SM.begin(), E_SM.end()}, L_SM);
+    Accessibility::setRowCaption({E_GAT.begin(), E_GAT.end()}, CB_ModTCPs_EN_GAT);
+    L_PORT->setBuddy(E_PORT);
+    L_State_DN->setBuddy(E_State_DN);
+    for (Group *g : {&m_dnetGroup, &m_modbusGroup}) {
+        Accessibility::setContext(g->collapse, g->box);
+        Accessibility::setContext(g->expand, g->box);
+    }
 
     Collapse_Expand_Creation();
     Move_GroupBoxs();

@@ -130,6 +130,8 @@ void TFSoftOptions::Set_Lang()
     Btn_Next->setText(text(308));
     CB_En_Con->setText(text(309));
     CB_Update->setText(text(310));
+    CB_Soft_Set_Jump_Table->setText(text(320));
+    CB_DoubleClick_Auto_Size->setText(text(321));
     Btn_Check_Update->setText(text(311));
     Btn_OK->setText(text(312));
     Btn_Cancel->setText(text(313));

@@ -258,6 +258,10 @@ const DefaultText kDefaults[] = {
     {1100, u"Row Already used. Do you want to overwrite the values?"},
     {1101, u"Error in the Copy values!!! Copy a valid row before Paste it"},
     {1102, u"Error!!! Copy a valid row before Paste it"},
+    // Names read by assistive technology where a control has no caption of its own.
+    {1450, u"List of DeviceNet Slaves"},
+    {1451, u"%1, byte %2"},
+    {1452, u"%1 (%2)"},
 };
 
 } // namespace

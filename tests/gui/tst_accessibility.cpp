@@ -1,0 +1,189 @@
+// Every window read through QAccessible as a screen reader reads it, in every shipped language:
+// each control has a name, each hint is also a description, no two controls share a name.
+#include "AccessibilityCheck.h"
+#include "AppWindows.h"
+#include "ClickableLabel.h"
+#include "TFAbout.h"
+#include "TFBoot.h"
+#include "TFDefineModbusRegs.h"
+#include "TFDeviceNetNetwork.h"
+#include "TFFabricoreFirmWare.h"
+#include "TFNew_Project.h"
+#include "TFOpenConf.h"
+#include "TFParGen.h"
+#include "TFSoftOptions.h"
+#include "TestWorkspace.h"
+
+#include <QTabWidget>
+#include <QTest>
+
+namespace {
+
+QString shippedFolder()
+{
+    return QStringLiteral(SW_SOURCE_DIR "/lang");
+}
+
+// The program as installed with the shipped languages, started in one of them, with an open
+// (empty) configuration so that every editor opens.
+struct Program
+{
+    TestWorkspace ws;
+    std::unique_ptr<AppWindows> windows;
+
+    explicit Program(const QString &language)
+    {
+        QDir().mkpath(ws.context.paths.LanguageFolder);
+        const QDir shipped(shippedFolder());
+        for (const QString &f : shipped.entryList(QDir::Files))
+            QFile::copy(shipped.filePath(f), joinPath(ws.context.paths.LanguageFolder, f));
+        QDir(ws.dir.path()).mkpath(QStringLiteral("PROJECTS/Demo/bin"));
+        AppSettings settings;
+        settings.language = language;
+        settings.projectname = QStringLiteral("Demo");
+        settings.write(ws.context.settingsPath());
+        windows = std::make_unique<AppWindows>(ws.context);
+        windows->main()->show();
+    }
+
+    // The update dialog is one window per kind of update.
+    QWidget *window(const QString &name) const
+    {
+        if (name.startsWith(QLatin1String("TFBoot"))) {
+            windows->boot->Form_Type = name.endsWith(QLatin1String("Ethernet")) ? 1 : 0;
+            return windows->boot;
+        }
+        const QList<QWidget *> all = {windows->main(),    windows->newProject,  windows->openConf,
+                                      windows->about,     windows->softOptions, windows->parGen,
+                                      windows->deviceNet, windows->defineModbus};
+        for (QWidget *w : all)
+            if (w->objectName() == name)
+                return w;
+        return nullptr;
+    }
+
+    // Shows the window and reads every page of its page control.
+    static AccessibilityCheck::Report read(QWidget *window)
+    {
+        window->show();
+        QCoreApplication::processEvents();
+        auto *pages = window->findChild<QTabWidget *>();
+        AccessibilityCheck::Report report;
+        for (int p = 0; p < (pages ? pages->count() : 1); ++p) {
+            if (pages)
+                pages->setCurrentIndex(p);
+            const AccessibilityCheck::Report page = AccessibilityCheck::walk(window);
+            for (const QString &fault : page.faults)
+                if (!report.faults.contains(fault))
+                    report.faults.append(fault);
+            report.texts.insert(page.texts);
+        }
+        if (pages)
+            pages->setCurrentIndex(0);
+        return report;
+    }
+
+    // The way a user switches: the options dialog, a click on the language, Yes.
+    void switchLanguage(const QString &language)
+    {
+        TFSoftOptions *options = windows->softOptions;
+        options->show();
+        QCoreApplication::processEvents();
+        for (ClickableLabel *label : options->findChildren<ClickableLabel *>())
+            if (label->objectName().startsWith(QLatin1String("L_L")) && label->text() == language)
+                QTest::mouseClick(label, Qt::LeftButton);
+        QCOMPARE(ws.messages.lastKind(), QStringLiteral("question"));
+    }
+};
+
+const QStringList kWindows = {
+    QStringLiteral("TFFabricoreFirmWare"), QStringLiteral("TFNew_Project"),
+    QStringLiteral("TFOpenConf"),          QStringLiteral("TFAbout"),
+    QStringLiteral("TFSoftOptions"),       QStringLiteral("TFParGen"),
+    QStringLiteral("TFDeviceNetNetwork"),  QStringLiteral("TFDefineModbusRegs"),
+    QStringLiteral("TFBoot Serial"),       QStringLiteral("TFBoot Ethernet"),
+};
+
+} // namespace
+
+class TestAccessibility : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void everyControlNamed_data();
+    void everyControlNamed();
+    void namesFollowLanguageSwitch_data();
+    void namesFollowLanguageSwitch();
+};
+
+void TestAccessibility::everyControlNamed_data()
+{
+    QTest::addColumn<QString>("window");
+    QTest::addColumn<QString>("language");
+    const QStringList languages = QDir(shippedFolder()).entryList({QStringLiteral("*.lng")}, QDir::Files);
+    QVERIFY(languages.size() >= 2);
+    for (const QString &window : kWindows)
+        for (const QString &file : languages)
+            QTest::addRow("%s %s", qPrintable(window), qPrintable(file.chopped(4))) << window << file.chopped(4);
+}
+
+void TestAccessibility::everyControlNamed()
+{
+    QFETCH(QString, window);
+    QFETCH(QString, language);
+    Program program(language);
+    QCOMPARE(program.ws.context.settings.language, language);
+    QWidget *w = program.window(window);
+    QVERIFY(w);
+    const AccessibilityCheck::Report report = Program::read(w);
+    QVERIFY2(report.faults.isEmpty(), qPrintable(report.faults.join(QLatin1Char('\n'))));
+    QVERIFY(!report.texts.isEmpty());
+
+    // With SW_ACCESSIBILITY_DUMP set, every name and description read is listed for a look.
+    if (qEnvironmentVariableIsSet("SW_ACCESSIBILITY_DUMP"))
+        for (auto it = report.texts.cbegin(); it != report.texts.cend(); ++it)
+            qInfo().noquote() << language << it.key() << "=" << it.value();
+}
+
+void TestAccessibility::namesFollowLanguageSwitch_data()
+{
+    QTest::addColumn<QString>("window");
+    for (const QString &window : kWindows)
+        QTest::newRow(qPrintable(window)) << window;
+}
+
+void TestAccessibility::namesFollowLanguageSwitch()
+{
+    QFETCH(QString, window);
+    const QString language = QStringLiteral("Italiano");
+    const AccessibilityCheck::Report started = [&] {
+        Program program(language);
+        return Program::read(program.window(window));
+    }();
+
+    // Read once in English, then the language changes while the main window and the options
+    // dialog are open; the window must read as if the program had started in the new language.
+    Program program(QStringLiteral("English"));
+    QWidget *w = program.window(window);
+    const AccessibilityCheck::Report english = Program::read(w);
+    if (w != program.windows->main())
+        w->hide();
+    program.switchLanguage(language);
+    if (w != program.windows->softOptions)
+        program.windows->softOptions->hide();
+    const AccessibilityCheck::Report switched = Program::read(w);
+
+    QCOMPARE(switched.texts.keys(), started.texts.keys());
+    QStringList stale;
+    for (auto it = switched.texts.cbegin(); it != switched.texts.cend(); ++it)
+        if (it.value() != started.texts.value(it.key()))
+            stale.append(it.key() + QStringLiteral(": \"") + it.value() + QStringLiteral("\", started: \"") +
+                         started.texts.value(it.key()) + QLatin1Char('"'));
+    QVERIFY2(stale.isEmpty(), qPrintable(stale.join(QLatin1Char('\n'))));
+    // The switch took place: the catalog no longer holds the English texts.
+    QVERIFY(program.ws.context.text(0) != TextCatalog::defaultText(0));
+    Q_UNUSED(english);
+}
+
+QTEST_MAIN(TestAccessibility)
+#include "tst_accessibility.moc"

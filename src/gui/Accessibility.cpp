@@ -3,6 +3,7 @@
 #include "text/TextCatalog.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QAccessible>
 #include <QAccessibleWidget>
 #include <QGroupBox>
@@ -51,9 +52,10 @@ QString stripMnemonics(const QString &text)
 
 QString compose(const QString &format, const QString &first, const QString &second)
 {
-    const QString composed = format.arg(first, second);
-    // A language file whose entry lost its placeholders still gives every control its own name.
-    return composed == format ? first + QLatin1Char(' ') + second : composed;
+    // A language file whose entry lost a placeholder still gives every control its own name.
+    if (!format.contains(QLatin1String("%1")) || !format.contains(QLatin1String("%2")))
+        return first + QLatin1Char(' ') + second;
+    return format.arg(first, second);
 }
 
 QList<QWidget *> storedCaptions(const QWidget *field)
@@ -81,7 +83,8 @@ QList<QWidget *> buddyLabels(const QWidget *field)
 QString derivedName(const QWidget *w, const TextCatalog &catalog)
 {
     QList<QWidget *> captions = storedCaptions(w);
-    if (captions.isEmpty())
+    // Qt reads a buddy label itself, always up to date, except for an item view.
+    if (captions.isEmpty() && qobject_cast<const QAbstractItemView *>(w))
         captions = buddyLabels(w);
     QStringList parts;
     for (const QWidget *caption : std::as_const(captions))

@@ -28,9 +28,10 @@ void setRowCaption(const QList<QWidget *> &fields, QWidget *caption);
 // The control's name also says which group it belongs to: "<name> (<group title>)".
 void setContext(QWidget *control, QWidget *context);
 
-// Walks the widgets under root: a control tied to a caption (by setCaption or as a label's buddy)
-// takes the caption's text as its name, a button without text its hint, and a control with a hint
-// takes the hint as its description. Names and descriptions set by other means are left alone.
+// Walks the widgets under root: a control tied to captions by setCaption, or a list whose label
+// names it as buddy, takes the captions' text as its name (Qt reads other buddies itself), a button
+// without text its hint; a control with a hint takes the hint as its description. Names and
+// descriptions set by other means are left alone.
 void update(QWidget *root, const TextCatalog &catalog);
 
 // The text a caption shows, without mnemonics, markup or repeated blanks.

@@ -114,6 +114,7 @@ private Q_SLOTS:
     void everyControlNamed();
     void namesFollowLanguageSwitch_data();
     void namesFollowLanguageSwitch();
+    void placeholdersLostInTranslation();
 };
 
 void TestAccessibility::everyControlNamed_data()
@@ -183,6 +184,20 @@ void TestAccessibility::namesFollowLanguageSwitch()
     // The switch took place: the catalog no longer holds the English texts.
     QVERIFY(program.ws.context.text(0) != TextCatalog::defaultText(0));
     Q_UNUSED(english);
+}
+
+void TestAccessibility::placeholdersLostInTranslation()
+{
+    // A language file from someone else whose name patterns lost a placeholder or both.
+    Program program(QStringLiteral("English"));
+    const QString file = joinPath(program.ws.context.paths.LanguageFolder, QStringLiteral("Broken.lng"));
+    TestWorkspace::writeFile(file, "STR1451 = %1 byte\nSTR1452 = group\n");
+    program.switchLanguage(QStringLiteral("Broken"));
+    program.windows->softOptions->hide();
+    for (const QString &window : {QStringLiteral("TFParGen"), QStringLiteral("TFBoot Ethernet")}) {
+        const AccessibilityCheck::Report report = Program::read(program.window(window));
+        QVERIFY2(report.faults.isEmpty(), qPrintable(report.faults.join(QLatin1Char('\n'))));
+    }
 }
 
 QTEST_MAIN(TestAccessibility)

@@ -1,6 +1,7 @@
 #include "TFParGen.h"
 
 #include "Accessibility.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>

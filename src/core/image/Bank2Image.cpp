@@ -1,5 +1,6 @@
 #include "Bank2Image.h"
 
+#include "documents/DocumentSchema.h"
 
 namespace {
 
@@ -53,9 +54,9 @@ const LayoutField<P> kParameterFields[] = {
 
 using S = SlaveEntry;
 const LayoutField<S> kSlaveFields[] = {
-    {0, 1, "ID", FieldFormat::Decimal, [](const S &s) -> quint32 { return s.SlaveId; }},
-    {4, 2, "NB_IN", FieldFormat::Decimal, [](const S &s) -> quint32 { return s.InputBytes; }},
-    {6, 2, "NB_OUT", FieldFormat::Decimal, [](const S &s) -> quint32 { return s.OutputBytes; }},
+    {0, 1, Schema::DnetNet::Id, FieldFormat::Decimal, [](const S &s) -> quint32 { return s.SlaveId; }},
+    {4, 2, Schema::DnetNet::InputBytes, FieldFormat::Decimal, [](const S &s) -> quint32 { return s.InputBytes; }},
+    {6, 2, Schema::DnetNet::OutputBytes, FieldFormat::Decimal, [](const S &s) -> quint32 { return s.OutputBytes; }},
     {12, 2, "input offset", FieldFormat::Decimal, [](const S &s) -> quint32 { return s.InputOffset; }},
     {14, 2, "output offset", FieldFormat::Decimal, [](const S &s) -> quint32 { return s.OutputOffset; }},
 };

@@ -2,8 +2,12 @@
 
 #include "DeviceConfigRecord.h"
 #include "app/AppError.h"
+#include "documents/DocumentSchema.h"
 
 namespace {
+
+namespace DN = Schema::DnetNet;
+namespace PG = Schema::ParGen;
 
 class BankWriter
 {
@@ -37,9 +41,9 @@ void writeSection(BankWriter &writer, const SourceDocument &source, const QStrin
     const XmlTree &tree = source.tree;
     const int section = source.section(sectionName);
 
-    const QString nrDNNode = QStringLiteral("NrDNNode");
-    const QString index = QStringLiteral("Index");
-    const QString posComp = QStringLiteral("PosComp");
+    const QString nrDNNode = Schema::name(Schema::DefReg::SlaveNumber);
+    const QString index = Schema::name(Schema::DefReg::Index);
+    const QString posComp = Schema::name(Schema::DefReg::Position);
     int rowNumber = 0;
     for (int row = tree.firstChild(section); row != XmlTree::None; row = tree.nextSibling(row)) {
         ++rowNumber;
@@ -74,9 +78,9 @@ const LayoutField<H> kHeaderFields[] = {
 
 using S = BankSlaveRecord;
 const LayoutField<S> kSlaveFields[] = {
-    {0, 1, "ID", FieldFormat::Decimal, [](const S &s) { return s.Id; }},
-    {1, 2, "NB_IN", FieldFormat::Decimal, [](const S &s) { return s.InputBytes; }},
-    {3, 2, "NB_OUT", FieldFormat::Decimal, [](const S &s) { return s.OutputBytes; }},
+    {0, 1, DN::Id, FieldFormat::Decimal, [](const S &s) { return s.Id; }},
+    {1, 2, DN::InputBytes, FieldFormat::Decimal, [](const S &s) { return s.InputBytes; }},
+    {3, 2, DN::OutputBytes, FieldFormat::Decimal, [](const S &s) { return s.OutputBytes; }},
     {5, 2, "input offset", FieldFormat::Decimal, [](const S &s) { return s.InputOffset; }},
     {7, 2, "output offset", FieldFormat::Decimal, [](const S &s) { return s.OutputOffset; }},
 };
@@ -91,17 +95,17 @@ const LayoutField<R> kRegisterFields[] = {
 
 using P = BankParameterSection;
 const LayoutField<P> kParameterFields[] = {
-    {0, 1, "DNET_DEV_ID", FieldFormat::Decimal, [](const P &p) { return p.DeviceId; }},
-    {1, 1, "DNET_BAUD", FieldFormat::BitRateCode, [](const P &p) { return p.BaudCode; }},
-    {2, 4, "MTCPs_IP", FieldFormat::Dotted, [](const P &p) { return packOctets(p.Ip); }},
-    {6, 4, "MTCPs_SUB", FieldFormat::Dotted, [](const P &p) { return packOctets(p.Subnet); }},
-    {10, 1, "MTCPs_EN_GAT", FieldFormat::GatewayFlag, [](const P &p) { return p.GatewayEnabled; }},
-    {11, 4, "MTCPs_GAT", FieldFormat::Dotted, [](const P &p) { return packOctets(p.Gateway); }},
-    {15, 2, "MTCPs_PORT", FieldFormat::Decimal, [](const P &p) { return p.Port; }},
+    {0, 1, PG::DeviceId, FieldFormat::Decimal, [](const P &p) { return p.DeviceId; }},
+    {1, 1, PG::Baud, FieldFormat::BitRateCode, [](const P &p) { return p.BaudCode; }},
+    {2, 4, PG::IpPrefix, FieldFormat::Dotted, [](const P &p) { return packOctets(p.Ip); }},
+    {6, 4, PG::SubnetPrefix, FieldFormat::Dotted, [](const P &p) { return packOctets(p.Subnet); }},
+    {10, 1, PG::EnableGateway, FieldFormat::GatewayFlag, [](const P &p) { return p.GatewayEnabled; }},
+    {11, 4, PG::GatewayPrefix, FieldFormat::Dotted, [](const P &p) { return packOctets(p.Gateway); }},
+    {15, 2, PG::Port, FieldFormat::Decimal, [](const P &p) { return p.Port; }},
     {17, 1, "slave count", FieldFormat::Decimal, [](const P &p) { return p.SlaveCount; }},
     {18, 2, "read count", FieldFormat::Decimal, [](const P &p) { return p.ReadCount; }},
     {20, 2, "write count", FieldFormat::Decimal, [](const P &p) { return p.WriteCount; }},
-    {22, 2, "MTCPs_DN_State", FieldFormat::Decimal, [](const P &p) { return p.SlaveStateRegister; }},
+    {22, 2, PG::SlaveState, FieldFormat::Decimal, [](const P &p) { return p.SlaveStateRegister; }},
 };
 
 } // namespace
@@ -120,8 +124,7 @@ const RecordLayout<BankSlaveRecord> &bankSlaveLayout()
 
 const RecordLayout<BankRegisterRecord> &bankRegisterLayout()
 {
-    static const RecordLayout<BankRegisterRecord> layout =
-        makeLayout(BankImage::RegisterRecordSize, kRegisterFields);
+    static const RecordLayout<BankRegisterRecord> layout = makeLayout(BankImage::RegisterRecordSize, kRegisterFields);
     return layout;
 }
 
@@ -162,13 +165,13 @@ void BuildBankImage(BankImage &image, ImageSources &sources)
         for (int row = tree.firstChild(dnetNet.root()); row != XmlTree::None; row = tree.nextSibling(row)) {
             const QString where = QStringLiteral("row ") + QString::number(++rowNumber);
             BankSlaveRecord record;
-            record.Id = quint32(attributeAsInteger(dnetNet, row, where, QStringLiteral("ID")));
-            record.InputBytes = quint32(attributeAsInteger(dnetNet, row, where, QStringLiteral("NB_IN")));
-            record.OutputBytes = quint32(attributeAsInteger(dnetNet, row, where, QStringLiteral("NB_OUT")));
+            record.Id = quint32(attributeAsInteger(dnetNet, row, where, Schema::name(DN::Id)));
+            record.InputBytes = quint32(attributeAsInteger(dnetNet, row, where, Schema::name(DN::InputBytes)));
+            record.OutputBytes = quint32(attributeAsInteger(dnetNet, row, where, Schema::name(DN::OutputBytes)));
             record.InputOffset = inputSum;
             record.OutputOffset = outputSum;
-            writeRecord(writer.reserve(BankImage::SlaveRecordSize, dnetNet.path + QStringLiteral(", ") + where),
-                        record, bankSlaveLayout());
+            writeRecord(writer.reserve(BankImage::SlaveRecordSize, dnetNet.path + QStringLiteral(", ") + where), record,
+                        bankSlaveLayout());
             inputSum = (inputSum + record.InputBytes) & 0xFFFF;
             outputSum = (outputSum + record.OutputBytes) & 0xFFFF;
         }
@@ -177,26 +180,30 @@ void BuildBankImage(BankImage &image, ImageSources &sources)
 
     const SourceDocument &defReg = sources.defReg();
     if (defReg.exists())
-        writeSection(writer, defReg, QStringLiteral("Modbus_Read"), slaveCountByte, readCount);
+        writeSection(writer, defReg, Schema::name(Schema::DefReg::ReadSection), slaveCountByte, readCount);
     header.WriteSection = quint32(writer.position());
     if (defReg.exists())
-        writeSection(writer, defReg, QStringLiteral("Modbus_Write"), slaveCountByte, writeCount);
+        writeSection(writer, defReg, Schema::name(Schema::DefReg::WriteSection), slaveCountByte, writeCount);
     header.ParameterSection = quint32(writer.position());
 
     const SourceDocument &parGen = sources.bankParGen();
     if (parGen.exists()) {
         const int root = parGen.root();
-        auto element = [&](const char *name) { return quint32(elementAsInteger(parGen, root, QLatin1String(name))); };
+        auto element = [&](const QString &name) { return quint32(elementAsInteger(parGen, root, name)); };
+        auto octets = [&](const char *prefix) -> std::array<quint32, 4> {
+            return {element(Schema::numbered(prefix, 0)), element(Schema::numbered(prefix, 1)),
+                    element(Schema::numbered(prefix, 2)), element(Schema::numbered(prefix, 3))};
+        };
         BankParameterSection section;
-        section.DeviceId = element("DNET_DEV_ID");
-        section.BaudCode = element("DNET_BAUD");
-        section.Ip = {element("MTCPs_IP1"), element("MTCPs_IP2"), element("MTCPs_IP3"), element("MTCPs_IP4")};
-        section.Subnet = {element("MTCPs_SUB1"), element("MTCPs_SUB2"), element("MTCPs_SUB3"), element("MTCPs_SUB4")};
-        section.GatewayEnabled = element("MTCPs_EN_GAT");
-        section.Gateway = {element("MTCPs_GAT1"), element("MTCPs_GAT2"), element("MTCPs_GAT3"), element("MTCPs_GAT4")};
-        section.Port = element("MTCPs_PORT");
+        section.DeviceId = element(Schema::name(PG::DeviceId));
+        section.BaudCode = element(Schema::name(PG::Baud));
+        section.Ip = octets(PG::IpPrefix);
+        section.Subnet = octets(PG::SubnetPrefix);
+        section.GatewayEnabled = element(Schema::name(PG::EnableGateway));
+        section.Gateway = octets(PG::GatewayPrefix);
+        section.Port = element(Schema::name(PG::Port));
         try {
-            section.SlaveStateRegister = element("MTCPs_DN_State");
+            section.SlaveStateRegister = element(Schema::name(PG::SlaveState));
         } catch (const AppError &) {
             section.SlaveStateRegister = 0; // the only parameter with a fallback
         }

@@ -13,8 +13,7 @@
 // checkable at once. Multi-byte numbers are little-endian; a value keeps the low bits that fit.
 
 // How a field's value reads in a dump.
-enum class FieldFormat
-{
+enum class FieldFormat {
     Decimal,     // 502
     Hex,         // 0x68800
     Dotted,      // four bytes as an address: 192.168.0.10
@@ -25,22 +24,20 @@ enum class FieldFormat
     Milliseconds // 20 ms
 };
 
-template <typename Record>
-struct LayoutField
+template <typename Record> struct LayoutField
 {
     int offset; // from the start of the record
     int width;  // 1, 2 or 4 for a number; any width for a byte string
     const char *name;
     FieldFormat format;
-    quint32 (*number)(const Record &);             // the value of a number field
+    quint32 (*number)(const Record &);                // the value of a number field
     const quint8 *(*bytes)(const Record &) = nullptr; // the first byte of a byte-string field, else null
     // A value that no document sets: a dump compares it with the reset record instead of listing it.
     bool fixed = false;
 };
 
 // One record kind: its size and its fields. Bytes that no field covers are zero.
-template <typename Record>
-struct RecordLayout
+template <typename Record> struct RecordLayout
 {
     int size;
     const LayoutField<Record> *first;
@@ -65,8 +62,7 @@ constexpr RecordLayout<Record> makeLayout(int size, const LayoutField<Record> (&
 }
 
 // Writes the whole record at `at`: zeros first, then every field.
-template <typename Record>
-void writeRecord(uchar *at, const Record &record, const RecordLayout<Record> &layout)
+template <typename Record> void writeRecord(uchar *at, const Record &record, const RecordLayout<Record> &layout)
 {
     std::memset(at, 0, size_t(layout.size));
     for (const LayoutField<Record> &field : layout) {
@@ -95,8 +91,7 @@ quint32 readNumber(const uchar *at, int width);
 // A field of a record at `record` as a dump shows it.
 QString formatField(const uchar *record, int offset, int width, FieldFormat format);
 
-template <typename Record>
-QString fieldText(const uchar *record, const LayoutField<Record> &field)
+template <typename Record> QString fieldText(const uchar *record, const LayoutField<Record> &field)
 {
     return formatField(record, field.offset, field.width, field.format);
 }
@@ -111,8 +106,7 @@ quint32 fieldNumber(const uchar *record, const RecordLayout<Record> &layout, con
 }
 
 // "NAME VALUE, NAME VALUE, ..." for every field of the record.
-template <typename Record>
-QString recordText(const uchar *record, const RecordLayout<Record> &layout)
+template <typename Record> QString recordText(const uchar *record, const RecordLayout<Record> &layout)
 {
     QString text;
     for (const LayoutField<Record> &field : layout) {

@@ -7,6 +7,9 @@
 #include "image/DeviceConfigRecord.h"
 
 #include <QFile>
+#include <QVector>
+
+#include <algorithm>
 
 #include <memory>
 
@@ -22,30 +25,6 @@ void dumpHelp(QTextStream &stream)
               "For bank2.bin the stored and the computed checksum of the parameter block are compared.\n\n"
               "Exit codes: 0 decoded, 1 unreadable file, neither image, or a bank2.bin whose checksum differs,\n"
               "2 wrong usage.\n";
-}
-
-QString dotted(const uchar *octets)
-{
-    return QStringLiteral("%1.%2.%3.%4").arg(octets[0]).arg(octets[1]).arg(octets[2]).arg(octets[3]);
-}
-
-QString hex32(quint32 value)
-{
-    return QStringLiteral("0x") + QString::number(value, 16).toUpper();
-}
-
-QString bitRate(quint32 code)
-{
-    switch (code) {
-    case 0:
-        return QStringLiteral("125000 bit/s");
-    case 1:
-        return QStringLiteral("250000 bit/s");
-    case 2:
-        return QStringLiteral("500000 bit/s");
-    default:
-        return QStringLiteral("unknown code");
-    }
 }
 
 void line(QTextStream &out, const char *name, const QString &value)
@@ -77,11 +56,9 @@ void dumpRegisterRecords(QTextStream &out, const char *title, const uchar *data,
 {
     const quint32 count = (to - from) / BankImage::RegisterRecordSize;
     out << title << " (" << count << ")\n";
-    for (quint32 i = 0; i < count; ++i) {
-        const uchar *r = data + from + i * BankImage::RegisterRecordSize;
-        out << "  " << (i + 1) << ": index " << getU16(r) << ", low part " << getU16(r + 2) << ", high part "
-            << getU16(r + 4) << ", slave position " << r[6] << "\n";
-    }
+    for (quint32 i = 0; i < count; ++i)
+        out << "  " << (i + 1) << ": "
+            << recordText(data + from + i * BankImage::RegisterRecordSize, bankRegisterLayout()) << "\n";
 }
 
 int dumpBank(const QByteArray &bytes, const quint32 offsets[4], QTextStream &out)
@@ -90,75 +67,60 @@ int dumpBank(const QByteArray &bytes, const quint32 offsets[4], QTextStream &out
     const quint32 slaves = (offsets[1] - offsets[0]) / BankImage::SlaveRecordSize;
     const quint32 reads = (offsets[2] - offsets[1]) / BankImage::RegisterRecordSize;
     const quint32 writes = (offsets[3] - offsets[2]) / BankImage::RegisterRecordSize;
+    const bool noParameters = bytes.size() == qint64(offsets[3]);
 
     out << "bank.bin, " << bytes.size() << " bytes\n";
     out << "Header\n";
-    line(out, "slave section", QString::number(offsets[0]));
-    line(out, "read section", QString::number(offsets[1]));
-    line(out, "write section", QString::number(offsets[2]));
-    line(out, "parameter section",
-         QString::number(offsets[3]) + (bytes.size() == qint64(offsets[3]) ? QStringLiteral(" (absent)") : QString()));
-    out << "Slaves (" << slaves << ")\n";
-    for (quint32 i = 0; i < slaves; ++i) {
-        const uchar *r = data + offsets[0] + i * BankImage::SlaveRecordSize;
-        out << "  " << (i + 1) << ": ID " << r[0] << ", NB_IN " << getU16(r + 1) << ", NB_OUT " << getU16(r + 3)
-            << ", input offset " << getU16(r + 5) << ", output offset " << getU16(r + 7) << "\n";
+    for (const auto &field : bankHeaderLayout()) {
+        const bool absent = noParameters && QLatin1String(field.name) == QLatin1String("parameter section");
+        line(out, field.name, fieldText(data, field) + (absent ? QStringLiteral(" (absent)") : QString()));
     }
+    out << "Slaves (" << slaves << ")\n";
+    for (quint32 i = 0; i < slaves; ++i)
+        out << "  " << (i + 1) << ": "
+            << recordText(data + offsets[0] + i * BankImage::SlaveRecordSize, bankSlaveLayout()) << "\n";
     dumpRegisterRecords(out, "Read registers", data, offsets[1], offsets[2]);
     dumpRegisterRecords(out, "Write registers", data, offsets[2], offsets[3]);
 
-    if (bytes.size() == qint64(offsets[3])) {
+    if (noParameters) {
         out << "Parameters: none (the configuration has no ParGen.xml)\n";
         return Ok;
     }
     const uchar *p = data + offsets[3];
     out << "Parameters\n";
-    line(out, "DNET_DEV_ID", QString::number(p[0]));
-    line(out, "DNET_BAUD", QStringLiteral("%1 (%2)").arg(p[1]).arg(bitRate(p[1])));
-    line(out, "MTCPs_IP", dotted(p + 2));
-    line(out, "MTCPs_SUB", dotted(p + 6));
-    line(out, "MTCPs_EN_GAT",
-         QString::number(p[10]) +
-             (p[10] ? QStringLiteral(" (gateway enabled)") : QStringLiteral(" (gateway disabled)")));
-    line(out, "MTCPs_GAT", dotted(p + 11));
-    line(out, "MTCPs_PORT", QString::number(getU16(p + 15)));
-    line(out, "slave count", QString::number(p[17]));
-    line(out, "read count", QString::number(getU16(p + 18)));
-    line(out, "write count", QString::number(getU16(p + 20)));
-    line(out, "MTCPs_DN_State", QString::number(getU16(p + 22)));
-    if (p[17] != slaves % 256 || getU16(p + 18) != reads % 65536 || getU16(p + 20) != writes % 65536)
+    for (const auto &field : bankParameterLayout())
+        line(out, field.name, fieldText(p, field));
+    if (fieldNumber(p, bankParameterLayout(), "slave count") != slaves % 256 ||
+        fieldNumber(p, bankParameterLayout(), "read count") != reads % 65536 ||
+        fieldNumber(p, bankParameterLayout(), "write count") != writes % 65536)
         out << "Note: the counts in the parameter section differ from the records in the file\n";
     return Ok;
 }
 
-// Block offsets of the parameter fields that documents fill; all other bytes are fixed.
-bool isFilledField(int offset)
+// Block offsets of the parameter fields that documents fill (and of the checksum); all other bytes are fixed.
+QVector<bool> filledBytes()
 {
-    struct Range
-    {
-        int from, to;
-    };
-    static const Range filled[] = {
-        {0, 3},     {40, 51},   {54, 57},   {96, 99},
-        {124, 128}, {220, 223}, {320, 355}, {Bank2Image::ChecksumOffset, Bank2Image::ChecksumOffset + 3}};
-    for (const Range &r : filled) {
-        if (offset >= r.from && offset <= r.to)
-            return true;
+    QVector<bool> filled(Bank2Image::ParameterBlockSize, false);
+    for (const auto &field : parameterBlockLayout()) {
+        if (!field.fixed)
+            std::fill(filled.begin() + field.offset, filled.begin() + field.offset + field.width, true);
     }
-    return false;
+    std::fill(filled.begin() + Bank2Image::ChecksumOffset, filled.begin() + Bank2Image::ChecksumOffset + 4, true);
+    return filled;
 }
 
 void dumpRegisterTable(QTextStream &out, const char *title, const uchar *table, quint32 count)
 {
+    const int entry = Bank2Image::RegisterEntrySize;
     const quint32 listed = qMin(count, quint32(MaxRegisters));
     out << title << " (" << count << ")\n";
     for (quint32 i = 0; i < listed; ++i) {
-        const uchar *r = table + i * 8;
-        out << "  slot " << i << ": index " << getU16(r) << ", low part " << getU16(r + 2) << ", high part "
-            << getU16(r + 4) << ", slave index " << r[6] << (r[7] ? ", last byte not zero" : "") << "\n";
+        const uchar *r = table + i * entry;
+        out << "  slot " << i << ": " << recordText(r, registerEntryLayout()) << (r[7] ? ", last byte not zero" : "")
+            << "\n";
     }
     int used = 0;
-    for (int i = int(listed) * 8; i < MaxRegisters * 8; ++i)
+    for (int i = int(listed) * entry; i < MaxRegisters * entry; ++i)
         used += table[i] != 0;
     if (used)
         out << "  Note: " << used << " bytes beyond the count are not zero\n";
@@ -168,39 +130,28 @@ int dumpBank2(const QByteArray &bytes, QTextStream &out)
 {
     const auto *data = reinterpret_cast<const uchar *>(bytes.constData());
     const uchar *block = data + Bank2Image::ParameterBlockOffset;
+    const int entry = Bank2Image::RegisterEntrySize;
 
     out << "bank2.bin, " << bytes.size() << " bytes\n";
     out << "Sections\n";
-    line(out, "read table", QStringLiteral("offset 0, %1 slots of 8 bytes").arg(MaxRegisters));
-    line(out, "write table", QStringLiteral("offset %1, %2 slots of 8 bytes").arg(MaxRegisters * 8).arg(MaxRegisters));
+    line(out, "read table", QStringLiteral("offset 0, %1 slots of %2 bytes").arg(MaxRegisters).arg(entry));
+    line(out, "write table",
+         QStringLiteral("offset %1, %2 slots of %3 bytes").arg(MaxRegisters * entry).arg(MaxRegisters).arg(entry));
     line(out, "parameter block",
          QStringLiteral("offset %1, %2 bytes")
              .arg(Bank2Image::ParameterBlockOffset)
              .arg(Bank2Image::ParameterBlockSize));
     line(out, "slave table",
-         QStringLiteral("offset %1, %2 slots of 16 bytes").arg(Bank2Image::SlaveTableOffset).arg(MaxSlaves));
+         QStringLiteral("offset %1, %2 slots of %3 bytes")
+             .arg(Bank2Image::SlaveTableOffset)
+             .arg(MaxSlaves)
+             .arg(Bank2Image::SlaveEntrySize));
 
     out << "Parameters\n";
-    line(out, "BaudRate", QString::number(getU32(block)) + QStringLiteral(" bit/s"));
-    line(out, "IpAddress", dotted(block + 40));
-    line(out, "SubnetMask", dotted(block + 44));
-    line(out, "Gateway", dotted(block + 48));
-    line(out, "TcpPort", QString::number(getU16(block + 54)));
-    line(out, "TcpPortCopy", QString::number(getU16(block + 56)));
-    line(out, "ConstantBytes",
-         QStringLiteral("%1 %2 %3 %4").arg(block[96]).arg(block[97]).arg(block[98]).arg(block[99]));
-    line(out, "SlaveCount", QString::number(getU32(block + 124)));
-    line(out, "MasterId", QString::number(block[128]));
-    line(out, "SlaveTableAddress", hex32(getU32(block + 220)));
-    line(out, "IpAddressCopy", dotted(block + 320));
-    line(out, "SubnetMaskCopy", dotted(block + 324));
-    line(out, "GatewayCopy", dotted(block + 328));
-    line(out, "ReadCount", QString::number(getU32(block + 332)));
-    line(out, "WriteCount", QString::number(getU32(block + 336)));
-    line(out, "ReadTableAddress", hex32(getU32(block + 340)));
-    line(out, "WriteTableAddress", hex32(getU32(block + 344)));
-    line(out, "SlaveStateRegister", QString::number(getU32(block + 348)));
-    line(out, "InterscanDelay", QString::number(getU32(block + 352)) + QStringLiteral(" ms"));
+    for (const auto &field : parameterBlockLayout()) {
+        if (!field.fixed)
+            line(out, field.name, fieldText(block, field));
+    }
 
     // The fixed fields compared with the block of a freshly reset record.
     auto reference = std::make_unique<DeviceConfigRecord>();
@@ -208,9 +159,10 @@ int dumpBank2(const QByteArray &bytes, QTextStream &out)
     Bank2Image resetImage;
     SerialiseParameterBlock(*reference, resetImage, 0);
     const auto *expected = reinterpret_cast<const uchar *>(resetImage.buffer.constData());
+    const QVector<bool> filled = filledBytes();
     int unusual = 0;
     for (int i = 0; i < Bank2Image::ChecksumOffset; ++i) {
-        if (!isFilledField(i) && block[i] != expected[i]) {
+        if (!filled[i] && block[i] != expected[i]) {
             if (unusual++ == 0)
                 out << "Fixed bytes that differ from their usual value\n";
             out << "  block offset " << i << ": " << block[i] << " (usually " << expected[i] << ")\n";
@@ -229,22 +181,21 @@ int dumpBank2(const QByteArray &bytes, QTextStream &out)
     else
         out << "  CHECKSUM MISMATCH: the stored checksum differs from the sum of the parameter block.\n";
 
-    const quint32 slaveCount = getU32(block + 124);
+    const quint32 slaveCount = fieldNumber(block, parameterBlockLayout(), "SlaveCount");
     const quint32 listedSlaves = qMin(slaveCount, quint32(MaxSlaves));
     out << "Slaves (" << slaveCount << ")\n";
     const uchar *slaves = data + Bank2Image::SlaveTableOffset;
-    for (quint32 i = 0; i < listedSlaves; ++i) {
-        const uchar *r = slaves + i * 16;
-        out << "  slot " << i << ": ID " << r[0] << ", NB_IN " << getU16(r + 4) << ", NB_OUT " << getU16(r + 6)
-            << ", input offset " << getU16(r + 12) << ", output offset " << getU16(r + 14) << "\n";
-    }
+    for (quint32 i = 0; i < listedSlaves; ++i)
+        out << "  slot " << i << ": " << recordText(slaves + i * Bank2Image::SlaveEntrySize, slaveEntryLayout())
+            << "\n";
     int slaveBytes = 0;
-    for (int i = int(listedSlaves) * 16; i < Bank2Image::SlaveTableSize; ++i)
+    for (int i = int(listedSlaves) * Bank2Image::SlaveEntrySize; i < Bank2Image::SlaveTableSize; ++i)
         slaveBytes += slaves[i] != 0;
     if (slaveBytes)
         out << "  Note: " << slaveBytes << " bytes beyond the count are not zero\n";
-    dumpRegisterTable(out, "Read registers", data, getU32(block + 332));
-    dumpRegisterTable(out, "Write registers", data + MaxRegisters * 8, getU32(block + 336));
+    dumpRegisterTable(out, "Read registers", data, fieldNumber(block, parameterBlockLayout(), "ReadCount"));
+    dumpRegisterTable(out, "Write registers", data + MaxRegisters * entry,
+                      fieldNumber(block, parameterBlockLayout(), "WriteCount"));
     return stored == computed ? Ok : Failed;
 }
 

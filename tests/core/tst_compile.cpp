@@ -109,8 +109,9 @@ void TestCompile::golden_data()
 }
 
 // Each folder holds up to three documents and expected.txt: "bank:"/"bank+:" give the whole bank.bin in
-// hexadecimal, "bank2@OFFSET:" bytes of bank2.bin, "bank2.checksum:", "bank2.zero: FROM-TO", or
-// "error:" with the message the compile must stop with.
+// hexadecimal, "bank2@OFFSET:" bytes of bank2.bin, "bank2.field: NAME = VALUE" a parameter field of
+// bank2.bin by its name in the image layout, as dump shows it, "bank2.checksum:", "bank2.zero: FROM-TO",
+// or "error:" with the message the compile must stop with.
 void TestCompile::golden()
 {
     QFETCH(QString, folder);
@@ -182,6 +183,12 @@ void TestCompile::golden()
             const QStringList range = check.value.split(QLatin1Char('-'));
             for (int i = range[0].toInt(); i <= range[1].toInt(); ++i)
                 QVERIFY2(data[i] == 0, qPrintable(QStringLiteral("bank2.bin byte %1 is %2").arg(i).arg(data[i])));
+        } else if (check.key == QLatin1String("bank2.field")) {
+            const QStringList nameValue = check.value.split(QStringLiteral(" = "));
+            QCOMPARE(nameValue.size(), 2);
+            const auto *field = parameterBlockLayout().find(nameValue[0]);
+            QVERIFY2(field, qPrintable(QStringLiteral("no field ") + nameValue[0]));
+            QCOMPARE(fieldText(block, *field), nameValue[1]);
         } else if (check.key.startsWith(QLatin1String("bank2@"))) {
             const int offset = check.key.mid(6).toInt();
             const QByteArray expected = fromHex(check.value);

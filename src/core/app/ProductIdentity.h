@@ -7,7 +7,7 @@ namespace Product {
 inline const QString SoftwareCode = QStringLiteral("SW40917");
 inline const QString HardwareCode = QStringLiteral("HD40917");
 inline const QString Description = QStringLiteral("DeviceNet Master / Modbus TCP Slave - Converter");
-inline const QString Version = QStringLiteral("2.004");
+inline const QString Version = QStringLiteral(SW_PROGRAM_VERSION);
 inline const QString WindowTitle =
     QStringLiteral("Korvane - Configurator SW40917 - DeviceNet Master / Modbus TCP Slave ");
 inline const QString DocumentCode = QStringLiteral("MN40917");

@@ -1,5 +1,6 @@
 #include "DnetNetDocument.h"
 
+#include "DocumentSchema.h"
 #include "ProjectDocument.h"
 #include "app/ParseIntOrDefault.h"
 #include "app/TextUtil.h"
@@ -9,11 +10,11 @@
 
 namespace {
 
-const QString RowName = QStringLiteral("row");
-const QString IdName = QStringLiteral("ID");
-const QString InName = QStringLiteral("NB_IN");
-const QString OutName = QStringLiteral("NB_OUT");
-const QString MnemonicName = QStringLiteral("Mnemonic");
+const QString RowName = Schema::name(Schema::DnetNet::Row);
+const QString IdName = Schema::name(Schema::DnetNet::Id);
+const QString InName = Schema::name(Schema::DnetNet::InputBytes);
+const QString OutName = Schema::name(Schema::DnetNet::OutputBytes);
+const QString MnemonicName = Schema::name(Schema::DnetNet::Mnemonic);
 
 constexpr int MaxBytesPerSlave = 455;
 constexpr int MaxBytesInAll = 6000;

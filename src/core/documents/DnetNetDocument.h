@@ -1,5 +1,7 @@
 #pragma once
 
+#include "DocumentSchema.h"
+
 #include <QDomDocument>
 #include <QList>
 #include <QString>
@@ -23,7 +25,7 @@ struct DnetSlaveRow
 
 namespace DnetNetDocument {
 
-inline const QString RootName = QStringLiteral("DNET_Net");
+inline const QString RootName = Schema::name(Schema::DnetNet::Root);
 // The editor's table has room for this many slaves.
 constexpr int MaxSlaves = 63;
 

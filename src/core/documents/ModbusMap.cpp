@@ -1,5 +1,6 @@
 #include "ModbusMap.h"
 
+#include "DocumentSchema.h"
 #include "ProjectDocument.h"
 #include "XmlTree.h"
 #include "app/ParseIntOrDefault.h"
@@ -8,16 +9,16 @@
 
 namespace {
 
-const QString RootName = QStringLiteral("InfoMod");
-const QString ReadSection = QStringLiteral("Modbus_Read");
-const QString WriteSection = QStringLiteral("Modbus_Write");
-const QString RowName = QStringLiteral("row");
-const QString IdName = QStringLiteral("ID");
-const QString InName = QStringLiteral("NB_IN");
-const QString OutName = QStringLiteral("NB_OUT");
-const QString IndexName = QStringLiteral("Index");
-const QString NodeName = QStringLiteral("NrDNNode");
-const QString PosCompName = QStringLiteral("PosComp");
+const QString RootName = Schema::name(Schema::DefReg::Root);
+const QString ReadSection = Schema::name(Schema::DefReg::ReadSection);
+const QString WriteSection = Schema::name(Schema::DefReg::WriteSection);
+const QString RowName = Schema::name(Schema::DefReg::Row);
+const QString IdName = Schema::name(Schema::DnetNet::Id);
+const QString InName = Schema::name(Schema::DnetNet::InputBytes);
+const QString OutName = Schema::name(Schema::DnetNet::OutputBytes);
+const QString IndexName = Schema::name(Schema::DefReg::Index);
+const QString NodeName = Schema::name(Schema::DefReg::SlaveNumber);
+const QString PosCompName = Schema::name(Schema::DefReg::Position);
 
 int indexValue(const QString &indexText)
 {
@@ -219,9 +220,9 @@ QDomDocument ModbusMap::toDocument() const
             const QString slaveNumber = QString::number(i + 1);
             for (const TMod_Reg &reg : registers(i, page)) {
                 QDomElement row = ProjectDocument::appendElement(section, RowName);
-                row.setAttribute(QStringLiteral("Index"), reg.Ind_Mod);
-                row.setAttribute(QStringLiteral("NrDNNode"), slaveNumber);
-                row.setAttribute(QStringLiteral("PosComp"), QString::number(posComp(reg.HiPart, reg.LoPart)));
+                row.setAttribute(IndexName, reg.Ind_Mod);
+                row.setAttribute(NodeName, slaveNumber);
+                row.setAttribute(PosCompName, QString::number(posComp(reg.HiPart, reg.LoPart)));
             }
         }
     }

@@ -1,5 +1,6 @@
 #include "ParGenDocument.h"
 
+#include "DocumentSchema.h"
 #include "ProjectDocument.h"
 #include "app/ParseIntOrDefault.h"
 
@@ -7,18 +8,15 @@
 
 namespace {
 
-const QString DeviceType = QStringLiteral("Device_Type");
-const QString DevId = QStringLiteral("DNET_DEV_ID");
-const QString Baud = QStringLiteral("DNET_BAUD");
-const QString InterscanDelay = QStringLiteral("DNET_INTERSCAN_DELAY");
-const QString EnableGateway = QStringLiteral("MTCPs_EN_GAT");
-const QString Port = QStringLiteral("MTCPs_PORT");
-const QString DnState = QStringLiteral("MTCPs_DN_State");
-
-QString numbered(const char *prefix, int i)
-{
-    return QLatin1String(prefix) + QString::number(i + 1);
-}
+namespace PG = Schema::ParGen;
+using Schema::numbered;
+const QString DeviceType = Schema::name(PG::DeviceType);
+const QString DevId = Schema::name(PG::DeviceId);
+const QString Baud = Schema::name(PG::Baud);
+const QString InterscanDelay = Schema::name(PG::InterscanDelay);
+const QString EnableGateway = Schema::name(PG::EnableGateway);
+const QString Port = Schema::name(PG::Port);
+const QString DnState = Schema::name(PG::SlaveState);
 
 bool inRange(const QString &text, int low, int high)
 {
@@ -57,9 +55,9 @@ ParGenValues fromDocument(const QDomDocument &doc)
     v.DNET_BAUD = baud ? ParseIntOrDefault(*baud, 2) : 2;
     v.DNET_INTERSCAN_DELAY = childText(root, InterscanDelay, fallback.DNET_INTERSCAN_DELAY);
     for (int i = 0; i < 4; ++i) {
-        v.MTCPs_IP[i] = childText(root, numbered("MTCPs_IP", i), fallback.MTCPs_IP[i]);
-        v.MTCPs_SUB[i] = childText(root, numbered("MTCPs_SUB", i), fallback.MTCPs_SUB[i]);
-        v.MTCPs_GAT[i] = childText(root, numbered("MTCPs_GAT", i), fallback.MTCPs_GAT[i]);
+        v.MTCPs_IP[i] = childText(root, numbered(PG::IpPrefix, i), fallback.MTCPs_IP[i]);
+        v.MTCPs_SUB[i] = childText(root, numbered(PG::SubnetPrefix, i), fallback.MTCPs_SUB[i]);
+        v.MTCPs_GAT[i] = childText(root, numbered(PG::GatewayPrefix, i), fallback.MTCPs_GAT[i]);
     }
     v.MTCPs_EN_GAT = childText(root, EnableGateway, QString()) == QLatin1String("1");
     v.MTCPs_PORT = childText(root, Port, fallback.MTCPs_PORT);
@@ -84,12 +82,12 @@ QDomDocument toDocument(const ParGenValues &v)
     appendTextElement(root, Baud, QString::number(v.DNET_BAUD));
     appendTextElement(root, InterscanDelay, v.DNET_INTERSCAN_DELAY);
     for (int i = 0; i < 4; ++i)
-        appendTextElement(root, numbered("MTCPs_IP", i), v.MTCPs_IP[i]);
+        appendTextElement(root, numbered(PG::IpPrefix, i), v.MTCPs_IP[i]);
     for (int i = 0; i < 4; ++i)
-        appendTextElement(root, numbered("MTCPs_SUB", i), v.MTCPs_SUB[i]);
+        appendTextElement(root, numbered(PG::SubnetPrefix, i), v.MTCPs_SUB[i]);
     appendTextElement(root, EnableGateway, v.MTCPs_EN_GAT ? QStringLiteral("1") : QStringLiteral("0"));
     for (int i = 0; i < 4; ++i)
-        appendTextElement(root, numbered("MTCPs_GAT", i), v.MTCPs_GAT[i]);
+        appendTextElement(root, numbered(PG::GatewayPrefix, i), v.MTCPs_GAT[i]);
     appendTextElement(root, Port, v.MTCPs_PORT);
     appendTextElement(root, DnState, v.MTCPs_DN_State);
     return doc;

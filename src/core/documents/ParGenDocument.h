@@ -1,5 +1,7 @@
 #pragma once
 
+#include "DocumentSchema.h"
+
 #include <QDomDocument>
 #include <QString>
 #include <array>
@@ -30,7 +32,7 @@ struct ParGenValues
 
 namespace ParGenDocument {
 
-inline const QString RootName = QStringLiteral("Par_Gen");
+inline const QString RootName = Schema::name(Schema::ParGen::Root);
 
 // The values of a configuration that has no ParGen.xml yet.
 ParGenValues missingFileValues();

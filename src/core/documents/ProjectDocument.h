@@ -8,12 +8,12 @@
 class QIODevice;
 
 // The shared shape of the XML files this program writes: the root element first, then (for the
-// project documents) the comment "SW_VERSION = 2.004" at document level; no XML declaration and no
+// project documents) the comment "SW_VERSION = " and the program version at document level; no XML declaration and no
 // indentation. Reading takes the document's first child node as the root; an XML declaration is
 // not a node, so a file that starts with one still reads.
 namespace ProjectDocument {
 
-inline const QString VersionComment = QStringLiteral("SW_VERSION = 2.004");
+inline const QString VersionComment = QStringLiteral("SW_VERSION = " SW_PROGRAM_VERSION);
 
 // An empty document holding only the root element and, when asked, the version comment after it.
 QDomDocument create(const QString &rootName, bool withVersionComment = true);

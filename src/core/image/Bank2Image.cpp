@@ -1,8 +1,6 @@
 #include "Bank2Image.h"
 
-#include "ByteWriter.h"
-
-#include <cstring>
+#include "documents/DocumentSchema.h"
 
 namespace {
 
@@ -14,24 +12,83 @@ uchar *dataAt(Bank2Image &image, int position, int size)
     return reinterpret_cast<uchar *>(image.buffer.data()) + position;
 }
 
-void putOctets(uchar *at, const quint8 *octets, size_t count)
-{
-    std::memcpy(at, octets, count);
-}
+using E = RegisterEntry;
+const LayoutField<E> kRegisterFields[] = {
+    {0, 2, "index", FieldFormat::Decimal, [](const E &e) -> quint32 { return e.RegisterIndex; }},
+    {2, 2, "low part", FieldFormat::Decimal, [](const E &e) -> quint32 { return e.LoPart; }},
+    {4, 2, "high part", FieldFormat::Decimal, [](const E &e) -> quint32 { return e.HiPart; }},
+    {6, 1, "slave index", FieldFormat::Decimal, [](const E &e) -> quint32 { return e.SlaveIndex; }},
+};
+
+using P = ParameterFields;
+const LayoutField<P> kParameterFields[] = {
+    {0, 4, "BaudRate", FieldFormat::BitRate, [](const P &p) { return p.BaudRate; }},
+    {12, 4, "Fixed12", FieldFormat::Decimal, [](const P &p) { return p.Fixed12; }, nullptr, true},
+    {24, 4, "Fixed24", FieldFormat::Decimal, [](const P &p) { return p.Fixed24; }, nullptr, true},
+    {40, 4, "IpAddress", FieldFormat::Dotted, nullptr, [](const P &p) { return p.IpAddress.data(); }},
+    {44, 4, "SubnetMask", FieldFormat::Dotted, nullptr, [](const P &p) { return p.SubnetMask.data(); }},
+    {48, 4, "Gateway", FieldFormat::Dotted, nullptr, [](const P &p) { return p.Gateway.data(); }},
+    {52, 2, "Fixed52", FieldFormat::Decimal, [](const P &p) -> quint32 { return p.Fixed52; }, nullptr, true},
+    {54, 2, "TcpPort", FieldFormat::Decimal, [](const P &p) -> quint32 { return p.TcpPort; }},
+    {56, 2, "TcpPortCopy", FieldFormat::Decimal, [](const P &p) -> quint32 { return p.TcpPortCopy; }},
+    {60, 4, "Fixed60", FieldFormat::Decimal, [](const P &p) { return p.Fixed60; }, nullptr, true},
+    {96, 4, "ConstantBytes", FieldFormat::Bytes, nullptr, [](const P &p) { return p.ConstantBytes.data(); }},
+    {124, 4, "SlaveCount", FieldFormat::Decimal, [](const P &p) { return p.SlaveCount; }},
+    {128, 1, "MasterId", FieldFormat::Decimal, [](const P &p) -> quint32 { return p.MasterId; }},
+    {220, 4, "SlaveTableAddress", FieldFormat::Hex, [](const P &p) { return p.SlaveTableAddress; }},
+    {264, 4, "Fixed264", FieldFormat::Decimal, [](const P &p) { return p.Fixed264; }, nullptr, true},
+    {300, 4, "Fixed300", FieldFormat::Decimal, [](const P &p) { return p.Fixed300; }, nullptr, true},
+    {312, 2, "Fixed312", FieldFormat::Hex, [](const P &p) -> quint32 { return p.Fixed312; }, nullptr, true},
+    {320, 4, "IpAddressCopy", FieldFormat::Dotted, nullptr, [](const P &p) { return p.IpAddressCopy.data(); }},
+    {324, 4, "SubnetMaskCopy", FieldFormat::Dotted, nullptr, [](const P &p) { return p.SubnetMaskCopy.data(); }},
+    {328, 4, "GatewayCopy", FieldFormat::Dotted, nullptr, [](const P &p) { return p.GatewayCopy.data(); }},
+    {332, 4, "ReadCount", FieldFormat::Decimal, [](const P &p) { return p.ReadCount; }},
+    {336, 4, "WriteCount", FieldFormat::Decimal, [](const P &p) { return p.WriteCount; }},
+    {340, 4, "ReadTableAddress", FieldFormat::Hex, [](const P &p) { return p.ReadTableAddress; }},
+    {344, 4, "WriteTableAddress", FieldFormat::Hex, [](const P &p) { return p.WriteTableAddress; }},
+    {348, 4, "SlaveStateRegister", FieldFormat::Decimal, [](const P &p) { return p.SlaveStateRegister; }},
+    {352, 4, "InterscanDelay", FieldFormat::Milliseconds, [](const P &p) { return p.InterscanDelay; }},
+    {1912, 128, "FixedOctets", FieldFormat::Bytes, nullptr, [](const P &p) { return p.FixedOctets.data(); }, true},
+    {2040, 4, "Fixed2040", FieldFormat::Decimal, [](const P &p) { return p.Fixed2040; }, nullptr, true},
+};
+
+using S = SlaveEntry;
+const LayoutField<S> kSlaveFields[] = {
+    {0, 1, Schema::DnetNet::Id, FieldFormat::Decimal, [](const S &s) -> quint32 { return s.SlaveId; }},
+    {4, 2, Schema::DnetNet::InputBytes, FieldFormat::Decimal, [](const S &s) -> quint32 { return s.InputBytes; }},
+    {6, 2, Schema::DnetNet::OutputBytes, FieldFormat::Decimal, [](const S &s) -> quint32 { return s.OutputBytes; }},
+    {12, 2, "input offset", FieldFormat::Decimal, [](const S &s) -> quint32 { return s.InputOffset; }},
+    {14, 2, "output offset", FieldFormat::Decimal, [](const S &s) -> quint32 { return s.OutputOffset; }},
+};
 
 } // namespace
+
+const RecordLayout<RegisterEntry> &registerEntryLayout()
+{
+    static const RecordLayout<RegisterEntry> layout = makeLayout(Bank2Image::RegisterEntrySize, kRegisterFields);
+    return layout;
+}
+
+const RecordLayout<ParameterFields> &parameterBlockLayout()
+{
+    static const RecordLayout<ParameterFields> layout = makeLayout(Bank2Image::ParameterBlockSize, kParameterFields);
+    return layout;
+}
+
+const RecordLayout<SlaveEntry> &slaveEntryLayout()
+{
+    static const RecordLayout<SlaveEntry> layout = makeLayout(Bank2Image::SlaveEntrySize, kSlaveFields);
+    return layout;
+}
 
 int SerialiseRegisterTables(const DeviceConfigRecord &record, Bank2Image &image, int position)
 {
     uchar *at = dataAt(image, position, Bank2Image::RegisterTablesSize);
+    const RecordLayout<RegisterEntry> &layout = registerEntryLayout();
     for (const auto *table : {&record.ReadTable, &record.WriteTable}) {
         for (const RegisterEntry &entry : *table) {
-            putU16(at, entry.RegisterIndex);
-            putU16(at + 2, entry.LoPart);
-            putU16(at + 4, entry.HiPart);
-            putU8(at + 6, entry.SlaveIndex);
-            putU8(at + 7, 0);
-            at += 8;
+            writeRecord(at, entry, layout);
+            at += Bank2Image::RegisterEntrySize;
         }
     }
     return position + Bank2Image::RegisterTablesSize;
@@ -49,38 +106,7 @@ int SerialiseParameterBlock(const DeviceConfigRecord &record, Bank2Image &image,
 {
     uchar *block = dataAt(image, position, Bank2Image::ParameterBlockSize);
     // Fixed fields without a field of their own are zero in the image.
-    std::memset(block, 0, Bank2Image::ParameterBlockSize);
-
-    const ParameterFields &p = record.DeviceParameters;
-    putU32(block + 0, p.BaudRate);
-    putU32(block + 12, p.Fixed12);
-    putU32(block + 24, p.Fixed24);
-    putOctets(block + 40, p.IpAddress.data(), 4);
-    putOctets(block + 44, p.SubnetMask.data(), 4);
-    putOctets(block + 48, p.Gateway.data(), 4);
-    putU16(block + 52, p.Fixed52);
-    putU16(block + 54, p.TcpPort);
-    putU16(block + 56, p.TcpPortCopy);
-    putU32(block + 60, p.Fixed60);
-    putOctets(block + 96, p.ConstantBytes.data(), 4);
-    putU32(block + 124, p.SlaveCount);
-    putU8(block + 128, p.MasterId);
-    putU32(block + 220, p.SlaveTableAddress);
-    putU32(block + 264, p.Fixed264);
-    putU32(block + 300, p.Fixed300);
-    putU16(block + 312, p.Fixed312);
-    putOctets(block + 320, p.IpAddressCopy.data(), 4);
-    putOctets(block + 324, p.SubnetMaskCopy.data(), 4);
-    putOctets(block + 328, p.GatewayCopy.data(), 4);
-    putU32(block + 332, p.ReadCount);
-    putU32(block + 336, p.WriteCount);
-    putU32(block + 340, p.ReadTableAddress);
-    putU32(block + 344, p.WriteTableAddress);
-    putU32(block + 348, p.SlaveStateRegister);
-    putU32(block + 352, p.InterscanDelay);
-    putOctets(block + 1912, p.FixedOctets.data(), p.FixedOctets.size());
-    putU32(block + 2040, p.Fixed2040);
-
+    writeRecord(block, record.DeviceParameters, parameterBlockLayout());
     putU32(block + Bank2Image::ChecksumOffset, parameterBlockChecksum(block));
     return position + Bank2Image::ParameterBlockSize;
 }
@@ -88,17 +114,10 @@ int SerialiseParameterBlock(const DeviceConfigRecord &record, Bank2Image &image,
 int SerialiseSlaveTable(const DeviceConfigRecord &record, Bank2Image &image, int position)
 {
     uchar *at = dataAt(image, position, Bank2Image::SlaveTableSize);
+    const RecordLayout<SlaveEntry> &layout = slaveEntryLayout();
     for (const SlaveEntry &entry : record.SlaveTable) {
-        putU8(at, entry.SlaveId);
-        putU8(at + 1, 0);
-        putU16(at + 2, 0);
-        putU16(at + 4, entry.InputBytes);
-        putU16(at + 6, entry.OutputBytes);
-        putU16(at + 8, 0);
-        putU16(at + 10, 0);
-        putU16(at + 12, entry.InputOffset);
-        putU16(at + 14, entry.OutputOffset);
-        at += 16;
+        writeRecord(at, entry, layout);
+        at += Bank2Image::SlaveEntrySize;
     }
     return position + Bank2Image::SlaveTableSize;
 }

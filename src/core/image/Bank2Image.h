@@ -1,6 +1,7 @@
 #pragma once
 
 #include "DeviceConfigRecord.h"
+#include "ImageLayout.h"
 
 #include <QByteArray>
 
@@ -8,9 +9,11 @@
 struct Bank2Image
 {
     static constexpr int Capacity = 0x40000;
-    static constexpr int RegisterTablesSize = 2 * MaxRegisters * 8; // 98304
+    static constexpr int RegisterEntrySize = 8;
+    static constexpr int SlaveEntrySize = 16;
+    static constexpr int RegisterTablesSize = 2 * MaxRegisters * RegisterEntrySize; // 98304
     static constexpr int ParameterBlockSize = 2048;
-    static constexpr int SlaveTableSize = MaxSlaves * 16; // 1024
+    static constexpr int SlaveTableSize = MaxSlaves * SlaveEntrySize; // 1024
     static constexpr int ParameterBlockOffset = RegisterTablesSize;
     static constexpr int SlaveTableOffset = ParameterBlockOffset + ParameterBlockSize; // 100352
     static constexpr int FileSize = SlaveTableOffset + SlaveTableSize;                 // 101376
@@ -21,6 +24,11 @@ struct Bank2Image
 
     QByteArray bytes() const { return buffer.left(length); }
 };
+
+const RecordLayout<RegisterEntry> &registerEntryLayout();
+// The parameter block without its checksum, which is the sum of the bytes before it.
+const RecordLayout<ParameterFields> &parameterBlockLayout();
+const RecordLayout<SlaveEntry> &slaveEntryLayout();
 
 // Each writes at position and returns the position after its last byte.
 int SerialiseRegisterTables(const DeviceConfigRecord &record, Bank2Image &image, int position);

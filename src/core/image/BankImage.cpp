@@ -1,10 +1,13 @@
 #include "BankImage.h"
 
-#include "ByteWriter.h"
 #include "DeviceConfigRecord.h"
 #include "app/AppError.h"
+#include "documents/DocumentSchema.h"
 
 namespace {
+
+namespace DN = Schema::DnetNet;
+namespace PG = Schema::ParGen;
 
 class BankWriter
 {
@@ -38,9 +41,9 @@ void writeSection(BankWriter &writer, const SourceDocument &source, const QStrin
     const XmlTree &tree = source.tree;
     const int section = source.section(sectionName);
 
-    const QString nrDNNode = QStringLiteral("NrDNNode");
-    const QString index = QStringLiteral("Index");
-    const QString posComp = QStringLiteral("PosComp");
+    const QString nrDNNode = Schema::name(Schema::DefReg::SlaveNumber);
+    const QString index = Schema::name(Schema::DefReg::Index);
+    const QString posComp = Schema::name(Schema::DefReg::Position);
     int rowNumber = 0;
     for (int row = tree.firstChild(section); row != XmlTree::None; row = tree.nextSibling(row)) {
         ++rowNumber;
@@ -50,16 +53,87 @@ void writeSection(BankWriter &writer, const SourceDocument &source, const QStrin
         if (node > slaveCountByte)
             continue;
         ++count;
-        const int registerIndex = attributeAsInteger(source, row, where, index);
-        const int position = attributeAsInteger(source, row, where, posComp);
-        uchar *record = writer.reserve(BankImage::RegisterRecordSize, source.path + QStringLiteral(", ") + where);
-        putU16(record, quint32(registerIndex));
-        putU32(record + 2, quint32(position));
-        putU8(record + 6, quint32(node) - 1);
+        BankRegisterRecord record;
+        record.Index = quint32(attributeAsInteger(source, row, where, index));
+        record.Position = quint32(attributeAsInteger(source, row, where, posComp));
+        record.SlavePosition = quint32(node) - 1;
+        writeRecord(writer.reserve(BankImage::RegisterRecordSize, source.path + QStringLiteral(", ") + where), record,
+                    bankRegisterLayout());
     }
 }
 
+// Four byte values as the little-endian number whose bytes they are.
+quint32 packOctets(const std::array<quint32, 4> &octets)
+{
+    return (octets[0] & 0xFF) | (octets[1] & 0xFF) << 8 | (octets[2] & 0xFF) << 16 | (octets[3] & 0xFF) << 24;
+}
+
+using H = BankHeader;
+const LayoutField<H> kHeaderFields[] = {
+    {0, 4, "slave section", FieldFormat::Decimal, [](const H &h) { return h.SlaveSection; }},
+    {4, 4, "read section", FieldFormat::Decimal, [](const H &h) { return h.ReadSection; }},
+    {8, 4, "write section", FieldFormat::Decimal, [](const H &h) { return h.WriteSection; }},
+    {12, 4, "parameter section", FieldFormat::Decimal, [](const H &h) { return h.ParameterSection; }},
+};
+
+using S = BankSlaveRecord;
+const LayoutField<S> kSlaveFields[] = {
+    {0, 1, DN::Id, FieldFormat::Decimal, [](const S &s) { return s.Id; }},
+    {1, 2, DN::InputBytes, FieldFormat::Decimal, [](const S &s) { return s.InputBytes; }},
+    {3, 2, DN::OutputBytes, FieldFormat::Decimal, [](const S &s) { return s.OutputBytes; }},
+    {5, 2, "input offset", FieldFormat::Decimal, [](const S &s) { return s.InputOffset; }},
+    {7, 2, "output offset", FieldFormat::Decimal, [](const S &s) { return s.OutputOffset; }},
+};
+
+using R = BankRegisterRecord;
+const LayoutField<R> kRegisterFields[] = {
+    {0, 2, "index", FieldFormat::Decimal, [](const R &r) { return r.Index; }},
+    {2, 2, "low part", FieldFormat::Decimal, [](const R &r) { return r.Position & 0xFFFF; }},
+    {4, 2, "high part", FieldFormat::Decimal, [](const R &r) { return r.Position >> 16; }},
+    {6, 1, "slave position", FieldFormat::Decimal, [](const R &r) { return r.SlavePosition; }},
+};
+
+using P = BankParameterSection;
+const LayoutField<P> kParameterFields[] = {
+    {0, 1, PG::DeviceId, FieldFormat::Decimal, [](const P &p) { return p.DeviceId; }},
+    {1, 1, PG::Baud, FieldFormat::BitRateCode, [](const P &p) { return p.BaudCode; }},
+    {2, 4, PG::IpPrefix, FieldFormat::Dotted, [](const P &p) { return packOctets(p.Ip); }},
+    {6, 4, PG::SubnetPrefix, FieldFormat::Dotted, [](const P &p) { return packOctets(p.Subnet); }},
+    {10, 1, PG::EnableGateway, FieldFormat::GatewayFlag, [](const P &p) { return p.GatewayEnabled; }},
+    {11, 4, PG::GatewayPrefix, FieldFormat::Dotted, [](const P &p) { return packOctets(p.Gateway); }},
+    {15, 2, PG::Port, FieldFormat::Decimal, [](const P &p) { return p.Port; }},
+    {17, 1, "slave count", FieldFormat::Decimal, [](const P &p) { return p.SlaveCount; }},
+    {18, 2, "read count", FieldFormat::Decimal, [](const P &p) { return p.ReadCount; }},
+    {20, 2, "write count", FieldFormat::Decimal, [](const P &p) { return p.WriteCount; }},
+    {22, 2, PG::SlaveState, FieldFormat::Decimal, [](const P &p) { return p.SlaveStateRegister; }},
+};
+
 } // namespace
+
+const RecordLayout<BankHeader> &bankHeaderLayout()
+{
+    static const RecordLayout<BankHeader> layout = makeLayout(BankImage::HeaderSize, kHeaderFields);
+    return layout;
+}
+
+const RecordLayout<BankSlaveRecord> &bankSlaveLayout()
+{
+    static const RecordLayout<BankSlaveRecord> layout = makeLayout(BankImage::SlaveRecordSize, kSlaveFields);
+    return layout;
+}
+
+const RecordLayout<BankRegisterRecord> &bankRegisterLayout()
+{
+    static const RecordLayout<BankRegisterRecord> layout = makeLayout(BankImage::RegisterRecordSize, kRegisterFields);
+    return layout;
+}
+
+const RecordLayout<BankParameterSection> &bankParameterLayout()
+{
+    static const RecordLayout<BankParameterSection> layout =
+        makeLayout(BankImage::ParameterSectionSize, kParameterFields);
+    return layout;
+}
 
 void BuildBankImage(BankImage &image, ImageSources &sources)
 {
@@ -67,8 +141,9 @@ void BuildBankImage(BankImage &image, ImageSources &sources)
         image.buffer = QByteArray(BankImage::Capacity, '\0');
     image.length = 0;
     BankWriter writer(image);
-    writer.reserve(BankImage::HeaderSize, QStringLiteral("the header"));
-    putU32(writer.at(0), BankImage::HeaderSize);
+    uchar *headerAt = writer.reserve(BankImage::HeaderSize, QStringLiteral("the header"));
+    BankHeader header;
+    header.SlaveSection = BankImage::HeaderSize;
 
     int slaveCountByte = 0;
     quint32 inputSum = 0;
@@ -89,55 +164,55 @@ void BuildBankImage(BankImage &image, ImageSources &sources)
         int rowNumber = 0;
         for (int row = tree.firstChild(dnetNet.root()); row != XmlTree::None; row = tree.nextSibling(row)) {
             const QString where = QStringLiteral("row ") + QString::number(++rowNumber);
-            const int id = attributeAsInteger(dnetNet, row, where, QStringLiteral("ID"));
-            const int nbIn = attributeAsInteger(dnetNet, row, where, QStringLiteral("NB_IN"));
-            const int nbOut = attributeAsInteger(dnetNet, row, where, QStringLiteral("NB_OUT"));
-            uchar *record = writer.reserve(BankImage::SlaveRecordSize, dnetNet.path + QStringLiteral(", ") + where);
-            putU8(record, quint32(id));
-            putU16(record + 1, quint32(nbIn));
-            putU16(record + 3, quint32(nbOut));
-            putU16(record + 5, inputSum);
-            putU16(record + 7, outputSum);
-            inputSum = (inputSum + quint32(nbIn)) & 0xFFFF;
-            outputSum = (outputSum + quint32(nbOut)) & 0xFFFF;
+            BankSlaveRecord record;
+            record.Id = quint32(attributeAsInteger(dnetNet, row, where, Schema::name(DN::Id)));
+            record.InputBytes = quint32(attributeAsInteger(dnetNet, row, where, Schema::name(DN::InputBytes)));
+            record.OutputBytes = quint32(attributeAsInteger(dnetNet, row, where, Schema::name(DN::OutputBytes)));
+            record.InputOffset = inputSum;
+            record.OutputOffset = outputSum;
+            writeRecord(writer.reserve(BankImage::SlaveRecordSize, dnetNet.path + QStringLiteral(", ") + where), record,
+                        bankSlaveLayout());
+            inputSum = (inputSum + record.InputBytes) & 0xFFFF;
+            outputSum = (outputSum + record.OutputBytes) & 0xFFFF;
         }
     }
-    putU32(writer.at(4), quint32(writer.position()));
+    header.ReadSection = quint32(writer.position());
 
     const SourceDocument &defReg = sources.defReg();
     if (defReg.exists())
-        writeSection(writer, defReg, QStringLiteral("Modbus_Read"), slaveCountByte, readCount);
-    putU32(writer.at(8), quint32(writer.position()));
+        writeSection(writer, defReg, Schema::name(Schema::DefReg::ReadSection), slaveCountByte, readCount);
+    header.WriteSection = quint32(writer.position());
     if (defReg.exists())
-        writeSection(writer, defReg, QStringLiteral("Modbus_Write"), slaveCountByte, writeCount);
-    putU32(writer.at(12), quint32(writer.position()));
+        writeSection(writer, defReg, Schema::name(Schema::DefReg::WriteSection), slaveCountByte, writeCount);
+    header.ParameterSection = quint32(writer.position());
 
     const SourceDocument &parGen = sources.bankParGen();
     if (parGen.exists()) {
         const int root = parGen.root();
-        static const char *const byteElements[] = {
-            "DNET_DEV_ID",  "DNET_BAUD",  "MTCPs_IP1",  "MTCPs_IP2",  "MTCPs_IP3",
-            "MTCPs_IP4",    "MTCPs_SUB1", "MTCPs_SUB2", "MTCPs_SUB3", "MTCPs_SUB4",
-            "MTCPs_EN_GAT", "MTCPs_GAT1", "MTCPs_GAT2", "MTCPs_GAT3", "MTCPs_GAT4",
+        auto element = [&](const QString &name) { return quint32(elementAsInteger(parGen, root, name)); };
+        auto octets = [&](const char *prefix) -> std::array<quint32, 4> {
+            return {element(Schema::numbered(prefix, 0)), element(Schema::numbered(prefix, 1)),
+                    element(Schema::numbered(prefix, 2)), element(Schema::numbered(prefix, 3))};
         };
-        int values[15];
-        for (int i = 0; i < 15; ++i)
-            values[i] = elementAsInteger(parGen, root, QLatin1String(byteElements[i]));
-        const int port = elementAsInteger(parGen, root, QStringLiteral("MTCPs_PORT"));
-        int slaveState = 0;
+        BankParameterSection section;
+        section.DeviceId = element(Schema::name(PG::DeviceId));
+        section.BaudCode = element(Schema::name(PG::Baud));
+        section.Ip = octets(PG::IpPrefix);
+        section.Subnet = octets(PG::SubnetPrefix);
+        section.GatewayEnabled = element(Schema::name(PG::EnableGateway));
+        section.Gateway = octets(PG::GatewayPrefix);
+        section.Port = element(Schema::name(PG::Port));
         try {
-            slaveState = elementAsInteger(parGen, root, QStringLiteral("MTCPs_DN_State"));
+            section.SlaveStateRegister = element(Schema::name(PG::SlaveState));
         } catch (const AppError &) {
-            slaveState = 0; // the only parameter with a fallback
+            section.SlaveStateRegister = 0; // the only parameter with a fallback
         }
-        uchar *section = writer.reserve(BankImage::ParameterSectionSize, QStringLiteral("the parameter section"));
-        for (int i = 0; i < 15; ++i)
-            putU8(section + i, quint32(values[i]));
-        putU16(section + 15, quint32(port));
-        putU8(section + 17, quint32(slaveCountByte));
-        putU16(section + 18, readCount);
-        putU16(section + 20, writeCount);
-        putU16(section + 22, quint32(slaveState));
+        section.SlaveCount = quint32(slaveCountByte);
+        section.ReadCount = readCount;
+        section.WriteCount = writeCount;
+        writeRecord(writer.reserve(BankImage::ParameterSectionSize, QStringLiteral("the parameter section")), section,
+                    bankParameterLayout());
     }
+    writeRecord(headerAt, header, bankHeaderLayout());
     image.length = writer.position();
 }

@@ -2,8 +2,12 @@
 
 #include "app/AppError.h"
 #include "app/ParseIntOrDefault.h"
+#include "documents/DocumentSchema.h"
 
 namespace {
+
+namespace PG = Schema::ParGen;
+namespace DR = Schema::DefReg;
 
 int elementValue(const XmlTree &tree, int root, const QString &name, int fallback)
 {
@@ -17,8 +21,7 @@ void readOctets(const XmlTree &tree, int root, const char *prefix, const std::ar
                 std::array<quint8, 4> &octets)
 {
     for (int i = 0; i < 4; ++i)
-        octets[size_t(i)] =
-            quint8(elementValue(tree, root, QLatin1String(prefix) + QString::number(i + 1), fallbacks[size_t(i)]));
+        octets[size_t(i)] = quint8(elementValue(tree, root, Schema::numbered(prefix, i), fallbacks[size_t(i)]));
 }
 
 void readSection(const SourceDocument &source, const QString &sectionName, quint32 slaveCount,
@@ -27,9 +30,9 @@ void readSection(const SourceDocument &source, const QString &sectionName, quint
     const XmlTree &tree = source.tree;
     const int section = source.section(sectionName);
 
-    const QString nrDNNode = QStringLiteral("NrDNNode");
-    const QString index = QStringLiteral("Index");
-    const QString posComp = QStringLiteral("PosComp");
+    const QString nrDNNode = Schema::name(DR::SlaveNumber);
+    const QString index = Schema::name(DR::Index);
+    const QString posComp = Schema::name(DR::Position);
     int rowNumber = 0;
     for (int row = tree.firstChild(section); row != XmlTree::None; row = tree.nextSibling(row)) {
         ++rowNumber;
@@ -69,24 +72,24 @@ void ReadCommunicationSettings(DeviceConfigRecord &record, ImageSources &sources
     const XmlTree &tree = source.tree;
     const int root = source.root();
 
-    p.MasterId = quint8(elementValue(tree, root, QStringLiteral("DNET_DEV_ID"), 10));
-    const int baudCode = elementValue(tree, root, QStringLiteral("DNET_BAUD"), 2);
+    p.MasterId = quint8(elementValue(tree, root, Schema::name(PG::DeviceId), PG::FallbackDeviceId));
+    const int baudCode = elementValue(tree, root, Schema::name(PG::Baud), PG::FallbackBaud);
     p.BaudRate = baudCode == 0 ? 125000 : baudCode == 1 ? 250000 : 500000;
-    p.InterscanDelay = quint32(elementValue(tree, root, QStringLiteral("DNET_INTERSCAN_DELAY"), 0));
+    p.InterscanDelay = quint32(elementValue(tree, root, Schema::name(PG::InterscanDelay), PG::FallbackInterscanDelay));
 
-    readOctets(tree, root, "MTCPs_IP", {192, 168, 0, 10}, p.IpAddress);
+    readOctets(tree, root, PG::IpPrefix, PG::FallbackIp, p.IpAddress);
     p.IpAddressCopy = p.IpAddress;
-    readOctets(tree, root, "MTCPs_SUB", {255, 255, 255, 0}, p.SubnetMask);
+    readOctets(tree, root, PG::SubnetPrefix, PG::FallbackSubnet, p.SubnetMask);
     p.SubnetMaskCopy = p.SubnetMask;
-    readOctets(tree, root, "MTCPs_GAT", {192, 168, 0, 1}, p.Gateway);
-    const int enableGateway = tree.firstChildElement(root, QStringLiteral("MTCPs_EN_GAT"));
+    readOctets(tree, root, PG::GatewayPrefix, PG::FallbackGateway, p.Gateway);
+    const int enableGateway = tree.firstChildElement(root, Schema::name(PG::EnableGateway));
     if (enableGateway == XmlTree::None || tree.text(enableGateway) == QLatin1String("0"))
         p.Gateway = {255, 255, 255, 255};
     p.GatewayCopy = p.Gateway;
 
-    p.TcpPort = quint16(elementValue(tree, root, QStringLiteral("MTCPs_PORT"), 10001));
+    p.TcpPort = quint16(elementValue(tree, root, Schema::name(PG::Port), PG::FallbackPort));
     p.TcpPortCopy = p.TcpPort;
-    p.SlaveStateRegister = quint32(elementValue(tree, root, QStringLiteral("MTCPs_DN_State"), 0));
+    p.SlaveStateRegister = quint32(elementValue(tree, root, Schema::name(PG::SlaveState), PG::FallbackSlaveState));
 }
 
 void ReadSlaveList(DeviceConfigRecord &record, ImageSources &sources)
@@ -100,9 +103,9 @@ void ReadSlaveList(DeviceConfigRecord &record, ImageSources &sources)
     if (!source.exists())
         return;
 
-    const QString id = QStringLiteral("ID");
-    const QString nbIn = QStringLiteral("NB_IN");
-    const QString nbOut = QStringLiteral("NB_OUT");
+    const QString id = Schema::name(Schema::DnetNet::Id);
+    const QString nbIn = Schema::name(Schema::DnetNet::InputBytes);
+    const QString nbOut = Schema::name(Schema::DnetNet::OutputBytes);
     const XmlTree &tree = source.tree;
     for (int row = tree.firstChild(source.root()); row != XmlTree::None; row = tree.nextSibling(row)) {
         if (p.SlaveCount >= quint32(MaxSlaves))
@@ -131,6 +134,6 @@ void ReadRegisterMap(DeviceConfigRecord &record, ImageSources &sources)
     const SourceDocument &source = sources.defReg();
     if (!source.exists())
         return;
-    readSection(source, QStringLiteral("Modbus_Read"), p.SlaveCount, record.ReadTable, p.ReadCount);
-    readSection(source, QStringLiteral("Modbus_Write"), p.SlaveCount, record.WriteTable, p.WriteCount);
+    readSection(source, Schema::name(DR::ReadSection), p.SlaveCount, record.ReadTable, p.ReadCount);
+    readSection(source, Schema::name(DR::WriteSection), p.SlaveCount, record.WriteTable, p.WriteCount);
 }

@@ -9,7 +9,6 @@
 #include <cerrno>
 
 #ifdef Q_OS_WIN
-#include <io.h>
 #include <windows.h>
 #else
 #include <cstdio>
@@ -71,8 +70,18 @@ QString Steps::write(QFileDevice &file, const QByteArray &bytes)
 QString Steps::sync(QFileDevice &file)
 {
 #ifdef Q_OS_WIN
-    if (::_commit(file.handle()) != 0)
-        return qt_error_string(errno);
+    // QFile keeps its native handle to itself; a second handle flushes the same file's buffers.
+    const QString native = QDir::toNativeSeparators(file.fileName());
+    const HANDLE handle =
+        ::CreateFileW(reinterpret_cast<const wchar_t *>(native.utf16()), GENERIC_WRITE,
+                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return qt_error_string(int(::GetLastError()));
+    const bool flushed = ::FlushFileBuffers(handle);
+    const DWORD error = ::GetLastError();
+    ::CloseHandle(handle);
+    if (!flushed)
+        return qt_error_string(int(error));
 #else
     if (::fsync(file.handle()) != 0)
         return qt_error_string(errno);

@@ -57,6 +57,29 @@ QString writeTemporary(const QString &temp, const QString &target, const QByteAr
     return error;
 }
 
+// Copies under a name of ours (QFile::copy would leave a temporary file of its own when killed).
+QString copyFile(const QString &from, const QString &to)
+{
+    QFile source(from);
+    if (!source.open(QIODevice::ReadOnly))
+        return failureReason(source);
+    QFile copy(to);
+    if (!copy.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+        return failureReason(copy);
+    copy.setPermissions(source.permissions());
+    QString error;
+    while (error.isEmpty() && !source.atEnd()) {
+        const QByteArray chunk = source.read(64 * 1024);
+        if (chunk.isEmpty() && source.error() != QFileDevice::NoError)
+            error = failureReason(source);
+        else
+            error = writeAll(copy, chunk);
+    }
+    if (error.isEmpty() && !copy.flush())
+        error = failureReason(copy);
+    return error;
+}
+
 } // namespace
 
 QString Steps::write(QFileDevice &file, const QByteArray &bytes)
@@ -193,9 +216,9 @@ void writePair(const QString &first, const QByteArray &firstBytes, const QString
     // A copy of the old first file, to put back if the second cannot be replaced.
     const bool hadFirst = QFileInfo(first).isFile();
     if (hadFirst) {
-        QFile old(first);
-        if (!old.copy(backup))
-            fail(cannotWrite(first, failureReason(old)));
+        error = copyFile(first, backup);
+        if (!error.isEmpty())
+            fail(cannotWrite(first, error));
     }
 
     error = steps.replace(firstTemp, first);

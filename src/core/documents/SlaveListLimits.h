@@ -21,6 +21,7 @@ struct SlaveListLimitFailure
 // The first row of the map's slave list that breaks a limit: more than 64 rows, or a count of input
 // or output bytes outside 0..455.
 SlaveListLimitFailure checkSlaveListLimits(const ModbusMap &map);
-// The same check of a DNET_Net.xml as the register map reads it. A missing file is accepted, and
-// so is one that cannot be read: reading it for the map reports that.
+// The same check of a DNET_Net.xml, streamed: it stops at the first row that breaks a limit. A
+// missing file is accepted, and so is one that is not a regular file, too large or not well-formed
+// before that row: reading it for the map reports that.
 SlaveListLimitFailure checkSlaveListLimits(const QString &dnetNetPath);

@@ -1,5 +1,4 @@
 #include "app/AppError.h"
-#include "app/SafeFile.h"
 #include "app/WorkspacePaths.h"
 #include "documents/ProjectDocument.h"
 #include "image/Bank2Image.h"
@@ -81,40 +80,6 @@ QByteArray registerRows(int readRows, int writeRows, int nrDNNode)
     return xml + "</Modbus_Write></InfoMod>" + kVersion;
 }
 
-// Fails one step ("write", "sync" or "commit") of one image file.
-class FailingSteps : public SafeFile::Steps
-{
-public:
-    FailingSteps(QString step, QString file)
-        : m_step(std::move(step))
-        , m_file(std::move(file))
-    {}
-    QString write(QFileDevice &file, const QByteArray &bytes) override
-    {
-        return fails("write", file.fileName()) ? injected() : Steps::write(file, bytes);
-    }
-    QString sync(QFileDevice &file) override { return fails("sync", file.fileName()) ? injected() : Steps::sync(file); }
-    QString replace(const QString &from, const QString &to) override
-    {
-        return fails("commit", to) ? injected() : Steps::replace(from, to);
-    }
-
-private:
-    static QString injected() { return QStringLiteral("injected failure"); }
-    bool fails(const char *step, const QString &path) const
-    {
-        const QString name = QFileInfo(path).fileName();
-        return m_step == QLatin1String(step) && (name == m_file || name == m_file + QStringLiteral(".new"));
-    }
-    QString m_step;
-    QString m_file;
-};
-
-QStringList binFiles(const Project &project)
-{
-    return QDir(project.paths.binFolder()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System);
-}
-
 } // namespace
 
 class TestCompile : public QObject
@@ -130,11 +95,6 @@ private Q_SLOTS:
     void limits();
     void secondCompileKeepsNothingOfTheFirst();
     void createsMissingBinFolder();
-    void failedWriteKeepsBothOldImages_data();
-    void failedWriteKeepsBothOldImages();
-    void linksAreNeverWrittenThrough_data();
-    void linksAreNeverWrittenThrough();
-    void leftoversOfAnInterruptedCompileAreRemoved();
 };
 
 void TestCompile::golden_data()
@@ -364,131 +324,6 @@ void TestCompile::createsMissingBinFolder()
     CompileDeviceImages(project.paths);
     QCOMPARE(QFileInfo(project.bankPath()).size(), qint64(16));
     QCOMPARE(QFileInfo(project.bank2Path()).size(), qint64(101376));
-}
-
-void TestCompile::failedWriteKeepsBothOldImages_data()
-{
-    QTest::addColumn<QString>("blocked"); // an image with a folder in its place
-    QTest::addColumn<QString>("step");    // or a step that fails for one image
-    QTest::addColumn<QString>("file");
-    QTest::addColumn<QString>("named"); // the file the error names
-
-    QTest::newRow("bank.bin blocked") << "bank.bin" << QString() << QString() << "bank.bin";
-    QTest::newRow("bank2.bin blocked") << "bank2.bin" << QString() << QString() << "bank2.bin";
-    QTest::newRow("writing bank.bin fails") << QString() << "write"
-                                            << "bank.bin"
-                                            << "bank.bin";
-    QTest::newRow("writing bank2.bin fails") << QString() << "write"
-                                             << "bank2.bin"
-                                             << "bank2.bin";
-    QTest::newRow("flushing bank.bin to disk fails") << QString() << "sync"
-                                                     << "bank.bin"
-                                                     << "bank.bin";
-    QTest::newRow("flushing bank2.bin to disk fails") << QString() << "sync"
-                                                      << "bank2.bin"
-                                                      << "bank2.bin";
-    QTest::newRow("commit of bank.bin fails") << QString() << "commit"
-                                              << "bank.bin"
-                                              << "bank.bin";
-    QTest::newRow("commit of bank2.bin fails") << QString() << "commit"
-                                               << "bank2.bin"
-                                               << "bank2.bin";
-}
-
-void TestCompile::failedWriteKeepsBothOldImages()
-{
-    QFETCH(QString, blocked);
-    QFETCH(QString, step);
-    QFETCH(QString, file);
-    QFETCH(QString, named);
-    Project project;
-    project.copyDocumentsFrom(QStringLiteral(SW_TEST_DATA "/compile/rows"));
-    CompileDeviceImages(project.paths);
-    const QString binFolder = project.paths.binFolder();
-    if (!blocked.isEmpty()) {
-        QVERIFY(QFile::remove(joinPath(binFolder, blocked)));
-        QVERIFY(QDir(binFolder).mkdir(blocked));
-    }
-    const QByteArray oldBank = readFile(project.bankPath());
-    const QByteArray oldBank2 = readFile(project.bank2Path());
-    // Other documents: both new images differ from the old ones.
-    for (const QString &name : kDocuments)
-        QFile::remove(joinPath(project.paths.ProjectFolder, name));
-    project.copyDocumentsFrom(QStringLiteral(SW_TEST_DATA "/compile/example"));
-    const DeviceImages images = BuildDeviceImages(project.paths);
-    QVERIFY(images.bank != oldBank && images.bank2 != oldBank2);
-
-    FailingSteps steps(step, file);
-    try {
-        WriteImageFiles(project.paths, images, steps);
-        QFAIL("the failure was not reported");
-    } catch (const AppError &error) {
-        QVERIFY2(error.message().contains(joinPath(binFolder, named) + QLatin1Char(':')), qPrintable(error.message()));
-    }
-    for (const QString &name : {QStringLiteral("bank.bin"), QStringLiteral("bank2.bin")}) {
-        const QString path = joinPath(binFolder, name);
-        if (name == blocked)
-            QVERIFY(QFileInfo(path).isDir());
-        else
-            QCOMPARE(readFile(path), name == QLatin1String("bank.bin") ? oldBank : oldBank2);
-    }
-    QCOMPARE(binFiles(project), (QStringList{"bank.bin", "bank2.bin"}));
-}
-
-void TestCompile::linksAreNeverWrittenThrough_data()
-{
-    QTest::addColumn<QString>("link"); // inside the configuration folder
-    QTest::newRow("bank.bin") << "bin/bank.bin";
-    QTest::newRow("bank2.bin") << "bin/bank2.bin";
-    QTest::newRow("bin folder") << "bin";
-}
-
-void TestCompile::linksAreNeverWrittenThrough()
-{
-    QFETCH(QString, link);
-    Project project;
-    project.copyDocumentsFrom(QStringLiteral(SW_TEST_DATA "/compile/rows"));
-    const QString outside = project.dir.filePath(QStringLiteral("outside"));
-    const bool folder = link == QLatin1String("bin");
-    if (folder) {
-        QVERIFY(QDir(project.paths.binFolder()).removeRecursively());
-        QVERIFY(QDir().mkpath(outside));
-    } else {
-        writeFile(outside, "not an image");
-    }
-    const QString linkPath = QDir(project.paths.ProjectFolder).filePath(link);
-    QVERIFY(QFile::link(outside, linkPath));
-
-    try {
-        CompileDeviceImages(project.paths);
-        QFAIL("a link was written through");
-    } catch (const AppError &error) {
-        QVERIFY2(error.message().contains(QDir::toNativeSeparators(linkPath)), qPrintable(error.message()));
-    }
-    QVERIFY(QFileInfo(linkPath).isSymLink());
-    if (folder) {
-        QCOMPARE(QDir(outside).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList{});
-    } else {
-        QCOMPARE(readFile(outside), QByteArray("not an image"));
-        // Nothing written: neither image, nor any temporary file.
-        QCOMPARE(binFiles(project), QStringList{QFileInfo(linkPath).fileName()});
-    }
-}
-
-void TestCompile::leftoversOfAnInterruptedCompileAreRemoved()
-{
-    Project project;
-    const QString outside = project.dir.filePath(QStringLiteral("outside"));
-    writeFile(outside, "keep");
-    // What a compile killed at any moment can leave: the temporary files and the copy of the old
-    // bank.bin (one a link, to show it is removed rather than written through).
-    writeFile(SafeFile::temporaryPath(project.bankPath()), "half");
-    QVERIFY(QFile::link(outside, SafeFile::temporaryPath(project.bank2Path())));
-    writeFile(project.bankPath() + QStringLiteral(".old"), "old");
-    CompileDeviceImages(project.paths);
-    QCOMPARE(binFiles(project), (QStringList{"bank.bin", "bank2.bin"}));
-    QCOMPARE(QFileInfo(project.bankPath()).size(), qint64(16));
-    QCOMPARE(readFile(outside), QByteArray("keep"));
 }
 
 QTEST_GUILESS_MAIN(TestCompile)

@@ -1,3 +1,4 @@
+#include "FailingSteps.h"
 #include "TestWorkspace.h"
 #include "app/AppError.h"
 #include "app/AppSettings.h"
@@ -38,35 +39,6 @@ protected:
 
 private:
     qint64 m_room;
-};
-
-// Fails one step ("write", "sync" or "commit") of one file, named without the temporary's ending.
-class FailingSteps : public SafeFile::Steps
-{
-public:
-    FailingSteps(QString step, QString file)
-        : m_step(std::move(step))
-        , m_file(std::move(file))
-    {}
-    QString write(QFileDevice &file, const QByteArray &bytes) override
-    {
-        return fails("write", file.fileName()) ? injected() : Steps::write(file, bytes);
-    }
-    QString sync(QFileDevice &file) override { return fails("sync", file.fileName()) ? injected() : Steps::sync(file); }
-    QString replace(const QString &from, const QString &to) override
-    {
-        return fails("commit", to) ? injected() : Steps::replace(from, to);
-    }
-
-private:
-    static QString injected() { return QStringLiteral("injected failure"); }
-    bool fails(const char *step, const QString &path) const
-    {
-        const QString name = QFileInfo(path).fileName();
-        return m_step == QLatin1String(step) && (name == m_file || name == m_file + QStringLiteral(".new"));
-    }
-    QString m_step;
-    QString m_file;
 };
 
 using Writer = std::function<void(const QString &path)>;

@@ -1,6 +1,9 @@
 #include "Cli.h"
 
 #include "Commands.h"
+#include "text/TextCatalog.h"
+
+#include <new>
 
 namespace Cli {
 
@@ -33,6 +36,16 @@ void usage(QTextStream &stream)
 
 } // namespace
 
+int guarded(QTextStream &err, const std::function<int()> &command)
+{
+    try {
+        return command();
+    } catch (const std::bad_alloc &) {
+        err << "Out of memory. " << TextCatalog::defaultText(1200) << "\n";
+        return Failed;
+    }
+}
+
 int run(const QStringList &arguments, QTextStream &out, QTextStream &err)
 {
     if (arguments.isEmpty()) {
@@ -46,7 +59,7 @@ int run(const QStringList &arguments, QTextStream &out, QTextStream &err)
     }
     for (const Command &c : kCommands) {
         if (name == QLatin1String(c.name))
-            return c.run(arguments.mid(1), out, err);
+            return guarded(err, [&] { return c.run(arguments.mid(1), out, err); });
     }
     err << "Unknown command: " << name << "\n\n";
     usage(err);

@@ -3,6 +3,8 @@
 #include <QStringList>
 #include <QTextStream>
 
+#include <functional>
+
 // The command-line tool as a library: tests run it in-process with their own streams.
 namespace Cli {
 
@@ -15,5 +17,9 @@ enum ExitCode {
 
 // arguments without the program name; returns the exit code.
 int run(const QStringList &arguments, QTextStream &out, QTextStream &err);
+
+// Runs one command and returns its exit code; a command that runs out of memory ends with a
+// sentence on err and Failed instead of an abort.
+int guarded(QTextStream &err, const std::function<int()> &command);
 
 } // namespace Cli

@@ -11,7 +11,8 @@
 #include "TFSoftOptions.h"
 
 AppWindows::AppWindows(AppContext &context)
-    : m_main(std::make_unique<TFFabricoreFirmWare>(context))
+    : m_reportTexts(context.catalog)
+    , m_main(std::make_unique<TFFabricoreFirmWare>(context))
 {
     QWidget *parent = m_main.get();
     newProject = new TFNew_Project(context, parent);

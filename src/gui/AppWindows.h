@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ErrorReport.h"
 #include "app/AppContext.h"
 
 #include <memory>
@@ -33,5 +34,6 @@ public:
     TFBoot *boot;
 
 private:
+    ErrorReport::CatalogInUse m_reportTexts;
     std::unique_ptr<TFFabricoreFirmWare> m_main;
 };

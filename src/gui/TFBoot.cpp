@@ -252,23 +252,23 @@ void TFBoot::rememberOptions()
     m_ctx.LastReadBack = CB_Update_Option_Read_Back->isChecked();
 }
 
-void TFBoot::startUpdater(const QString &program, const QString &parameters)
+void TFBoot::startUpdater(const QString &program, const QStringList &arguments)
 {
     m_lastLaunch = StartProgramWait::Outcome::NotStarted;
     if (!m_ctx.platform.launcher)
         return;
     // Not started, ended or still running: the dialog goes on the same way in each case.
-    m_lastLaunch = Start_Program(*m_ctx.platform.launcher, program, parameters, false, m_launchWait);
+    m_lastLaunch = Start_Program(*m_ctx.platform.launcher, program, arguments, false, m_launchWait);
 }
 
 void TFBoot::Btn_UpdateClick()
 {
     if (Form_Type != 1) {
         rememberOptions();
-        const QString line =
-            UpdateJob::serialCommandLine(m_ctx.paths, CB_COM_Port->currentText(), CB_Update_Options->currentIndex(),
-                                         CB_Update_Option_Read_Back->isChecked());
-        startUpdater(UpdateJob::serialUpdaterPath(m_ctx.paths), line);
+        const QStringList arguments =
+            UpdateJob::serialArguments(m_ctx.paths, CB_COM_Port->currentText(), CB_Update_Options->currentIndex(),
+                                       CB_Update_Option_Read_Back->isChecked());
+        startUpdater(UpdateJob::serialUpdaterPath(m_ctx.paths), arguments);
         return;
     }
 
@@ -298,5 +298,5 @@ void TFBoot::Btn_UpdateClick()
     m_ctx.settings.ipaddress = ipAddressText();
     rememberOptions();
     Compile_XML_Parameter();
-    startUpdater(UpdateJob::ethernetUpdaterPath(m_ctx.paths), QString());
+    startUpdater(UpdateJob::ethernetUpdaterPath(m_ctx.paths), QStringList());
 }

@@ -50,7 +50,7 @@ private:
     void Btn_COM_ListClick();
     QString ipAddressText() const;
     void rememberOptions();
-    void startUpdater(const QString &program, const QString &parameters);
+    void startUpdater(const QString &program, const QStringList &arguments);
 
     QWidget *P_Title = nullptr;
     QWidget *P_IP_Address = nullptr;

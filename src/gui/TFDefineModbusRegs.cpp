@@ -1,6 +1,7 @@
 #include "TFDefineModbusRegs.h"
 
 #include "Accessibility.h"
+#include "documents/SlaveListLimits.h"
 
 #include <optional>
 
@@ -232,6 +233,16 @@ void TFDefineModbusRegs::showEvent(QShowEvent *event)
     // A window restored by the window system keeps its edits; only an opening reloads.
     if (!event->spontaneous())
         FormShow();
+}
+
+int TFDefineModbusRegs::exec()
+{
+    const SlaveListLimitFailure refused = checkSlaveListLimits(m_ctx.paths.DnetNetPath);
+    if (!refused.ok()) {
+        messages().error(refused.message(m_ctx.catalog));
+        return QDialog::Rejected;
+    }
+    return DialogBase::exec();
 }
 
 void TFDefineModbusRegs::FormShow()

@@ -24,6 +24,9 @@ public:
     const ModbusMap &map() const { return Lista_DNET_Slave; }
 
     void FormShow();
+    // Opens only on a slave list that the DeviceNet Network step could have written; else says which
+    // row breaks a limit and stays closed.
+    int exec() override;
     void LB_DeviceNet_Slave_Click();
     void LB_Modbus_Regs_Click();
     void Aggiorna_Lista_Frame();

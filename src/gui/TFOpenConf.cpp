@@ -1,7 +1,10 @@
 #include "TFOpenConf.h"
 
+#include "app/ProjectName.h"
+
 #include <QCollator>
 #include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -60,7 +63,15 @@ void TFOpenConf::showEvent(QShowEvent *event)
 
 void TFOpenConf::Load_Existing_Configuration()
 {
-    SL = QDir(m_ctx.paths.ProjectsFolder).entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
+    // Only what New Configuration could have made: a plain name, and a folder, not a link that
+    // leads out of PROJECTS.
+    const QDir projects(m_ctx.paths.ProjectsFolder);
+    SL.clear();
+    for (const QFileInfo &folder :
+         projects.entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System)) {
+        if (isValidProjectName(folder.fileName()) && !folder.isSymLink() && !folder.isJunction())
+            SL.append(folder.fileName());
+    }
     // The order a Windows folder listing gives: by name, ignoring case.
     QCollator collator;
     collator.setCaseSensitivity(Qt::CaseInsensitive);

@@ -23,18 +23,19 @@ namespace {
 
 #ifdef Q_OS_WIN
 
-// The parameter text goes to the program exactly as written (its own runtime splits it).
+// Windows hands a program one command line that its runtime splits again: each argument is quoted
+// by the rules of that split, so the program gets back exactly the arguments given.
 class ProcessLauncher : public ProgramLauncher
 {
 public:
     ~ProcessLauncher() override { release(); }
 
-    bool start(const QString &program, const QString &parameters, bool hidden) override
+    bool start(const QString &program, const QStringList &arguments, bool hidden) override
     {
         release();
         QProcess process;
         process.setProgram(program);
-        process.setNativeArguments(parameters);
+        process.setNativeArguments(joinWindowsCommandLine(arguments));
         process.setCreateProcessArgumentsModifier([hidden](QProcess::CreateProcessArguments *args) {
             args->startupInfo->dwFlags |= STARTF_USESHOWWINDOW;
             args->startupInfo->wShowWindow = hidden ? SW_HIDE : SW_SHOWNORMAL;
@@ -68,14 +69,13 @@ private:
 // process group does not reach it) and keeps its pid to poll it with waitpid. The child is never
 // signalled; when the configurator ends first, it simply goes on. Children that outlived their wait
 // are reaped as soon as they end, at the next start or poll, so none is left a zombie for long.
-// The parameter text is split like a Windows command line, so the updater gets the same arguments
-// it would get there; no shell is involved.
+// The arguments go to the program as they are: no shell and no splitting is involved.
 class ProcessLauncher : public ProgramLauncher
 {
 public:
     ~ProcessLauncher() override { reapEnded(); }
 
-    bool start(const QString &program, const QString &parameters, bool hidden) override
+    bool start(const QString &program, const QStringList &arguments, bool hidden) override
     {
         Q_UNUSED(hidden); // a show mode has no meaning for a program started here
         reapEnded();
@@ -86,8 +86,8 @@ public:
 
         QList<QByteArray> encoded;
         encoded.append(QFile::encodeName(program));
-        for (const QString &argument : splitWindowsCommandLine(parameters))
-            encoded.append(argument.toLocal8Bit());
+        for (const QString &argument : arguments)
+            encoded.append(QFile::encodeName(argument));
         std::vector<char *> argv;
         for (QByteArray &a : encoded)
             argv.push_back(a.data());

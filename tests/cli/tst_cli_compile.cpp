@@ -31,6 +31,8 @@ private Q_SLOTS:
     void dumpBank();
     void dumpBank2();
     void dumpBank2WithWrongChecksum();
+    void dumpBank2SumsTheLastByteOfTheBlock();
+    void outOfMemoryEndsTheCommandWithAMessage();
     void dumpRefusesOtherFiles_data();
     void dumpRefusesOtherFiles();
 };
@@ -142,6 +144,34 @@ void TestCliCompile::dumpBank2WithWrongChecksum()
     QVERIFY(r.out.contains(QLatin1String("block offset 80: 5 (usually 0)")));
     QVERIFY(r.out.contains(QLatin1String("computed             6378")));
     QVERIFY(r.out.contains(QLatin1String("CHECKSUM MISMATCH")));
+}
+
+void TestCliCompile::dumpBank2SumsTheLastByteOfTheBlock()
+{
+    QTemporaryDir dir;
+    const QString folder = copyCase(dir, QStringLiteral("example"));
+    QCOMPARE(runCli({QStringLiteral("compile"), folder}).code, 0);
+    QFile file(folder + QStringLiteral("/bin/bank2.bin"));
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    // Byte 2043 of the block, always 0 in a compiled image, set to 1 with the stored sum to match.
+    file.seek(98304 + 2043);
+    file.write("\x01\xE6\x18\x00\x00", 5); // 6373 + 1 = 0x18E6
+    file.close();
+
+    const CliRun r = runCli({QStringLiteral("dump"), file.fileName()});
+    QVERIFY2(r.out.contains(QLatin1String("computed             6374")), qPrintable(r.out));
+    QVERIFY2(r.out.contains(QLatin1String("The checksum is correct.")), qPrintable(r.out));
+}
+
+void TestCliCompile::outOfMemoryEndsTheCommandWithAMessage()
+{
+    QString text;
+    QTextStream err(&text);
+    const int code = Cli::guarded(err, []() -> int { throw std::bad_alloc(); });
+    err.flush();
+    QCOMPARE(code, int(Cli::Failed));
+    QVERIFY2(text.startsWith(QLatin1String("Out of memory. There is not enough memory")), qPrintable(text));
+    QVERIFY(!text.contains(QLatin1String("bad_alloc")));
 }
 
 void TestCliCompile::dumpRefusesOtherFiles_data()

@@ -15,6 +15,8 @@ private Q_SLOTS:
     void damagedFiles_data();
     void damagedFiles();
     void eachValueFallsBackOnItsOwn();
+    void namesMustBePlain_data();
+    void namesMustBePlain();
     void optionTextMustBeExactlyOne_data();
     void optionTextMustBeExactlyOne();
     void unwritableFileIsAnError();
@@ -126,6 +128,40 @@ void TestAppSettings::eachValueFallsBackOnItsOwn()
     QVERIFY(!s.enable_internet);
     QVERIFY(s.enable_update);
     QVERIFY(!s.versionCheckEnabled());
+}
+
+void TestAppSettings::namesMustBePlain_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("used");
+    QTest::newRow("plain") << "Plant 1" << true;
+    QTest::newRow("accented") << QString::fromUtf8("Español") << true;
+    QTest::newRow("climbing out") << "../../victimdir" << false;
+    QTest::newRow("absolute") << "/tmp/x" << false;
+    QTest::newRow("into a subfolder") << "a/b" << false;
+    QTest::newRow("backslash") << "..\\x" << false;
+    QTest::newRow("parent") << ".." << false;
+    QTest::newRow("quote") << "x\"y" << false;
+    QTest::newRow("control character") << "a\tb" << false;
+    QTest::newRow("device name") << "NUL" << false;
+}
+
+void TestAppSettings::namesMustBePlain()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, used);
+    TestWorkspace ws;
+    const QString escaped = name.toHtmlEscaped();
+    TestWorkspace::writeFile(ws.path("Fabricor.xml"),
+                             ("<Conf_Settings><lastproj><projectname>" + escaped +
+                              "</projectname></lastproj><lastlang><language>" + escaped +
+                              "</language></lastlang><lastipadd><ipaddress>1.2.3.4</ipaddress></lastipadd>"
+                              "</Conf_Settings>")
+                                 .toUtf8());
+    const AppSettings s = AppSettings::read(ws.path("Fabricor.xml"));
+    QCOMPARE(s.projectname, used ? name : QString());
+    QCOMPARE(s.language, used ? name : QStringLiteral("English"));
+    QCOMPARE(s.ipaddress, QStringLiteral("1.2.3.4"));
 }
 
 void TestAppSettings::optionTextMustBeExactlyOne_data()

@@ -67,6 +67,8 @@ private Q_SLOTS:
     void registerRowsOfMissingSlavesAreDropped();
     void missingWriteSectionStops();
     void resetRecordImage();
+    void checksumCoversTheFirst2044Bytes_data();
+    void checksumCoversTheFirst2044Bytes();
 };
 
 void TestImageReaders::communicationSettings_data()
@@ -267,6 +269,31 @@ void TestImageReaders::resetRecordImage()
     QCOMPARE(block.mid(356, 2044 - 356), QByteArray(2044 - 356, '\0'));
     QCOMPARE(parameterBlockChecksum(reinterpret_cast<const uchar *>(block.constData())),
              quint32(6082 - 72 - 142 - 5 - 197)); // 6082 less the constant bytes and the three addresses
+}
+
+void TestImageReaders::checksumCoversTheFirst2044Bytes_data()
+{
+    QTest::addColumn<QByteArray>("block");
+    QTest::addColumn<quint32>("sum");
+    const auto only = [](int offset, char value) {
+        QByteArray block(Bank2Image::ParameterBlockSize, '\0');
+        block[offset] = value;
+        return block;
+    };
+    // The sum covers bytes 0 to 2043; the four bytes from 2044 hold the sum itself.
+    QTest::newRow("all bytes 1") << QByteArray(Bank2Image::ParameterBlockSize, '\1') << quint32(2044);
+    QTest::newRow("all bytes 255") << QByteArray(Bank2Image::ParameterBlockSize, char(0xFF)) << quint32(2044 * 255);
+    QTest::newRow("only byte 0 set") << only(0, char(0xC8)) << quint32(200);
+    QTest::newRow("only byte 2043 set") << only(2043, char(0xC8)) << quint32(200);
+    QTest::newRow("byte 2044 excluded") << only(2044, char(0xC8)) << quint32(0);
+    QTest::newRow("byte 2047 excluded") << only(2047, char(0xC8)) << quint32(0);
+}
+
+void TestImageReaders::checksumCoversTheFirst2044Bytes()
+{
+    QFETCH(QByteArray, block);
+    QFETCH(quint32, sum);
+    QCOMPARE(parameterBlockChecksum(reinterpret_cast<const uchar *>(block.constData())), sum);
 }
 
 QTEST_GUILESS_MAIN(TestImageReaders)

@@ -2,6 +2,8 @@
 #include "app/ParseIntOrDefault.h"
 #include "documents/ModbusMap.h"
 #include "documents/ProjectDocument.h"
+#include "documents/SlaveListLimits.h"
+#include "text/TextCatalog.h"
 
 #include <QFile>
 #include <QRandomGenerator>
@@ -90,6 +92,8 @@ private Q_SLOTS:
     void inUseMatchesWalkAfterEdits();
     void checkRegister_data();
     void checkRegister();
+    void slaveListLimits_data();
+    void slaveListLimits();
 };
 
 void TestModbusMap::readsSlavesAsStored()
@@ -378,6 +382,67 @@ void TestModbusMap::checkRegister()
     const ModbusMap map =
         mapOf(dnetNet({slaveRow("1", 2, 4)}), defReg(regRow("10", "1", "0") + regRow("11", "1", "0"), ""));
     QCOMPARE(map.checkRegister(0, ModbusMap::Read, position, index, hi, lo), failure);
+}
+
+void TestModbusMap::slaveListLimits_data()
+{
+    QTest::addColumn<int>("rows");
+    QTest::addColumn<int>("badRow"); // 0: none; else the row with in/out below
+    QTest::addColumn<int>("in");
+    QTest::addColumn<int>("out");
+    QTest::addColumn<QByteArray>("layout"); // between rows
+    QTest::addColumn<int>("row");           // expected: 0 accepted
+    QTest::addColumn<int>("textIndex");
+    QTest::newRow("64 rows of 455 bytes") << 64 << 0 << 0 << 0 << QByteArray() << 0 << 0;
+    QTest::newRow("65 rows") << 65 << 0 << 0 << 0 << QByteArray() << 65 << 1202;
+    QTest::newRow("no rows") << 0 << 0 << 0 << 0 << QByteArray() << 0 << 0;
+    QTest::newRow("0 bytes each way") << 3 << 2 << 0 << 0 << QByteArray() << 0 << 0;
+    QTest::newRow("456 input bytes") << 3 << 2 << 456 << 0 << QByteArray() << 2 << 1201;
+    QTest::newRow("456 output bytes") << 3 << 3 << 0 << 456 << QByteArray() << 3 << 1201;
+    QTest::newRow("negative input bytes") << 3 << 1 << -1 << 0 << QByteArray() << 1 << 1201;
+    QTest::newRow("negative output bytes") << 3 << 1 << 0 << -1 << QByteArray() << 1 << 1201;
+    QTest::newRow("a hundred million input bytes") << 3 << 1 << 100000000 << 0 << QByteArray() << 1 << 1201;
+    // The first failure in row order counts.
+    QTest::newRow("bad bytes before the 65th row") << 70 << 10 << 456 << 0 << QByteArray() << 10 << 1201;
+    // A comment between rows is a row of its own; layout blanks are not.
+    QTest::newRow("33 rows, each after a comment") << 33 << 0 << 0 << 0 << QByteArray("<!-- x -->") << 65 << 1202;
+    QTest::newRow("64 rows laid out") << 64 << 0 << 0 << 0 << QByteArray("\r\n  ") << 0 << 0;
+}
+
+void TestModbusMap::slaveListLimits()
+{
+    QFETCH(int, rows);
+    QFETCH(int, badRow);
+    QFETCH(int, in);
+    QFETCH(int, out);
+    QFETCH(QByteArray, layout);
+    QFETCH(int, row);
+    QFETCH(int, textIndex);
+    QList<QByteArray> slaves;
+    for (int r = 1; r <= rows; ++r)
+        slaves.append(layout + (r == badRow ? slaveRow("1", in, out) : slaveRow("1", 455, 455)));
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("DNET_Net.xml"));
+    writeFile(path, dnetNet(slaves));
+
+    const SlaveListLimitFailure failure = checkSlaveListLimits(path);
+    QCOMPARE(failure.row, row);
+    QCOMPARE(failure.textIndex, textIndex);
+    // The streamed check and the check of the map as read agree (layout apart, which the map's
+    // reader may still count).
+    if (layout.isEmpty()) {
+        ModbusMap map;
+        map.loadSlaves(path);
+        QCOMPARE(checkSlaveListLimits(map).row, row);
+        QCOMPARE(checkSlaveListLimits(map).textIndex, textIndex);
+    }
+    TextCatalog catalog;
+    catalog.LoadDefaultTexts();
+    if (textIndex != 0) {
+        QVERIFY2(failure.message(catalog).contains(QStringLiteral("row %1 ").arg(row), Qt::CaseInsensitive) &&
+                     failure.message(catalog).contains(QStringLiteral("DeviceNet Network step")),
+                 qPrintable(failure.message(catalog)));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestModbusMap)

@@ -5,6 +5,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <functional>
+
 namespace {
 
 // Every element with a value unlike its fallback, so a fallback shows.
@@ -40,6 +42,8 @@ ParGenValues readBytes(const QByteArray &bytes)
 
 } // namespace
 
+Q_DECLARE_METATYPE(std::function<void(ParGenValues &)>)
+
 class TestParGen : public QObject
 {
     Q_OBJECT
@@ -53,6 +57,8 @@ private Q_SLOTS:
     void writesElementsInOrder();
     void savedValuesReadBackAsTyped();
     void unreadableFileIsAnError();
+    void dataCheckBoundaries_data();
+    void dataCheckBoundaries();
 };
 
 void TestParGen::missingFileGivesDefaults()
@@ -171,6 +177,74 @@ void TestParGen::unreadableFileIsAnError()
     file.write("<Par_Gen><DNET_DEV_ID>5</Par_Gen>");
     file.close();
     QVERIFY_THROWS_EXCEPTION(AppError, ParGenDocument::load(path));
+}
+
+using Change = std::function<void(ParGenValues &)>;
+
+void TestParGen::dataCheckBoundaries_data()
+{
+    QTest::addColumn<Change>("change");
+    QTest::addColumn<int>("textIndex"); // 0: accepted
+    const auto row = [](const char *name, Change change, int textIndex) { QTest::newRow(name) << change << textIndex; };
+    row(
+        "all in range", [](ParGenValues &) {}, 0);
+    row(
+        "device ID 0", [](ParGenValues &v) { v.DNET_DEV_ID = "0"; }, 0);
+    row(
+        "device ID 63", [](ParGenValues &v) { v.DNET_DEV_ID = "63"; }, 0);
+    row(
+        "device ID 64", [](ParGenValues &v) { v.DNET_DEV_ID = "64"; }, 420);
+    row(
+        "device ID -1", [](ParGenValues &v) { v.DNET_DEV_ID = "-1"; }, 420);
+    row(
+        "interscan delay 0", [](ParGenValues &v) { v.DNET_INTERSCAN_DELAY = "0"; }, 0);
+    row(
+        "interscan delay 1000", [](ParGenValues &v) { v.DNET_INTERSCAN_DELAY = "1000"; }, 0);
+    row(
+        "interscan delay 1001", [](ParGenValues &v) { v.DNET_INTERSCAN_DELAY = "1001"; }, 499);
+    row(
+        "interscan delay -1", [](ParGenValues &v) { v.DNET_INTERSCAN_DELAY = "-1"; }, 499);
+    row(
+        "address part 255", [](ParGenValues &v) { v.MTCPs_IP[3] = "255"; }, 0);
+    row(
+        "address part 256", [](ParGenValues &v) { v.MTCPs_IP[3] = "256"; }, 424);
+    row(
+        "mask part 256", [](ParGenValues &v) { v.MTCPs_SUB[0] = "256"; }, 425);
+    row(
+        "gateway part 255", [](ParGenValues &v) { v.MTCPs_GAT[3] = "255"; }, 0);
+    row(
+        "gateway part 256", [](ParGenValues &v) { v.MTCPs_GAT[3] = "256"; }, 432);
+    row(
+        "gateway part 256 while disabled",
+        [](ParGenValues &v) {
+            v.MTCPs_EN_GAT = false;
+            v.MTCPs_GAT[0] = "256";
+        },
+        0);
+    row(
+        "gateway part empty while disabled",
+        [](ParGenValues &v) {
+            v.MTCPs_EN_GAT = false;
+            v.MTCPs_GAT[1] = "";
+        },
+        0);
+    row(
+        "port 65535", [](ParGenValues &v) { v.MTCPs_PORT = "65535"; }, 0);
+    row(
+        "port 65536", [](ParGenValues &v) { v.MTCPs_PORT = "65536"; }, 433);
+    row(
+        "state register 65535", [](ParGenValues &v) { v.MTCPs_DN_State = "65535"; }, 0);
+    row(
+        "state register 65536", [](ParGenValues &v) { v.MTCPs_DN_State = "65536"; }, 434);
+}
+
+void TestParGen::dataCheckBoundaries()
+{
+    QFETCH(Change, change);
+    QFETCH(int, textIndex);
+    ParGenValues values = fullValues();
+    change(values);
+    QCOMPARE(Controllo_Dati(values), textIndex);
 }
 
 QTEST_GUILESS_MAIN(TestParGen)

@@ -80,6 +80,9 @@ void TestPing::attempts_data()
     QTest::newRow("answers only at the end") << QByteArray("nnnnnnnnnnnny") << 100 << true << 1 << 13;
     // One answer, then a silent attempt still starts before the limit: the silence decides.
     QTest::newRow("answers once, then silent") << QByteArray("nnnnnnnnnnnny") << 5 << false << 2 << 14;
+    // Twelve silent attempts and an answer of 70 ms end exactly at 5000 ms: not more than the limit,
+    // so one more attempt starts, and its silence decides.
+    QTest::newRow("exactly 5000 ms, then silent") << QByteArray("nnnnnnnnnnnny") << 70 << false << 2 << 14;
     QTest::newRow("cannot resolve") << QByteArray("x") << 5 << false << 0 << 1;
     // A later failure to send ends the test; the earlier silence stays in ping_res.
     QTest::newRow("silent, then cannot send") << QByteArray("nx") << 5 << false << 2 << 2;

@@ -15,9 +15,10 @@ public:
     int pollsRunning = 0; // isRunning answers true this many times, then false; -1: for ever
     QStringList calls;
 
-    bool start(const QString &program, const QString &parameters, bool hidden) override
+    bool start(const QString &program, const QStringList &arguments, bool hidden) override
     {
-        calls.append(QStringLiteral("start %1 [%2] %3").arg(program, parameters, hidden ? "hidden" : "shown"));
+        calls.append(QStringLiteral("start %1 [%2] %3")
+                         .arg(program, arguments.join(QLatin1Char('|')), hidden ? "hidden" : "shown"));
         return startResult;
     }
     bool isRunning() override
@@ -37,10 +38,12 @@ class TestUpdate : public QObject
 private Q_SLOTS:
     void updateOptions_data();
     void updateOptions();
-    void serialCommandLine_data();
-    void serialCommandLine();
+    void serialArguments_data();
+    void serialArguments();
     void splitCommandLine_data();
     void splitCommandLine();
+    void quoteWindowsArguments_data();
+    void quoteWindowsArguments();
     void startProgram_data();
     void startProgram();
     void portNamesInNaturalOrder();
@@ -69,7 +72,7 @@ void TestUpdate::updateOptions()
     QCOMPARE(UpdateJob::Update_Options(QStringLiteral("pre "), option, readBack), QStringLiteral("pre ") + tokens);
 }
 
-void TestUpdate::serialCommandLine_data()
+void TestUpdate::serialArguments_data()
 {
     QTest::addColumn<QString>("port");
     QTest::addColumn<int>("option");
@@ -84,7 +87,7 @@ void TestUpdate::serialCommandLine_data()
     QTest::newRow("no port at all") << "" << 0 << true << "FW FR PW PR ";
 }
 
-void TestUpdate::serialCommandLine()
+void TestUpdate::serialArguments()
 {
     QFETCH(QString, port);
     QFETCH(int, option);
@@ -101,10 +104,10 @@ void TestUpdate::serialCommandLine()
     const QString device = QStringLiteral("/dev/") + port;
 #endif
     // The firmware file is the lower-case name without the K; the bin folder ends in a separator.
-    const QString expected = device + QStringLiteral(" ") + tokens + QStringLiteral("\"") + paths.MasterFolder + sep +
-                             QStringLiteral("sim40917.sim\" \"") + paths.ProjectFolder + sep + QStringLiteral("bin") +
-                             sep + QStringLiteral("\"");
-    QCOMPARE(UpdateJob::serialCommandLine(paths, port, option, readBack), expected);
+    const QStringList expected = QStringList{device} + tokens.split(QLatin1Char(' '), Qt::SkipEmptyParts) +
+                                 QStringList{paths.MasterFolder + sep + QStringLiteral("sim40917.sim"),
+                                             paths.ProjectFolder + sep + QStringLiteral("bin") + sep};
+    QCOMPARE(UpdateJob::serialArguments(paths, port, option, readBack), expected);
 }
 
 void TestUpdate::splitCommandLine_data()
@@ -134,6 +137,42 @@ void TestUpdate::splitCommandLine()
     QFETCH(QString, line);
     QFETCH(QStringList, args);
     QCOMPARE(splitWindowsCommandLine(line), args);
+}
+
+void TestUpdate::quoteWindowsArguments_data()
+{
+    QTest::addColumn<QString>("argument");
+    QTest::addColumn<QString>("quoted");
+    QTest::newRow("plain stays as it is") << "FW"
+                                          << "FW";
+    QTest::newRow("inner backslashes stay literal") << "C:\\p\\bin\\"
+                                                    << "C:\\p\\bin\\";
+    QTest::newRow("empty") << ""
+                           << "\"\"";
+    QTest::newRow("blank") << "a b"
+                           << "\"a b\"";
+    QTest::newRow("tab") << "a\tb"
+                         << "\"a\tb\"";
+    QTest::newRow("quote") << "x\" --erase-all \"y"
+                           << "\"x\\\" --erase-all \\\"y\"";
+    QTest::newRow("backslash before a quote") << "a\\\"b"
+                                              << "\"a\\\\\\\"b\"";
+    QTest::newRow("trailing backslash of a quoted folder") << "C:\\p q\\bin\\"
+                                                           << "\"C:\\p q\\bin\\\\\"";
+    QTest::newRow("two trailing backslashes") << "a b\\\\"
+                                              << "\"a b\\\\\\\\\"";
+    QTest::newRow("backslashes inside quotes stay") << "a\\b c"
+                                                    << "\"a\\b c\"";
+}
+
+void TestUpdate::quoteWindowsArguments()
+{
+    QFETCH(QString, argument);
+    QFETCH(QString, quoted);
+    QCOMPARE(quoteWindowsArgument(argument), quoted);
+    // The split the program's runtime does gives back exactly the argument, also among others.
+    const QStringList arguments{QStringLiteral("first"), argument, QStringLiteral("last")};
+    QCOMPARE(splitWindowsCommandLine(joinWindowsCommandLine(arguments)), arguments);
 }
 
 void TestUpdate::startProgram_data()
@@ -168,10 +207,9 @@ void TestUpdate::startProgram()
     wait.pause = [&now](int ms) { now += ms; };
     wait.limitMs = 1000;
 
-    const auto result =
-        Start_Program(launcher, QStringLiteral("/p/Ser_40917_Update.exe"), QStringLiteral("a \"b c\""), false, wait);
+    const auto result = Start_Program(launcher, QStringLiteral("/p/Ser_40917_Update.exe"), {"a", "b c"}, false, wait);
     QCOMPARE(int(result), outcome);
-    QCOMPARE(launcher.calls.value(0), QStringLiteral("start /p/Ser_40917_Update.exe [a \"b c\"] shown"));
+    QCOMPARE(launcher.calls.value(0), QStringLiteral("start /p/Ser_40917_Update.exe [a|b c] shown"));
     QCOMPARE(launcher.calls.count(QStringLiteral("poll")), polls);
     QCOMPARE(now - 5000, waitedMs);
 }

@@ -30,6 +30,8 @@ private Q_SLOTS:
     void createRefusals();
     void openDialogListsAndPreselects();
     void openWithEmptyProjectsLeavesNoneActive();
+    void openDialogListsOnlyPlainFolders();
+    void rememberedNamesLeadingOutAreNotUsed();
     void languageFileAppliesAtStart();
 
 private:
@@ -294,6 +296,42 @@ void TestMainWindow::openWithEmptyProjectsLeavesNoneActive()
     QCOMPARE(labelText(windows.main(), "L_Name_Conf"), QStringLiteral("None Configuration Opened "));
     QCOMPARE(labelText(windows.main(), "L_Name_Conf_L2"),
              QStringLiteral("Use Step1 to open or create new configuration"));
+}
+
+void TestMainWindow::openDialogListsOnlyPlainFolders()
+{
+    TestWorkspace ws;
+    for (const char *name : {"Good", "x\"y", "tab\there", "dot.", "line\nbreak"})
+        QVERIFY(QDir(ws.dir.path()).mkpath(QStringLiteral("PROJECTS/") + QString::fromUtf8(name)));
+    QVERIFY(QDir(ws.dir.path()).mkpath("victimdir"));
+    QVERIFY(QFile::link(ws.path("victimdir"), ws.path("PROJECTS/Outside")));
+    QVERIFY(QFile::link(ws.path("PROJECTS/Good"), ws.path("PROJECTS/Inside")));
+    AppWindows windows(ws.context);
+    windows.openConf->show();
+    auto *list = windows.openConf->findChild<QListWidget *>("ListBox1");
+    QStringList shown;
+    for (int i = 0; i < list->count(); ++i)
+        shown << list->item(i)->text();
+    QCOMPARE(shown, QStringList{"Good"});
+}
+
+void TestMainWindow::rememberedNamesLeadingOutAreNotUsed()
+{
+    TestWorkspace ws;
+    QVERIFY(QDir(ws.dir.path()).mkpath("PROJECTS"));
+    QVERIFY(QDir(ws.dir.path()).mkpath("victimdir/bin"));
+    QVERIFY(QDir(ws.dir.path()).mkpath("LANGUAGE"));
+    QVERIFY(QDir(ws.dir.path()).mkpath("langdir"));
+    TestWorkspace::writeFile(ws.path("langdir/evil.lng"), "STR15 = Evil\n");
+    AppSettings s;
+    s.projectname = QStringLiteral("../victimdir");
+    s.language = QStringLiteral("../langdir/evil");
+    s.write(ws.path("Fabricor.xml"));
+    AppWindows windows(ws.context);
+    QVERIFY(!ws.context.paths.hasActiveProject());
+    QCOMPARE(ws.context.settings.language, QStringLiteral("English"));
+    QCOMPARE(windows.main()->findChild<QPushButton *>("Btn_New")->text(), QStringLiteral("New Configuration"));
+    QCOMPARE(ws.messages.count(), 0);
 }
 
 void TestMainWindow::languageFileAppliesAtStart()

@@ -38,9 +38,10 @@ class FakeLauncher : public ProgramLauncher
 {
 public:
     QStringList starts;
-    bool start(const QString &program, const QString &parameters, bool hidden) override
+    bool start(const QString &program, const QStringList &arguments, bool hidden) override
     {
-        starts.append(program + QLatin1Char('|') + parameters + QLatin1Char('|') + (hidden ? "hidden" : "shown"));
+        starts.append(program + QLatin1Char('|') + arguments.join(QLatin1Char(' ')) + QLatin1Char('|') +
+                      (hidden ? "hidden" : "shown"));
         return true;
     }
     bool isRunning() override { return false; }
@@ -280,8 +281,8 @@ void TestTFBoot::serialUpdate()
     const WorkspacePaths &paths = f.ws.context.paths;
     QCOMPARE(f.launcher.starts,
              QStringList{UpdateJob::serialUpdaterPath(paths) + "|" +
-                         UpdateJob::serialCommandLine(paths, QStringLiteral("ttyUSB0"), 1, false) + "|shown"});
-    QVERIFY(f.launcher.starts.first().contains(QStringLiteral("ttyUSB0 FW NO NO NO \"")));
+                         UpdateJob::serialArguments(paths, QStringLiteral("ttyUSB0"), 1, false).join(' ') + "|shown"});
+    QVERIFY(f.launcher.starts.first().contains(QStringLiteral("ttyUSB0 FW NO NO NO ")));
     QCOMPARE(f.ws.context.LastUpdateOption, 1);
     QCOMPARE(f.ws.context.LastReadBack, false);
     // No echo test, no job file, and the address is not touched.

@@ -1,3 +1,4 @@
+#include "ModalHelper.h"
 #include "TFDefineModbusRegs.h"
 #include "TestWorkspace.h"
 
@@ -114,6 +115,8 @@ private Q_SLOTS:
     void unreadableDocument_data();
     void unreadableDocument();
     void unwritableDefRegKeepsDialogAndFile();
+    void opensOnlyOnSlaveListsTheNetworkStepWrites_data();
+    void opensOnlyOnSlaveListsTheNetworkStepWrites();
 };
 
 void TestDefineModbusRegs::opensWithSlavesAndNoSelection()
@@ -459,6 +462,52 @@ void TestDefineModbusRegs::unwritableDefRegKeepsDialogAndFile()
     f.click("Btn_OK");
     QVERIFY(!f.dlg->isVisible());
     QVERIFY(f.defRegOnDisk().contains("<row Index=\"40\" NrDNNode=\"2\" PosComp=\"65536\"/>"));
+}
+
+void TestDefineModbusRegs::opensOnlyOnSlaveListsTheNetworkStepWrites_data()
+{
+    QTest::addColumn<int>("rows");
+    QTest::addColumn<QByteArray>("secondRowIn");
+    QTest::addColumn<QString>("message"); // empty: the dialog opens
+    QTest::newRow("455 bytes") << 2 << QByteArray("455") << QString();
+    QTest::newRow("456 bytes") << 2 << QByteArray("456")
+                               << "Error in row 2 of the DeviceNet slave list: the number of input or output bytes is "
+                                  "outside 0 to 455. Correct the list in the DeviceNet Network step.";
+    QTest::newRow("a hundred million bytes") << 2 << QByteArray("100000000") << "Error in row 2 of";
+    QTest::newRow("64 rows") << 64 << QByteArray("1") << QString();
+    QTest::newRow("65 rows") << 65 << QByteArray("1")
+                             << "Row 65 of the DeviceNet slave list is more than the device takes (at most 64 "
+                                "slaves). Correct the list in the DeviceNet Network step.";
+}
+
+void TestDefineModbusRegs::opensOnlyOnSlaveListsTheNetworkStepWrites()
+{
+    QFETCH(int, rows);
+    QFETCH(QByteArray, secondRowIn);
+    QFETCH(QString, message);
+    TestWorkspace ws;
+    ws.makeProject(QStringLiteral("P"));
+    QByteArray xml = "<DNET_Net>";
+    for (int r = 1; r <= rows; ++r)
+        xml += "<row ID=\"1\" NB_IN=\"" + (r == 2 ? secondRowIn : QByteArray("1")) + "\" NB_OUT=\"1\" Mnemonic=\"\"/>";
+    TestWorkspace::writeFile(ws.context.paths.DnetNetPath, xml + "</DNET_Net>" + Comment);
+    TestWorkspace::writeFile(ws.context.paths.DefRegPath, SomeRegisters);
+
+    TFDefineModbusRegs dlg(ws.context);
+    bool opened = false;
+    whenModal([&opened](QWidget *modal) { opened = modal != nullptr; });
+    QCOMPARE(dlg.exec(), int(QDialog::Rejected));
+    QCoreApplication::processEvents(); // the action above runs also when nothing opened
+    QCOMPARE(opened, message.isEmpty());
+    if (message.isEmpty()) {
+        QCOMPARE(ws.messages.count(), 0);
+    } else {
+        QCOMPARE(ws.messages.count(), 1);
+        QCOMPARE(ws.messages.lastKind(), QStringLiteral("error"));
+        QVERIFY2(ws.messages.last().startsWith(message), qPrintable(ws.messages.last()));
+        QCOMPARE(dlg.map().slaveCount(), 0); // nothing was loaded into lists
+    }
+    QCOMPARE(TestWorkspace::readFile(ws.context.paths.DefRegPath), SomeRegisters);
 }
 
 QTEST_MAIN(TestDefineModbusRegs)

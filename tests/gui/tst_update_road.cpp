@@ -103,10 +103,11 @@ private Q_SLOTS:
     void realEchoToLoopback();
     void realEchoRefusesUnusableAddresses_data();
     void realEchoRefusesUnusableAddresses();
-    void launcherSplitsTheParameterText();
+    void launcherPassesEachArgumentAsGiven();
     void launcherRefusesWhatCannotRun();
     void startedProgramOutlivesTheLauncher();
     void ethernetRoad();
+    void serialRoad_data();
     void serialRoad();
     void updaterOutlivingTheWaitLetsTheDialogGoOn();
     void missingUpdaterGivesNoMessage();
@@ -146,26 +147,25 @@ void TestUpdateRoad::realEchoRefusesUnusableAddresses()
     QVERIFY(!reply.error.isEmpty());
 }
 
-void TestUpdateRoad::launcherSplitsTheParameterText()
+void TestUpdateRoad::launcherPassesEachArgumentAsGiven()
 {
     TestWorkspace ws;
     QVERIFY(placeUpdater(ws.programFolder(), QStringLiteral("tool.exe")));
     auto launcher = createProgramLauncher();
     QVERIFY(!launcher->isRunning());
-    QVERIFY(launcher->start(ws.path(QStringLiteral("tool.exe")), QStringLiteral("FW  \"a b\" \"/x y/bin/\" $HOME *"),
-                            false));
+    const QStringList arguments{"FW", "", "a b", "x\" --erase-all \"y", "C:\\p q\\bin\\", "\\\"", "$HOME", "*"};
+    QVERIFY(launcher->start(ws.path(QStringLiteral("tool.exe")), arguments, false));
     QTRY_VERIFY_WITH_TIMEOUT(!launcher->isRunning(), 10000);
-    QCOMPARE(lines(ws.path(QStringLiteral("args-tool.exe.txt"))),
-             (QStringList{"FW", "a b", "/x y/bin/", "$HOME", "*"}));
+    QCOMPARE(lines(ws.path(QStringLiteral("args-tool.exe.txt"))), arguments);
 }
 
 void TestUpdateRoad::launcherRefusesWhatCannotRun()
 {
     TestWorkspace ws;
     auto launcher = createProgramLauncher();
-    QVERIFY(!launcher->start(ws.path(QStringLiteral("missing.exe")), QString(), false));
+    QVERIFY(!launcher->start(ws.path(QStringLiteral("missing.exe")), {}, false));
     TestWorkspace::writeFile(ws.path(QStringLiteral("plain.exe")), "#!/bin/sh\n");
-    QVERIFY(!launcher->start(ws.path(QStringLiteral("plain.exe")), QString(), false));
+    QVERIFY(!launcher->start(ws.path(QStringLiteral("plain.exe")), {}, false));
     QVERIFY(!launcher->isRunning());
 }
 
@@ -176,7 +176,7 @@ void TestUpdateRoad::startedProgramOutlivesTheLauncher()
     TestWorkspace::writeFile(ws.path(QStringLiteral("updater-sleep")), "1");
     {
         auto launcher = createProgramLauncher();
-        QVERIFY(launcher->start(ws.path(QStringLiteral("slow.exe")), QString(), true));
+        QVERIFY(launcher->start(ws.path(QStringLiteral("slow.exe")), {}, true));
         QVERIFY(launcher->isRunning());
     }
     // Destroying the launcher stopped nothing: the program still finishes its work.
@@ -216,9 +216,20 @@ void TestUpdateRoad::ethernetRoad()
     QCOMPARE(road.ws.context.LastReadBack, false);
 }
 
+void TestUpdateRoad::serialRoad_data()
+{
+    QTest::addColumn<QString>("project");
+    QTest::newRow("plain name") << "Road";
+    // Folder names Linux allows: each path still reaches the updater as one argument.
+    QTest::newRow("quotes that would end the argument") << "x\" --erase-all \"y";
+    QTest::newRow("blanks and backslashes") << "a b\\ \\";
+}
+
 void TestUpdateRoad::serialRoad()
 {
+    QFETCH(QString, project);
     Road road;
+    road.ws.makeProject(project);
     QVERIFY(placeUpdater(road.ws.programFolder(), UpdateJob::SerialUpdaterName));
     road.press("Btn_CreateBinSer", [&](TFBoot *boot) {
         auto *ports = boot->findChild<QComboBox *>(QStringLiteral("CB_COM_Port"));

@@ -1,6 +1,7 @@
 #include "AppSettings.h"
 
 #include "app/AppError.h"
+#include "app/ProjectName.h"
 #include "documents/ProjectDocument.h"
 
 #include <QFileInfo>
@@ -30,6 +31,12 @@ AppSettings AppSettings::read(const QString &path)
     auto option = [&options](const char *name) {
         return PD::childText(options, QString::fromLatin1(name), QString()) == QLatin1String("1");
     };
+    // The two names choose a folder under PROJECTS and a file under LANGUAGE: a name that a user
+    // could not have typed ("../x", a separator, a control character) is not used.
+    if (!s.projectname.isEmpty() && !isValidProjectName(s.projectname))
+        s.projectname.clear();
+    if (!isValidProjectName(s.language))
+        s.language = AppSettings().language;
     s.enable_internet = option("enable_internet");
     s.enable_update = option("enable_update");
     s.enable_jump_field_tables = option("enable_jump_field_tables");

@@ -14,7 +14,8 @@ struct AppSettings
     bool Double_Click_Auto_Size = false;
 
     // Reads the file; a missing file, a missing element or a file that is not well-formed gives
-    // that value's default. Never fails.
+    // that value's default, and so does a configuration or language name that is not a plain name
+    // (isValidProjectName). Never fails.
     static AppSettings read(const QString &path);
     // Writes the file whole; throws AppError with the platform's message when it cannot.
     void write(const QString &path) const;

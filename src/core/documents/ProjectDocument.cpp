@@ -1,10 +1,10 @@
 #include "ProjectDocument.h"
 
 #include "app/AppError.h"
+#include "app/SafeFile.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>
 
@@ -85,24 +85,12 @@ QByteArray toBytes(const QDomDocument &doc, const QStringList &attributeOrder)
 
 QString writeTo(const QDomDocument &doc, QIODevice &device, const QStringList &attributeOrder)
 {
-    const QByteArray bytes = toBytes(doc, attributeOrder);
-    if (device.write(bytes) != bytes.size())
-        return device.errorString();
-    return QString();
+    return SafeFile::writeAll(device, toBytes(doc, attributeOrder));
 }
 
 void save(const QDomDocument &doc, const QString &path, const QStringList &attributeOrder)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        throw AppError(QStringLiteral("Cannot write %1: %2").arg(path, file.errorString()));
-    const QString error = writeTo(doc, file, attributeOrder);
-    if (!error.isEmpty()) {
-        file.cancelWriting();
-        throw AppError(QStringLiteral("Cannot write %1: %2").arg(path, error));
-    }
-    if (!file.commit())
-        throw AppError(QStringLiteral("Cannot write %1: %2").arg(path, file.errorString()));
+    SafeFile::write(path, toBytes(doc, attributeOrder));
 }
 
 namespace {

@@ -27,8 +27,8 @@ QDomElement appendTextElement(QDomNode parent, const QString &name, const QStrin
 QByteArray toBytes(const QDomDocument &doc, const QStringList &attributeOrder = {});
 // Writes to any device; returns the device's error text, or an empty text on success.
 QString writeTo(const QDomDocument &doc, QIODevice &device, const QStringList &attributeOrder = {});
-// Replaces the file whole through a save file: a failed save leaves the previous file as it was.
-// Throws AppError with the platform's message.
+// Replaces the file whole (SafeFile::write): a failed save leaves the previous file as it was, and a
+// link in the file's place is refused. Throws AppError with the platform's message.
 void save(const QDomDocument &doc, const QString &path, const QStringList &attributeOrder = {});
 
 // Parses the file; throws AppError carrying the parser's message and the file name. Text made only

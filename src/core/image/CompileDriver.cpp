@@ -4,10 +4,10 @@
 #include "BankImage.h"
 #include "DocumentReaders.h"
 #include "app/AppError.h"
+#include "app/SafeFile.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <memory>
 
@@ -34,51 +34,20 @@ DeviceImages BuildDeviceImages(const WorkspacePaths &paths)
     return {bank.bytes(), bank2.bytes()};
 }
 
-namespace {
-
-void openForWriting(QSaveFile &file)
-{
-    if (!file.open(QIODevice::WriteOnly))
-        throw AppError(QStringLiteral("Cannot write %1: %2").arg(file.fileName(), file.errorString()));
-}
-
-void writeAll(QSaveFile &file, const QByteArray &bytes)
-{
-    if (file.write(bytes) != bytes.size()) {
-        const QString error = file.errorString();
-        file.cancelWriting();
-        throw AppError(QStringLiteral("Cannot write %1: %2").arg(file.fileName(), error));
-    }
-}
-
-void commit(QSaveFile &file)
-{
-    if (!file.commit())
-        throw AppError(QStringLiteral("Cannot write %1: %2").arg(file.fileName(), file.errorString()));
-}
-
-} // namespace
-
-CompileResult WriteImageFiles(const WorkspacePaths &paths, const DeviceImages &images)
+CompileResult WriteImageFiles(const WorkspacePaths &paths, const DeviceImages &images, SafeFile::Steps &steps)
 {
     const QString binFolder = paths.binFolder();
+    // A bin folder that is a link would carry the images out of the configuration.
+    SafeFile::refuseLink(binFolder);
     if (!QFileInfo(binFolder).isDir() && !QDir(paths.ProjectFolder).mkdir(QStringLiteral("bin")))
         throw AppError(QStringLiteral("Cannot create the folder %1").arg(binFolder));
 
     CompileResult result;
     result.bankPath = joinPath(binFolder, QStringLiteral("bank.bin"));
     result.bank2Path = joinPath(binFolder, QStringLiteral("bank2.bin"));
-
-    // Both files are written in full before either replaces its predecessor, so a failure while
-    // writing leaves both old files in place.
-    QSaveFile bankFile(result.bankPath);
-    QSaveFile bank2File(result.bank2Path);
-    openForWriting(bankFile);
-    openForWriting(bank2File);
-    writeAll(bankFile, images.bank);
-    writeAll(bank2File, images.bank2);
-    commit(bankFile);
-    commit(bank2File);
+    // An updater that flashes a new bank.bin with an old bank2.bin writes a mixed configuration
+    // into the device: the two are replaced as a pair.
+    SafeFile::writePair(result.bankPath, images.bank, result.bank2Path, images.bank2, steps);
 
     result.bankSize = images.bank.size();
     result.bank2Size = images.bank2.size();

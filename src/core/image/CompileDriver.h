@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/SafeFile.h"
 #include "app/WorkspacePaths.h"
 
 #include <QByteArray>
@@ -25,9 +26,11 @@ struct DeviceImages
 // Throws AppError at the first failure; nothing is written.
 DeviceImages BuildDeviceImages(const WorkspacePaths &paths);
 
-// Stores both images in the project's bin folder (created when missing). Each file is replaced whole
-// or not at all; a file that cannot be written throws AppError.
-CompileResult WriteImageFiles(const WorkspacePaths &paths, const DeviceImages &images);
+// Stores both images in the project's bin folder (created when missing) as a pair: both are replaced
+// or neither. A file that cannot be written, or a link in place of the bin folder or of an image,
+// throws AppError naming it; then both old files are as they were.
+CompileResult WriteImageFiles(const WorkspacePaths &paths, const DeviceImages &images,
+                              SafeFile::Steps &steps = SafeFile::Steps::real());
 
 // Turns the three documents of the active configuration into bin/bank.bin and bin/bank2.bin.
 // Throws AppError (with the message to show) and then writes nothing.

@@ -262,6 +262,12 @@ const DefaultText kDefaults[] = {
     {1450, u"List of DeviceNet Slaves"},
     {1451, u"%1, byte %2"},
     {1452, u"%1 (%2)"},
+    // General error report and the register map's check of the slave list
+    {1200, u"There is not enough memory to finish this action. Close other programs and try again."},
+    {1201, u"Error in row %1 of the DeviceNet slave list: the number of input or output bytes is outside 0 to 455. "
+           u"Correct the list in the DeviceNet Network step."},
+    {1202, u"Row %1 of the DeviceNet slave list is more than the device takes (at most 64 slaves). Correct the list "
+           u"in the DeviceNet Network step."},
 };
 
 } // namespace

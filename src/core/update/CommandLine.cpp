@@ -1,5 +1,7 @@
 #include "CommandLine.h"
 
+#include <algorithm>
+
 // Follows the reference implementation of CommandLineToArgvW, including its handling of runs of
 // quotes (every third quote of a run inside a quoted part is literal).
 QStringList splitWindowsCommandLine(const QString &parameters)
@@ -56,4 +58,38 @@ QStringList splitWindowsCommandLine(const QString &parameters)
     if (inArgument)
         args.append(current);
     return args;
+}
+
+QString quoteWindowsArgument(const QString &argument)
+{
+    static const QString special = QStringLiteral(" \t\n\v\"");
+    const bool plain = !argument.isEmpty() &&
+                       std::none_of(argument.begin(), argument.end(), [](QChar c) { return special.contains(c); });
+    if (plain)
+        return argument;
+    QString quoted = QStringLiteral("\"");
+    int backslashes = 0;
+    for (const QChar c : argument) {
+        if (c == QLatin1Char('\\')) {
+            ++backslashes;
+            continue;
+        }
+        // Backslashes are literal unless a quote follows them.
+        const int count = c == QLatin1Char('"') ? 2 * backslashes + 1 : backslashes;
+        quoted += QString(count, QLatin1Char('\\'));
+        quoted += c;
+        backslashes = 0;
+    }
+    // The closing quote follows: the backslashes before it are doubled.
+    quoted += QString(2 * backslashes, QLatin1Char('\\'));
+    quoted += QLatin1Char('"');
+    return quoted;
+}
+
+QString joinWindowsCommandLine(const QStringList &arguments)
+{
+    QStringList quoted;
+    for (const QString &argument : arguments)
+        quoted.append(quoteWindowsArgument(argument));
+    return quoted.join(QLatin1Char(' '));
 }

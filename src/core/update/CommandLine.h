@@ -10,3 +10,11 @@
 // 2n+1 backslashes before a quote give n backslashes and a literal quote; backslashes elsewhere are
 // literal; inside a quoted part "" gives a literal quote. Nothing else (no variables, no globbing).
 QStringList splitWindowsCommandLine(const QString &parameters);
+
+// One argument as the Windows command line must carry it so that the rules above give it back
+// unchanged: left as it is when it holds no blank, tab, line break or quote and is not empty; else
+// quoted, with each quote escaped and the backslashes before a quote or before the closing quote
+// doubled.
+QString quoteWindowsArgument(const QString &argument);
+// The parameter text for a list of arguments: each one quoted as above, separated by blanks.
+QString joinWindowsCommandLine(const QStringList &arguments);

@@ -1,6 +1,6 @@
 #include "StartProgram.h"
 
-StartProgramWait::Outcome Start_Program(ProgramLauncher &launcher, const QString &NomeSW, const QString &Parameter,
+StartProgramWait::Outcome Start_Program(ProgramLauncher &launcher, const QString &NomeSW, const QStringList &Parameter,
                                         bool tipo, const StartProgramWait::Wait &wait)
 {
     using StartProgramWait::Outcome;

@@ -21,7 +21,7 @@ enum class Outcome { NotStarted, Ended, StillRunning };
 
 } // namespace StartProgramWait
 
-// Starts NomeSW with the parameter text Parameter (hidden when tipo is true) and polls until it has
+// Starts NomeSW with the arguments Parameter (hidden when tipo is true) and polls until it has
 // ended or the limit has passed. A program that cannot be started is no error: the outcome says so.
-StartProgramWait::Outcome Start_Program(ProgramLauncher &launcher, const QString &NomeSW, const QString &Parameter,
+StartProgramWait::Outcome Start_Program(ProgramLauncher &launcher, const QString &NomeSW, const QStringList &Parameter,
                                         bool tipo, const StartProgramWait::Wait &wait);

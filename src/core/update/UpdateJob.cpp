@@ -125,15 +125,14 @@ QString serialDevicePath(const QString &portName)
 #endif
 }
 
-QString serialCommandLine(const WorkspacePaths &paths, const QString &portName, int option, bool readBack)
+QStringList serialArguments(const WorkspacePaths &paths, const QString &portName, int option, bool readBack)
 {
-    const QChar quote = QLatin1Char('"');
-    QString line = serialDevicePath(portName) + QLatin1Char(' ');
-    line = Update_Options(line, option, readBack);
-    line += quote + joinPath(paths.MasterFolder, QStringLiteral("sim40917.sim")) + quote + QLatin1Char(' ');
+    QStringList arguments{serialDevicePath(portName)};
+    arguments += Update_Options(QString(), option, readBack).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    arguments += joinPath(paths.MasterFolder, QStringLiteral("sim40917.sim"));
     // The updater expects the folder with its trailing separator.
-    line += quote + joinPath(paths.ProjectFolder, QStringLiteral("bin")) + QDir::separator() + quote;
-    return line;
+    arguments += joinPath(paths.ProjectFolder, QStringLiteral("bin")) + QDir::separator();
+    return arguments;
 }
 
 } // namespace UpdateJob

@@ -33,8 +33,8 @@ QString Update_Options(const QString &s_opt, int option, bool readBack);
 // The device path the serial updater opens for a port name of the port list.
 QString serialDevicePath(const QString &portName);
 
-// The serial updater's parameter text: device path, a blank, the option tokens, the quoted
-// firmware file and the quoted bin folder with a separator before its closing quote.
-QString serialCommandLine(const WorkspacePaths &paths, const QString &portName, int option, bool readBack);
+// The serial updater's arguments: device path, the four option tokens, the firmware file and the bin
+// folder with a trailing separator. Each is one argument whatever the paths hold (blanks, quotes).
+QStringList serialArguments(const WorkspacePaths &paths, const QString &portName, int option, bool readBack);
 
 } // namespace UpdateJob

@@ -1,0 +1,246 @@
+#include "SafeFile.h"
+
+#include "app/AppError.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <cerrno>
+
+#ifdef Q_OS_WIN
+#include <windows.h>
+#else
+#include <cstdio>
+#include <unistd.h>
+#endif
+
+namespace SafeFile {
+
+namespace {
+
+QString cannotWrite(const QString &path, const QString &reason)
+{
+    return QStringLiteral("Cannot write %1: %2").arg(path, reason);
+}
+
+QString backupPath(const QString &target)
+{
+    return target + QStringLiteral(".old");
+}
+
+// Removes a file or link of that name; a folder in its place stays and makes the next step fail.
+void removeIfThere(const QString &path)
+{
+    const QFileInfo info(path);
+    if (info.exists() || info.isSymLink())
+        QFile::remove(path);
+}
+
+// Writes the bytes to a fresh temporary file, flushed and synced. The file is created new (never
+// opened through a link left in its place) and takes the permissions of the file it will replace.
+QString writeTemporary(const QString &temp, const QString &target, const QByteArray &bytes, Steps &steps)
+{
+    removeIfThere(temp);
+    QFile file(temp);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+        return failureReason(file);
+    const QFileInfo old(target);
+    if (old.isFile())
+        file.setPermissions(old.permissions());
+    QString error = steps.write(file, bytes);
+    if (error.isEmpty())
+        error = steps.sync(file);
+    file.close();
+    if (!error.isEmpty())
+        file.remove();
+    return error;
+}
+
+// Copies under a name of ours (QFile::copy would leave a temporary file of its own when killed).
+QString copyFile(const QString &from, const QString &to)
+{
+    QFile source(from);
+    if (!source.open(QIODevice::ReadOnly))
+        return failureReason(source);
+    QFile copy(to);
+    if (!copy.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+        return failureReason(copy);
+    copy.setPermissions(source.permissions());
+    QString error;
+    while (error.isEmpty() && !source.atEnd()) {
+        const QByteArray chunk = source.read(64 * 1024);
+        if (chunk.isEmpty() && source.error() != QFileDevice::NoError)
+            error = failureReason(source);
+        else
+            error = writeAll(copy, chunk);
+    }
+    if (error.isEmpty() && !copy.flush())
+        error = failureReason(copy);
+    return error;
+}
+
+} // namespace
+
+QString Steps::write(QFileDevice &file, const QByteArray &bytes)
+{
+    QString error = writeAll(file, bytes);
+    if (error.isEmpty() && !file.flush())
+        error = failureReason(file);
+    return error;
+}
+
+QString Steps::sync(QFileDevice &file)
+{
+#ifdef Q_OS_WIN
+    // QFile keeps its native handle to itself; a second handle flushes the same file's buffers.
+    const QString native = QDir::toNativeSeparators(file.fileName());
+    const HANDLE handle =
+        ::CreateFileW(reinterpret_cast<const wchar_t *>(native.utf16()), GENERIC_WRITE,
+                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return qt_error_string(int(::GetLastError()));
+    const bool flushed = ::FlushFileBuffers(handle);
+    const DWORD error = ::GetLastError();
+    ::CloseHandle(handle);
+    if (!flushed)
+        return qt_error_string(int(error));
+#else
+    if (::fsync(file.handle()) != 0)
+        return qt_error_string(errno);
+#endif
+    return QString();
+}
+
+QString Steps::replace(const QString &from, const QString &to)
+{
+#ifdef Q_OS_WIN
+    const QString nativeFrom = QDir::toNativeSeparators(from);
+    const QString nativeTo = QDir::toNativeSeparators(to);
+    if (!::MoveFileExW(reinterpret_cast<const wchar_t *>(nativeFrom.utf16()),
+                       reinterpret_cast<const wchar_t *>(nativeTo.utf16()),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        return qt_error_string(int(::GetLastError()));
+#else
+    if (std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) != 0)
+        return qt_error_string(errno);
+#endif
+    return QString();
+}
+
+Steps &Steps::real()
+{
+    static Steps steps;
+    return steps;
+}
+
+QString failureReason(const QIODevice &device)
+{
+    const int platformError = errno;
+    const QString text = device.errorString();
+    // Qt leaves "Unknown error" where the system call that failed set no text of its own (a
+    // short write on a full disk, for one); errno still holds the reason.
+    if (!text.isEmpty() && text != QLatin1String("Unknown error"))
+        return text;
+    return platformError != 0 ? qt_error_string(platformError) : text;
+}
+
+QString writeAll(QIODevice &device, const QByteArray &bytes)
+{
+    qint64 done = 0;
+    while (done < bytes.size()) {
+        errno = 0;
+        // A short count is no failure yet: the next call either goes on or reports why not.
+        const qint64 written = device.write(bytes.constData() + done, bytes.size() - done);
+        if (written <= 0)
+            return failureReason(device);
+        done += written;
+    }
+    return QString();
+}
+
+QString temporaryPath(const QString &target)
+{
+    return target + QStringLiteral(".new");
+}
+
+void refuseLink(const QString &path)
+{
+    const QFileInfo info(path);
+    if (info.isSymLink() || info.isJunction())
+        throw AppError(cannotWrite(path, QStringLiteral("it is a symbolic link; nothing was written")));
+}
+
+void write(const QString &path, const QByteArray &bytes, Steps &steps)
+{
+    refuseLink(path);
+    const QString temp = temporaryPath(path);
+    QString error = writeTemporary(temp, path, bytes, steps);
+    if (error.isEmpty())
+        error = steps.replace(temp, path);
+    if (!error.isEmpty()) {
+        removeIfThere(temp);
+        throw AppError(cannotWrite(path, error));
+    }
+}
+
+void removeLeftovers(const QString &first, const QString &second)
+{
+    removeIfThere(temporaryPath(first));
+    removeIfThere(temporaryPath(second));
+    removeIfThere(backupPath(first));
+}
+
+void writePair(const QString &first, const QByteArray &firstBytes, const QString &second, const QByteArray &secondBytes,
+               Steps &steps)
+{
+    refuseLink(first);
+    refuseLink(second);
+    removeLeftovers(first, second);
+    const QString firstTemp = temporaryPath(first);
+    const QString secondTemp = temporaryPath(second);
+    const QString backup = backupPath(first);
+    const auto fail = [&](const QString &message) {
+        removeLeftovers(first, second);
+        throw AppError(message);
+    };
+
+    // Both new files complete and on the disk before either old file is touched.
+    QString error = writeTemporary(firstTemp, first, firstBytes, steps);
+    if (!error.isEmpty())
+        fail(cannotWrite(first, error));
+    error = writeTemporary(secondTemp, second, secondBytes, steps);
+    if (!error.isEmpty())
+        fail(cannotWrite(second, error));
+
+    // A copy of the old first file, to put back if the second cannot be replaced.
+    const bool hadFirst = QFileInfo(first).isFile();
+    if (hadFirst) {
+        error = copyFile(first, backup);
+        if (!error.isEmpty())
+            fail(cannotWrite(first, error));
+    }
+
+    error = steps.replace(firstTemp, first);
+    if (!error.isEmpty())
+        fail(cannotWrite(first, error));
+    // The one window left: a kill between this rename and the next leaves the new first file beside
+    // the old second one (and the copy, which the next write removes). A file system renames one name
+    // at a time, and the updaters read the two files by their fixed names in one folder, so no
+    // sequence of renames of two files can switch both at once; the window is two system calls wide.
+    error = steps.replace(secondTemp, second);
+    if (!error.isEmpty()) {
+        QString undo;
+        if (hadFirst)
+            undo = steps.replace(backup, first);
+        else if (!QFile::remove(first))
+            undo = QStringLiteral("cannot remove it");
+        QString message = cannotWrite(second, error);
+        if (!undo.isEmpty())
+            message += QStringLiteral("; %1 could not be put back: %2").arg(first, undo);
+        fail(message);
+    }
+    removeIfThere(backup);
+}
+
+} // namespace SafeFile

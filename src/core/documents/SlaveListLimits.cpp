@@ -1,0 +1,97 @@
+#include "SlaveListLimits.h"
+
+#include "app/ParseIntOrDefault.h"
+#include "documents/ModbusMap.h"
+#include "text/TextCatalog.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QXmlStreamReader>
+
+namespace {
+
+// What the device takes and what the DeviceNet Network step accepts for one slave.
+constexpr int MaxRows = 64;
+constexpr int MaxBytesPerSlave = 455;
+// Larger files are left to the document reader, which refuses them with its own message.
+constexpr qint64 MaxFileSize = 64 * 1024 * 1024;
+
+bool byteCountFits(int count)
+{
+    return count >= 0 && count <= MaxBytesPerSlave;
+}
+
+// The rule for one row (1 for the first slave).
+SlaveListLimitFailure checkRow(int row, int numByteIn, int numByteOut)
+{
+    if (row > MaxRows)
+        return {row, 1202};
+    if (!byteCountFits(numByteIn) || !byteCountFits(numByteOut))
+        return {row, 1201};
+    return {};
+}
+
+} // namespace
+
+QString SlaveListLimitFailure::message(const TextCatalog &catalog) const
+{
+    return ok() ? QString() : catalog.text(textIndex).arg(row);
+}
+
+SlaveListLimitFailure checkSlaveListLimits(const ModbusMap &map)
+{
+    for (int i = 0; i < map.slaveCount(); ++i) {
+        const SlaveListLimitFailure failure = checkRow(i + 1, map.slave(i).Num_Byte_IN, map.slave(i).Num_Byte_OUT);
+        if (!failure.ok())
+            return failure;
+    }
+    return {};
+}
+
+SlaveListLimitFailure checkSlaveListLimits(const QString &dnetNetPath)
+{
+    // Streamed and stopped at the first row past the limit, so a list of a million rows is refused
+    // as quickly as one of 65. Rows are counted as the register map counts them: every element,
+    // comment, processing instruction or text other than layout blanks under the root; a row that
+    // is no element has no byte counts, which the map reads as 0.
+    const QFileInfo info(dnetNetPath);
+    if (!info.isFile() || info.size() > MaxFileSize)
+        return {};
+    QFile file(dnetNetPath);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    QXmlStreamReader reader(&file);
+    reader.setNamespaceProcessing(false);
+    int depth = 0;
+    int row = 0;
+    while (!reader.atEnd()) {
+        SlaveListLimitFailure failure;
+        switch (reader.readNext()) {
+        case QXmlStreamReader::StartElement:
+            if (++depth == 2) {
+                const QXmlStreamAttributes attributes = reader.attributes();
+                failure = checkRow(++row, ParseIntOrDefault(attributes.value(QLatin1String("NB_IN")).toString(), 0),
+                                   ParseIntOrDefault(attributes.value(QLatin1String("NB_OUT")).toString(), 0));
+            }
+            break;
+        case QXmlStreamReader::EndElement:
+            --depth;
+            break;
+        case QXmlStreamReader::Characters:
+            if (depth == 1 && !reader.isWhitespace())
+                failure = checkRow(++row, 0, 0);
+            break;
+        case QXmlStreamReader::Comment:
+        case QXmlStreamReader::ProcessingInstruction:
+            if (depth == 1)
+                failure = checkRow(++row, 0, 0);
+            break;
+        default:
+            break;
+        }
+        if (!failure.ok())
+            return failure;
+    }
+    // A document that is not well-formed: reading it for the map reports that.
+    return {};
+}

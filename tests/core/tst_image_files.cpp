@@ -1,0 +1,199 @@
+#include "FailingSteps.h"
+#include "app/AppError.h"
+#include "app/SafeFile.h"
+#include "app/WorkspacePaths.h"
+#include "image/CompileDriver.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+// How the compile stores the two images: as a pair, never through a link, nothing left behind.
+namespace {
+
+const QStringList kDocuments = {QStringLiteral("ParGen.xml"), QStringLiteral("DNET_Net.xml"),
+                                QStringLiteral("DefReg.xml")};
+
+QByteArray readFile(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    QVERIFY2(f.open(QIODevice::WriteOnly), qPrintable(path));
+    f.write(bytes);
+}
+
+// A configuration folder with its bin folder and the documents of a golden case.
+struct Project
+{
+    QTemporaryDir dir;
+    WorkspacePaths paths;
+
+    Project()
+    {
+        QDir(dir.path()).mkpath(QStringLiteral("Case/bin"));
+        paths.ProjectFolder = QDir::toNativeSeparators(dir.path() + QStringLiteral("/Case"));
+        paths.Set_Files();
+    }
+    QString bankPath() const { return joinPath(paths.binFolder(), QStringLiteral("bank.bin")); }
+    QString bank2Path() const { return joinPath(paths.binFolder(), QStringLiteral("bank2.bin")); }
+    void useDocumentsOf(const QString &goldenCase)
+    {
+        for (const QString &name : kDocuments) {
+            const QString target = joinPath(paths.ProjectFolder, name);
+            QFile::remove(target);
+            const QString source = QStringLiteral(SW_TEST_DATA "/compile/") + goldenCase + QLatin1Char('/') + name;
+            if (QFile::exists(source))
+                QFile::copy(source, target);
+        }
+    }
+};
+
+QStringList binFiles(const Project &project)
+{
+    return QDir(project.paths.binFolder()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System);
+}
+
+} // namespace
+
+class TestImageFiles : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void failedWriteKeepsBothOldImages_data();
+    void failedWriteKeepsBothOldImages();
+    void linksAreNeverWrittenThrough_data();
+    void linksAreNeverWrittenThrough();
+    void leftoversOfAnInterruptedCompileAreRemoved();
+};
+
+void TestImageFiles::failedWriteKeepsBothOldImages_data()
+{
+    QTest::addColumn<QString>("blocked"); // an image with a folder in its place
+    QTest::addColumn<QString>("step");    // or a step that fails for one image
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("named"); // the file the error names
+
+    QTest::newRow("bank.bin blocked") << "bank.bin" << QString() << QString() << "bank.bin";
+    QTest::newRow("bank2.bin blocked") << "bank2.bin" << QString() << QString() << "bank2.bin";
+    QTest::newRow("writing bank.bin fails") << QString() << "write"
+                                            << "bank.bin"
+                                            << "bank.bin";
+    QTest::newRow("writing bank2.bin fails") << QString() << "write"
+                                             << "bank2.bin"
+                                             << "bank2.bin";
+    QTest::newRow("flushing bank.bin to disk fails") << QString() << "sync"
+                                                     << "bank.bin"
+                                                     << "bank.bin";
+    QTest::newRow("flushing bank2.bin to disk fails") << QString() << "sync"
+                                                      << "bank2.bin"
+                                                      << "bank2.bin";
+    QTest::newRow("commit of bank.bin fails") << QString() << "commit"
+                                              << "bank.bin"
+                                              << "bank.bin";
+    QTest::newRow("commit of bank2.bin fails") << QString() << "commit"
+                                               << "bank2.bin"
+                                               << "bank2.bin";
+}
+
+void TestImageFiles::failedWriteKeepsBothOldImages()
+{
+    QFETCH(QString, blocked);
+    QFETCH(QString, step);
+    QFETCH(QString, file);
+    QFETCH(QString, named);
+    Project project;
+    project.useDocumentsOf(QStringLiteral("rows"));
+    CompileDeviceImages(project.paths);
+    const QString binFolder = project.paths.binFolder();
+    if (!blocked.isEmpty()) {
+        QVERIFY(QFile::remove(joinPath(binFolder, blocked)));
+        QVERIFY(QDir(binFolder).mkdir(blocked));
+    }
+    const QByteArray oldBank = readFile(project.bankPath());
+    const QByteArray oldBank2 = readFile(project.bank2Path());
+    // Other documents: both new images differ from the old ones.
+    project.useDocumentsOf(QStringLiteral("example"));
+    const DeviceImages images = BuildDeviceImages(project.paths);
+    QVERIFY(images.bank != oldBank && images.bank2 != oldBank2);
+
+    FailingSteps steps(step, file);
+    try {
+        WriteImageFiles(project.paths, images, steps);
+        QFAIL("the failure was not reported");
+    } catch (const AppError &error) {
+        QVERIFY2(error.message().contains(joinPath(binFolder, named) + QLatin1Char(':')), qPrintable(error.message()));
+    }
+    for (const QString &name : {QStringLiteral("bank.bin"), QStringLiteral("bank2.bin")}) {
+        const QString path = joinPath(binFolder, name);
+        if (name == blocked)
+            QVERIFY(QFileInfo(path).isDir());
+        else
+            QCOMPARE(readFile(path), name == QLatin1String("bank.bin") ? oldBank : oldBank2);
+    }
+    QCOMPARE(binFiles(project), (QStringList{"bank.bin", "bank2.bin"}));
+}
+
+void TestImageFiles::linksAreNeverWrittenThrough_data()
+{
+    QTest::addColumn<QString>("link"); // inside the configuration folder
+    QTest::newRow("bank.bin") << "bin/bank.bin";
+    QTest::newRow("bank2.bin") << "bin/bank2.bin";
+    QTest::newRow("bin folder") << "bin";
+}
+
+void TestImageFiles::linksAreNeverWrittenThrough()
+{
+    QFETCH(QString, link);
+    Project project;
+    project.useDocumentsOf(QStringLiteral("rows"));
+    const QString outside = project.dir.filePath(QStringLiteral("outside"));
+    const bool folder = link == QLatin1String("bin");
+    if (folder) {
+        QVERIFY(QDir(project.paths.binFolder()).removeRecursively());
+        QVERIFY(QDir().mkpath(outside));
+    } else {
+        writeFile(outside, "not an image");
+    }
+    const QString linkPath = QDir(project.paths.ProjectFolder).filePath(link);
+    QVERIFY(QFile::link(outside, linkPath));
+
+    try {
+        CompileDeviceImages(project.paths);
+        QFAIL("a link was written through");
+    } catch (const AppError &error) {
+        QVERIFY2(error.message().contains(QDir::toNativeSeparators(linkPath)), qPrintable(error.message()));
+    }
+    QVERIFY(QFileInfo(linkPath).isSymLink());
+    if (folder) {
+        QCOMPARE(QDir(outside).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList{});
+    } else {
+        QCOMPARE(readFile(outside), QByteArray("not an image"));
+        // Nothing written: neither image, nor any temporary file.
+        QCOMPARE(binFiles(project), QStringList{QFileInfo(linkPath).fileName()});
+    }
+}
+
+void TestImageFiles::leftoversOfAnInterruptedCompileAreRemoved()
+{
+    Project project;
+    const QString outside = project.dir.filePath(QStringLiteral("outside"));
+    writeFile(outside, "keep");
+    // What a compile killed at any moment can leave: the temporary files and the copy of the old
+    // bank.bin (one a link, to show it is removed rather than written through).
+    writeFile(SafeFile::temporaryPath(project.bankPath()), "half");
+    QVERIFY(QFile::link(outside, SafeFile::temporaryPath(project.bank2Path())));
+    writeFile(project.bankPath() + QStringLiteral(".old"), "old");
+    CompileDeviceImages(project.paths);
+    QCOMPARE(binFiles(project), (QStringList{"bank.bin", "bank2.bin"}));
+    QCOMPARE(QFileInfo(project.bankPath()).size(), qint64(16));
+    QCOMPARE(readFile(outside), QByteArray("keep"));
+}
+
+QTEST_GUILESS_MAIN(TestImageFiles)
+#include "tst_image_files.moc"

@@ -1,0 +1,179 @@
+#include "FailingSteps.h"
+#include "TestWorkspace.h"
+#include "app/AppError.h"
+#include "app/AppSettings.h"
+#include "app/SafeFile.h"
+#include "documents/DnetNetDocument.h"
+#include "documents/ModbusMap.h"
+#include "documents/ParGenDocument.h"
+#include "update/UpdateJob.h"
+
+#include <QtTest>
+
+#include <cerrno>
+#include <functional>
+
+namespace {
+
+// A device that takes a few bytes, then stops as a full disk does: a short count with errno set
+// and no error text of its own.
+class FillingDevice : public QIODevice
+{
+public:
+    explicit FillingDevice(qint64 room)
+        : m_room(room)
+    {
+        open(QIODevice::WriteOnly);
+    }
+
+protected:
+    qint64 readData(char *, qint64) override { return -1; }
+    qint64 writeData(const char *, qint64 length) override
+    {
+        const qint64 taken = qMin(length, m_room);
+        m_room -= taken;
+        if (taken == 0)
+            errno = ENOSPC;
+        return taken;
+    }
+
+private:
+    qint64 m_room;
+};
+
+using Writer = std::function<void(const QString &path)>;
+
+} // namespace
+
+Q_DECLARE_METATYPE(Writer)
+
+class TestSafeFile : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void fullDiskGivesThePlatformsReason_data();
+    void fullDiskGivesThePlatformsReason();
+    void failedWriteKeepsTheOldFile_data();
+    void failedWriteKeepsTheOldFile();
+    void leftoverTemporaryIsNeverWrittenThrough();
+    void everyWriterRefusesALink_data();
+    void everyWriterRefusesALink();
+};
+
+void TestSafeFile::fullDiskGivesThePlatformsReason_data()
+{
+    QTest::addColumn<QString>("device"); // a file to open, or empty for the filling device
+    QTest::addColumn<int>("bytes");
+    QTest::newRow("short writes, then nothing") << QString() << 5000;
+    QTest::newRow("/dev/full, failing at the flush") << "/dev/full" << 3;
+    QTest::newRow("/dev/full, failing at a write") << "/dev/full" << 100000;
+}
+
+void TestSafeFile::fullDiskGivesThePlatformsReason()
+{
+    QFETCH(QString, device);
+    QFETCH(int, bytes);
+    const QByteArray data(bytes, 'x');
+    QString error;
+    if (device.isEmpty()) {
+        FillingDevice filling(1000);
+        error = SafeFile::writeAll(filling, data);
+    } else {
+        QFile file(device);
+        if (!file.open(QIODevice::WriteOnly))
+            QSKIP("no /dev/full here");
+        error = SafeFile::Steps::real().write(file, data);
+    }
+    QCOMPARE(error, qt_error_string(ENOSPC));
+}
+
+void TestSafeFile::failedWriteKeepsTheOldFile_data()
+{
+    QTest::addColumn<QString>("step");
+    QTest::newRow("write") << "write";
+    QTest::newRow("flush to disk") << "sync";
+    QTest::newRow("commit") << "commit";
+}
+
+void TestSafeFile::failedWriteKeepsTheOldFile()
+{
+    QFETCH(QString, step);
+    TestWorkspace ws;
+    const QString path = ws.path(QStringLiteral("ParGen.xml"));
+    TestWorkspace::writeFile(path, "old content");
+    FailingSteps steps(step, QStringLiteral("ParGen.xml"));
+    try {
+        SafeFile::write(path, "new", steps);
+        QFAIL("the failure was not reported");
+    } catch (const AppError &e) {
+        QVERIFY2(e.message().contains(path) && e.message().contains(QStringLiteral("injected failure")),
+                 qPrintable(e.message()));
+    }
+    QCOMPARE(TestWorkspace::readFile(path), QByteArray("old content"));
+    QCOMPARE(QDir(ws.dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("ParGen.xml")});
+}
+
+void TestSafeFile::leftoverTemporaryIsNeverWrittenThrough()
+{
+    TestWorkspace ws;
+    const QString outside = ws.path(QStringLiteral("outside.txt"));
+    TestWorkspace::writeFile(outside, "keep");
+    const QString path = ws.path(QStringLiteral("DefReg.xml"));
+    QVERIFY(QFile::link(outside, SafeFile::temporaryPath(path)));
+    SafeFile::write(path, "new");
+    QCOMPARE(TestWorkspace::readFile(path), QByteArray("new"));
+    QCOMPARE(TestWorkspace::readFile(outside), QByteArray("keep"));
+    QVERIFY(!QFileInfo(SafeFile::temporaryPath(path)).isSymLink());
+}
+
+void TestSafeFile::everyWriterRefusesALink_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<Writer>("writer");
+    QTest::addColumn<bool>("dangling");
+    const Writer parGen = [](const QString &p) { ParGenDocument::save(ParGenDocument::missingFileValues(), p); };
+    const Writer dnetNet = [](const QString &p) { DnetNetDocument::save({}, p); };
+    const Writer defReg = [](const QString &p) { ModbusMap().saveRegisters(p); };
+    const Writer settings = [](const QString &p) { AppSettings().write(p); };
+    QTest::newRow("ParGen.xml") << "ParGen.xml" << parGen << false;
+    QTest::newRow("DNET_Net.xml") << "DNET_Net.xml" << dnetNet << false;
+    QTest::newRow("DefReg.xml") << "DefReg.xml" << defReg << false;
+    QTest::newRow("Fabricor.xml") << "Fabricor.xml" << settings << false;
+    QTest::newRow("Fabricor.xml to a missing file") << "Fabricor.xml" << settings << true;
+    // The job file always lies beside the program.
+    QTest::newRow("job file") << UpdateJob::JobFileName << Writer() << false;
+}
+
+void TestSafeFile::everyWriterRefusesALink()
+{
+    QFETCH(QString, name);
+    QFETCH(Writer, writer);
+    QFETCH(bool, dangling);
+    TestWorkspace ws;
+    QDir(ws.dir.path()).mkdir(QStringLiteral("elsewhere"));
+    const QString outside = ws.path(QStringLiteral("elsewhere/target"));
+    if (!dangling)
+        TestWorkspace::writeFile(outside, "not yours");
+    const QString path = ws.path(name);
+    QVERIFY(QFile::link(outside, path));
+
+    try {
+        if (writer)
+            writer(path);
+        else
+            UpdateJob::writeJobFile(ws.context.paths, QStringLiteral("127.0.0.1"), UpdateJob::Configuration, false);
+        QFAIL("a write through a link was not refused");
+    } catch (const AppError &e) {
+        QVERIFY2(e.message().contains(path) && e.message().contains(QStringLiteral("symbolic link")),
+                 qPrintable(e.message()));
+    }
+    QVERIFY(QFileInfo(path).isSymLink());
+    if (dangling)
+        QVERIFY(!QFileInfo::exists(outside));
+    else
+        QCOMPARE(TestWorkspace::readFile(outside), QByteArray("not yours"));
+    QVERIFY(!QFileInfo::exists(SafeFile::temporaryPath(path)));
+}
+
+QTEST_GUILESS_MAIN(TestSafeFile)
+#include "tst_safefile.moc"

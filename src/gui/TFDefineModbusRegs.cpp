@@ -1,5 +1,7 @@
 #include "TFDefineModbusRegs.h"
 
+#include "RegisterMapTools.h"
+
 #include <optional>
 
 #include <QApplication>
@@ -102,6 +104,7 @@ TFDefineModbusRegs::TFDefineModbusRegs(AppContext &context, QWidget *parent)
     Btn_Cancel = makeButton(this, QStringLiteral("Btn_Cancel"), QRect(503, 494, 110, 28));
     onClick(Btn_OK, [this] { Btn_OKClick(); });
     connect(Btn_Cancel, &QPushButton::clicked, this, &QDialog::reject);
+    new RegisterMapTools(*this);
 
     Set_Lang();
 }

@@ -15,6 +15,7 @@ const QString RowName = QStringLiteral("row");
 const QString IdName = QStringLiteral("ID");
 const QString InName = QStringLiteral("NB_IN");
 const QString OutName = QStringLiteral("NB_OUT");
+const QString MnemonicName = QStringLiteral("Mnemonic");
 const QString IndexName = QStringLiteral("Index");
 const QString NodeName = QStringLiteral("NrDNNode");
 const QString PosCompName = QStringLiteral("PosComp");
@@ -48,10 +49,11 @@ void ModbusMap::clear()
     m_registerCount = 0;
 }
 
-void ModbusMap::appendSlave(const QString &id, int numByteIn, int numByteOut)
+void ModbusMap::appendSlave(const QString &id, int numByteIn, int numByteOut, const QString &mnemonic)
 {
     TDNET_Slave slave;
     slave.ID = id;
+    slave.Mnemonic = mnemonic;
     slave.Num_Byte_IN = numByteIn;
     slave.Num_Byte_OUT = numByteOut;
     m_slaves.append(slave);
@@ -150,9 +152,10 @@ void ModbusMap::splitPosComp(int posComp, int *hiPart, int *loPart)
     *loPart = int(quint32(posComp) & 0xFFFFu);
 }
 
-void ModbusMap::readSlaveRow(const QString &id, const QString &numByteIn, const QString &numByteOut)
+void ModbusMap::readSlaveRow(const QString &id, const QString &numByteIn, const QString &numByteOut,
+                             const QString &mnemonic)
 {
-    appendSlave(id, ParseIntOrDefault(numByteIn, 0), ParseIntOrDefault(numByteOut, 0));
+    appendSlave(id, ParseIntOrDefault(numByteIn, 0), ParseIntOrDefault(numByteOut, 0), mnemonic);
 }
 
 void ModbusMap::readRegisterRow(int page, const QString &slaveNumber, const QString &index, const QString &posCompText)
@@ -174,7 +177,7 @@ void ModbusMap::readSlaves(const QDomDocument &dnetNet)
         return ProjectDocument::attribute(row, name).value_or(QString());
     };
     for (QDomNode row = root.firstChild(); !row.isNull(); row = row.nextSibling())
-        readSlaveRow(value(row, IdName), value(row, InName), value(row, OutName));
+        readSlaveRow(value(row, IdName), value(row, InName), value(row, OutName), value(row, MnemonicName));
 }
 
 void ModbusMap::readSlaves(const XmlTree &dnetNet)
@@ -182,7 +185,8 @@ void ModbusMap::readSlaves(const XmlTree &dnetNet)
     clear();
     const int root = dnetNet.firstNode();
     for (int row = dnetNet.firstChild(root); row != XmlTree::None; row = dnetNet.nextSibling(row))
-        readSlaveRow(ownText(dnetNet, row, IdName), treeText(dnetNet, row, InName), treeText(dnetNet, row, OutName));
+        readSlaveRow(ownText(dnetNet, row, IdName), treeText(dnetNet, row, InName), treeText(dnetNet, row, OutName),
+                     ownText(dnetNet, row, MnemonicName));
 }
 
 void ModbusMap::readRegisters(const QDomDocument &defReg)

@@ -59,9 +59,6 @@ TFMapOverview::TFMapOverview(AppContext &context, const ModbusMap &map, QWidget 
     // Fixed row heights and column widths: thousands of rows need no measuring.
     TV_Registers->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     TV_Registers->verticalHeader()->setDefaultSectionSize(20);
-    const int widths[] = {120, 70, 50, 70, 150, 70, 70};
-    for (int c = 0; c < 7; ++c)
-        TV_Registers->setColumnWidth(c, widths[c]);
     TV_Registers->horizontalHeader()->setStretchLastSection(true);
 
     L_Free_Bytes = makeLabel(this, QStringLiteral("L_Free_Bytes"), QRect(16, 396, Width - 32, 16));
@@ -106,6 +103,11 @@ void TFMapOverview::Set_Lang()
     L_Free_Bytes->setText(text(1403));
     Btn_Close->setText(text(1404));
     TV_Registers->setToolTip(text(1405));
+    // Columns as wide as their caption in this language needs, at least as the values need.
+    const int widths[] = {90, 60, 50, 60, 130, 70, 70};
+    const QFontMetrics metrics = TV_Registers->horizontalHeader()->fontMetrics();
+    for (int c = 0; c < 7; ++c)
+        TV_Registers->setColumnWidth(c, std::max(widths[c], metrics.horizontalAdvance(text(1392 + c)) + 20));
     filterChanged();
 }
 

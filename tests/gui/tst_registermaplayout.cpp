@@ -1,12 +1,20 @@
 // The register map dialog keeps every control of its own where it was, with the same size, caption
-// and order, now that it has its whole-map tools.
+// and order, now that it has its whole-map tools; the tools' own windows fit their captions in
+// every shipped language.
+#include "TFAutoMap.h"
 #include "TFDefineModbusRegs.h"
+#include "TFMapOverview.h"
 #include "TestWorkspace.h"
 
+#include <QDir>
+#include <QGroupBox>
+
 #include <QAbstractButton>
+#include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTableView>
 #include <QtTest>
 
 #include <algorithm>
@@ -64,6 +72,8 @@ class TestRegisterMapLayout : public QObject
     Q_OBJECT
 private Q_SLOTS:
     void controlsStayInPlace();
+    void toolCaptionsFit_data();
+    void toolCaptionsFit();
 };
 
 void TestRegisterMapLayout::controlsStayInPlace()
@@ -122,6 +132,56 @@ void TestRegisterMapLayout::controlsStayInPlace()
         if (w != tools && w->isVisible())
             QVERIFY2(!w->geometry().intersects(tools->geometry()), qPrintable(w->objectName()));
     }
+}
+
+void TestRegisterMapLayout::toolCaptionsFit_data()
+{
+    QTest::addColumn<QString>("file");
+    const QDir shipped(QStringLiteral(SW_SOURCE_DIR "/lang"));
+    for (const QString &f : shipped.entryList({QStringLiteral("*.lng")}, QDir::Files))
+        QTest::newRow(qPrintable(f)) << shipped.filePath(f);
+}
+
+void TestRegisterMapLayout::toolCaptionsFit()
+{
+    QFETCH(QString, file);
+    TestWorkspace ws;
+    ws.context.catalog.LoadLanguageFile(file);
+    TFDefineModbusRegs dlg(ws.context);
+    dlg.show();
+    TFAutoMap autoMap(ws.context);
+    autoMap.setForAllSlaves(true);
+    autoMap.show();
+    const ModbusMap map;
+    TFMapOverview overview(ws.context, map);
+    overview.show();
+    QStringList cut;
+    for (QWidget *window : {static_cast<QWidget *>(&autoMap), static_cast<QWidget *>(&overview)}) {
+        for (QWidget *w : window->findChildren<QWidget *>()) {
+            int needed = 0;
+            if (auto *label = qobject_cast<QLabel *>(w); label && label->objectName() != QLatin1String("L_SW_Code"))
+                needed = label->fontMetrics().horizontalAdvance(label->text());
+            else if (auto *button = qobject_cast<QAbstractButton *>(w))
+                needed = button->sizeHint().width();
+            else if (auto *group = qobject_cast<QGroupBox *>(w))
+                needed = group->fontMetrics().horizontalAdvance(group->title()) + 16;
+            if (needed > w->width())
+                cut.append(QStringLiteral("%1/%2 needs %3, has %4")
+                               .arg(window->objectName(), w->objectName())
+                               .arg(needed)
+                               .arg(w->width()));
+        }
+    }
+    auto *view = overview.findChild<QTableView *>(QStringLiteral("TV_Registers"));
+    for (int c = 0; c < view->model()->columnCount(); ++c) {
+        const QString caption = view->model()->headerData(c, Qt::Horizontal).toString();
+        if (view->horizontalHeader()->fontMetrics().horizontalAdvance(caption) + 8 > view->columnWidth(c))
+            cut.append(QStringLiteral("TV_Registers column ") + caption);
+    }
+    auto *button = dlg.findChild<QPushButton *>(QStringLiteral("Btn_Map_Tools"));
+    if (button->sizeHint().width() > button->width())
+        cut.append(QStringLiteral("Btn_Map_Tools"));
+    QVERIFY2(cut.isEmpty(), qPrintable(cut.join(QLatin1Char('\n'))));
 }
 
 QTEST_MAIN(TestRegisterMapLayout)

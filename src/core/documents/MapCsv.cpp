@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QSaveFile>
+#include <QStringBuilder>
 #include <QStringDecoder>
 #include <QStringList>
 
@@ -115,9 +116,11 @@ QVector<Record> splitRecords(const QString &text, QChar separator)
                         ++i;
                 }
             } else {
+                const qsizetype from = i;
                 while (i < n && text.at(i) != separator && text.at(i) != QLatin1Char('\r') &&
                        text.at(i) != QLatin1Char('\n'))
-                    field += text.at(i++);
+                    ++i;
+                field = text.mid(from, i - from);
             }
             record.fields.append(field);
             if (i < n && text.at(i) == separator) {
@@ -175,18 +178,18 @@ namespace MapCsv {
 QByteArray toCsv(const ModbusMap &map)
 {
     QString out = Header.join(QLatin1Char(',')) + QLatin1String("\r\n");
+    out.reserve(map.registerCount() * 48);
+    const QLatin1Char comma(',');
     for (int page : {ModbusMap::Read, ModbusMap::Write}) {
         const QString pageName = page == ModbusMap::Read ? ReadName : WriteName;
         for (int s = 0; s < map.slaveCount(); ++s) {
             const TDNET_Slave &slave = map.slave(s);
-            const QString slaveNumber = QString::number(s + 1);
-            const QString id = quoted(slave.ID);
-            const QString mnemonic = quoted(slave.Mnemonic);
-            for (const TMod_Reg &reg : map.registers(s, page)) {
-                out += quoted(MapOverview::addressText(reg)) + QLatin1Char(',') + pageName + QLatin1Char(',') +
-                       slaveNumber + QLatin1Char(',') + id + QLatin1Char(',') + mnemonic + QLatin1Char(',') +
-                       byteField(reg.HiPart) + QLatin1Char(',') + byteField(reg.LoPart) + QLatin1String("\r\n");
-            }
+            // What every line of the slave shares, built once.
+            const QString slaveFields = comma % pageName % comma % QString::number(s + 1) % comma % quoted(slave.ID) %
+                                        comma % quoted(slave.Mnemonic) % comma;
+            for (const TMod_Reg &reg : map.registers(s, page))
+                out += quoted(MapOverview::addressText(reg)) % slaveFields % byteField(reg.HiPart) % comma %
+                       byteField(reg.LoPart) % QLatin1String("\r\n");
         }
     }
     return out.toUtf8();
@@ -261,13 +264,9 @@ ImportResult parse(const QByteArray &bytes, const ModbusMap &map, const TextCata
         }
     }
 
-    result.map = map;
-    for (int s = 0; s < map.slaveCount(); ++s) {
-        for (int page : {ModbusMap::Read, ModbusMap::Write}) {
-            while (!result.map.registers(s, page).isEmpty())
-                result.map.removeRegister(s, page, int(result.map.registers(s, page).size()) - 1);
-        }
-    }
+    // The same slaves, no registers: the file's lines are the whole new map.
+    for (const TDNET_Slave &slave : map.slaves())
+        result.map.appendSlave(slave.ID, slave.Num_Byte_IN, slave.Num_Byte_OUT, slave.Mnemonic);
 
     QHash<int, int> lineOfIndex;
     const auto refuse = [&result](const Record &record, const QString &reason) {

@@ -94,6 +94,12 @@ AutoMapResult apply(ModbusMap &map, const QVector<Planned> &planned, AutoMapResu
         if (result.failure)
             break;
     }
+    // Each register passes the editor's own Create check as well; the plan never fails it, but the
+    // map must never hold what the editor would have refused.
+    for (int i = 0; i < planned.size() && !result.failure; ++i) {
+        const Planned &p = planned.at(i);
+        result.failure = map.checkRegister(p.slave, p.page, -1, p.reg.Ind_Mod, p.reg.HiPart, p.reg.LoPart);
+    }
     if (result.failure) {
         result.blocks.clear();
         return result;

@@ -29,7 +29,8 @@ struct AutoMapResult
     };
     QVector<Block> blocks;
     int added = 0;
-    // 0 when it ran; else the catalog index of the refusal (1380 index beyond 65535, 1381 page too full).
+    // 0 when it ran; else the catalog index of the refusal: 1380 an index beyond 65535, 1381 a page too
+    // full, or what the editor's Create check says of a register.
     int failure = 0;
     int failedPage = 0;  // the page that would be too full
     int failedTotal = 0; // the registers it would then hold

@@ -52,10 +52,11 @@ void autoMapHelp(QTextStream &stream)
               "Maps every byte of every slave that no register carries yet onto free register indexes, two bytes\n"
               "per register, and saves DefReg.xml. Slaves are taken in list order, the read page before the\n"
               "write page; each slave starts at the next free index from --start (default 0), rounded up to a\n"
-              "multiple of --step when it is above 1. Bytes pair as 1-2, 3-4, ...; by default the odd byte goes\n"
-              "into the low part, so a 16-bit value of the slave reads as the same number in its register;\n"
-              "--high-first puts it into the high part. A byte without a free partner goes alone into the low\n"
-              "part. Indexes beyond 65535 or more than 6144 registers on a page are refused and nothing changes.\n\n"
+              "multiple of --step (the next free one) when it is above 1. Bytes pair as 1-2, 3-4, ...; by default\n"
+              "the odd byte goes into the low part, so a 16-bit value of the slave reads as the same number in\n"
+              "its register; --high-first puts it into the high part. A byte without a free partner goes alone\n"
+              "into the low part. Indexes beyond 65535 or more than 6144 registers on a page are refused and nothing "
+              "changes.\n\n"
               "Exit codes: 0 mapped (or nothing to map), 1 refused or a file could not be read or written,\n"
               "2 wrong usage.\n";
 }

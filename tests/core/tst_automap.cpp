@@ -117,21 +117,29 @@ void TestAutoMap::allSlaves_data()
     QTest::addColumn<int>("start");
     QTest::addColumn<int>("step");
     QTest::addColumn<QStringList>("expected");
+    QTest::addColumn<QString>("alsoTaken"); // one more index used by slave 2's read page
 
     // Slaves: 1 (3 IN, 2 OUT), 2 (no bytes), 3 (1 IN, 4 OUT); index 1 is taken by slave 2's read page.
     QTest::newRow("both pages, no rounding")
         << AutoMap::BothPages << 0 << 0
-        << QStringList{"R1 0:2/1", "R2 1:0/0", "R3 2:2/1", "R3 3:4/3", "W1 4:2/1", "W1 5:0/3", "W3 6:0/1"};
+        << QStringList{"R1 0:2/1", "R2 1:0/0", "R3 2:2/1", "R3 3:4/3", "W1 4:2/1", "W1 5:0/3", "W3 6:0/1"} << QString();
     QTest::newRow("step 10: each slave at a round index")
         << AutoMap::BothPages << 0 << 10
-        << QStringList{"R1 0:2/1", "R2 1:0/0", "R3 10:2/1", "R3 11:4/3", "W1 20:2/1", "W1 21:0/3", "W3 30:0/1"};
+        << QStringList{"R1 0:2/1", "R2 1:0/0", "R3 10:2/1", "R3 11:4/3", "W1 20:2/1", "W1 21:0/3", "W3 30:0/1"}
+        << QString();
     QTest::newRow("step 100 from 150") << AutoMap::BothPages << 150 << 100
                                        << QStringList{"R1 200:2/1", "R2 1:0/0",   "R3 300:2/1", "R3 301:4/3",
-                                                      "W1 400:2/1", "W1 401:0/3", "W3 500:0/1"};
+                                                      "W1 400:2/1", "W1 401:0/3", "W3 500:0/1"}
+                                       << QString();
     QTest::newRow("write page only") << int(ModbusMap::Write) << 0 << 0
-                                     << QStringList{"R2 1:0/0", "W1 0:2/1", "W1 2:0/3", "W3 3:0/1"};
+                                     << QStringList{"R2 1:0/0", "W1 0:2/1", "W1 2:0/3", "W3 3:0/1"} << QString();
     QTest::newRow("read page only") << int(ModbusMap::Read) << 65532 << 0
-                                    << QStringList{"R1 65532:2/1", "R2 1:0/0", "R3 65533:2/1", "R3 65534:4/3"};
+                                    << QStringList{"R1 65532:2/1", "R2 1:0/0", "R3 65533:2/1", "R3 65534:4/3"}
+                                    << QString();
+    QTest::newRow("step 10: a round index in use moves the slave to the next one")
+        << AutoMap::BothPages << 0 << 10 << QStringList{"R1 0:2/1",  "R2 1:0/0",  "R2 20:0/0", "R3 10:2/1",
+                                                        "R3 11:4/3", "W1 30:2/1", "W1 31:0/3", "W3 40:0/1"}
+        << "20";
 }
 
 void TestAutoMap::allSlaves()
@@ -140,12 +148,15 @@ void TestAutoMap::allSlaves()
     QFETCH(int, start);
     QFETCH(int, step);
     QFETCH(QStringList, expected);
+    QFETCH(QString, alsoTaken);
     ModbusMap map = slaves({"1:3:2", "2:0:0", "3:1:4"});
     addRegister(map, 1, ModbusMap::Read, "1", 0, 0);
+    if (!alsoTaken.isEmpty())
+        addRegister(map, 1, ModbusMap::Read, alsoTaken, 0, 0);
     const AutoMapResult result = AutoMap::mapAll(map, pages, AutoMapOptions{start, step, false});
     QCOMPARE(result.failure, 0);
     QCOMPARE(allRegisters(map), expected);
-    QCOMPARE(result.added, expected.size() - 1);
+    QCOMPARE(result.added, expected.size() - (alsoTaken.isEmpty() ? 1 : 2));
     int blockTotal = 0;
     for (const AutoMapResult::Block &b : result.blocks) {
         QVERIFY(b.count > 0 && b.first <= b.last);

@@ -24,18 +24,24 @@ public:
         , m_next(std::max(0, start))
     {}
 
+    // A slave's first register: the next multiple of the step that is free, so that each slave
+    // begins at a round index even where the map already uses one.
     void roundUp(int step)
     {
-        if (step > 1 && m_next % step != 0)
+        if (step <= 1)
+            return;
+        if (m_next % step != 0)
             m_next += step - m_next % step;
+        while (m_next <= ModbusMap::MaxIndex && m_map.Check_Mod_Reg_in_Use(int(m_next), -1, -1, ModbusMap::Read))
+            m_next += step;
     }
     // The next free index, or -1 when none is left up to 65535. Indexes handed out before are
     // below the cursor, so only the map's own registers need a look.
     int take()
     {
-        while (m_next <= ModbusMap::MaxIndex && m_map.Check_Mod_Reg_in_Use(m_next, -1, -1, ModbusMap::Read))
+        while (m_next <= ModbusMap::MaxIndex && m_map.Check_Mod_Reg_in_Use(int(m_next), -1, -1, ModbusMap::Read))
             ++m_next;
-        return m_next <= ModbusMap::MaxIndex ? m_next++ : -1;
+        return m_next <= ModbusMap::MaxIndex ? int(m_next++) : -1;
     }
 
 private:

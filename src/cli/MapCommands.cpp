@@ -55,8 +55,8 @@ void autoMapHelp(QTextStream &stream)
               "multiple of --step (the next free one) when it is above 1. Bytes pair as 1-2, 3-4, ...; by default\n"
               "the odd byte goes into the low part, so a 16-bit value of the slave reads as the same number in\n"
               "its register; --high-first puts it into the high part. A byte without a free partner goes alone\n"
-              "into the low part. Indexes beyond 65535 or more than 6144 registers on a page are refused and nothing "
-              "changes.\n\n"
+              "into the low part. Indexes beyond 65535 or more than 6144 registers on a page are refused and\n"
+              "nothing changes.\n\n"
               "Exit codes: 0 mapped (or nothing to map), 1 refused or a file could not be read or written,\n"
               "2 wrong usage.\n";
 }

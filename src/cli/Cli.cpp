@@ -23,6 +23,18 @@ const Command kCommands[] = {
      langTemplateCommand},
     {"lang-check", "lang-check FILE          report what a language file leaves unread or in English",
      langCheckCommand},
+    {"map",
+     "map PROJECT_FOLDER [--csv]\n"
+     "                           print the register map by address, or write it as CSV",
+     mapCommand},
+    {"map-import",
+     "map-import PROJECT_FOLDER FILE\n"
+     "                           replace the register map with the registers of a CSV file",
+     mapImportCommand},
+    {"automap",
+     "automap PROJECT_FOLDER [--start N] [--step N] [--page read|write|both] [--high-first]\n"
+     "                           map every byte without a register onto free registers",
+     autoMapCommand},
 };
 
 void usage(QTextStream &stream)

@@ -9,4 +9,7 @@ int compileCommand(const QStringList &args, QTextStream &out, QTextStream &err);
 int dumpCommand(const QStringList &args, QTextStream &out, QTextStream &err);
 int langTemplateCommand(const QStringList &args, QTextStream &out, QTextStream &err);
 int langCheckCommand(const QStringList &args, QTextStream &out, QTextStream &err);
+int mapCommand(const QStringList &args, QTextStream &out, QTextStream &err);
+int mapImportCommand(const QStringList &args, QTextStream &out, QTextStream &err);
+int autoMapCommand(const QStringList &args, QTextStream &out, QTextStream &err);
 } // namespace Cli

@@ -69,6 +69,8 @@ const char *windowOf(int index)
         return "Modbus register map";
     if (index < 1100)
         return "Update device";
+    if (index >= 1350 && index < 1450)
+        return "Register map tools";
     return "Table rows";
 }
 

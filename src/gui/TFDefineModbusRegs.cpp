@@ -2,6 +2,7 @@
 
 #include "Accessibility.h"
 #include "documents/SlaveListLimits.h"
+#include "RegisterMapTools.h"
 
 #include <optional>
 
@@ -105,6 +106,7 @@ TFDefineModbusRegs::TFDefineModbusRegs(AppContext &context, QWidget *parent)
     Btn_Cancel = makeButton(this, QStringLiteral("Btn_Cancel"), QRect(503, 494, 110, 28));
     onClick(Btn_OK, [this] { Btn_OKClick(); });
     connect(Btn_Cancel, &QPushButton::clicked, this, &QDialog::reject);
+    new RegisterMapTools(*this);
 
     Set_Lang();
 }

@@ -17,6 +17,9 @@ class QTabWidget;
 class TFDefineModbusRegs : public DialogBase
 {
     Q_OBJECT
+    // Auto-map, overview and CSV act on the map and the lists as the page's own buttons do.
+    friend class RegisterMapTools;
+
 public:
     explicit TFDefineModbusRegs(AppContext &context, QWidget *parent = nullptr);
     void Set_Lang() override;

@@ -16,6 +16,7 @@ const QString RowName = Schema::name(Schema::DefReg::Row);
 const QString IdName = Schema::name(Schema::DnetNet::Id);
 const QString InName = Schema::name(Schema::DnetNet::InputBytes);
 const QString OutName = Schema::name(Schema::DnetNet::OutputBytes);
+const QString MnemonicName = Schema::name(Schema::DnetNet::Mnemonic);
 const QString IndexName = Schema::name(Schema::DefReg::Index);
 const QString NodeName = Schema::name(Schema::DefReg::SlaveNumber);
 const QString PosCompName = Schema::name(Schema::DefReg::Position);
@@ -49,10 +50,11 @@ void ModbusMap::clear()
     m_registerCount = 0;
 }
 
-void ModbusMap::appendSlave(const QString &id, int numByteIn, int numByteOut)
+void ModbusMap::appendSlave(const QString &id, int numByteIn, int numByteOut, const QString &mnemonic)
 {
     TDNET_Slave slave;
     slave.ID = id;
+    slave.Mnemonic = mnemonic;
     slave.Num_Byte_IN = numByteIn;
     slave.Num_Byte_OUT = numByteOut;
     m_slaves.append(slave);
@@ -151,9 +153,10 @@ void ModbusMap::splitPosComp(int posComp, int *hiPart, int *loPart)
     *loPart = int(quint32(posComp) & 0xFFFFu);
 }
 
-void ModbusMap::readSlaveRow(const QString &id, const QString &numByteIn, const QString &numByteOut)
+void ModbusMap::readSlaveRow(const QString &id, const QString &numByteIn, const QString &numByteOut,
+                             const QString &mnemonic)
 {
-    appendSlave(id, ParseIntOrDefault(numByteIn, 0), ParseIntOrDefault(numByteOut, 0));
+    appendSlave(id, ParseIntOrDefault(numByteIn, 0), ParseIntOrDefault(numByteOut, 0), mnemonic);
 }
 
 void ModbusMap::readRegisterRow(int page, const QString &slaveNumber, const QString &index, const QString &posCompText)
@@ -175,7 +178,7 @@ void ModbusMap::readSlaves(const QDomDocument &dnetNet)
         return ProjectDocument::attribute(row, name).value_or(QString());
     };
     for (QDomNode row = root.firstChild(); !row.isNull(); row = row.nextSibling())
-        readSlaveRow(value(row, IdName), value(row, InName), value(row, OutName));
+        readSlaveRow(value(row, IdName), value(row, InName), value(row, OutName), value(row, MnemonicName));
 }
 
 void ModbusMap::readSlaves(const XmlTree &dnetNet)
@@ -183,7 +186,8 @@ void ModbusMap::readSlaves(const XmlTree &dnetNet)
     clear();
     const int root = dnetNet.firstNode();
     for (int row = dnetNet.firstChild(root); row != XmlTree::None; row = dnetNet.nextSibling(row))
-        readSlaveRow(ownText(dnetNet, row, IdName), treeText(dnetNet, row, InName), treeText(dnetNet, row, OutName));
+        readSlaveRow(ownText(dnetNet, row, IdName), treeText(dnetNet, row, InName), treeText(dnetNet, row, OutName),
+                     ownText(dnetNet, row, MnemonicName));
 }
 
 void ModbusMap::readRegisters(const QDomDocument &defReg)

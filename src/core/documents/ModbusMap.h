@@ -19,7 +19,8 @@ struct TMod_Reg
 class TDNET_Slave
 {
 public:
-    QString ID; // as stored in DNET_Net.xml
+    QString ID;       // as stored in DNET_Net.xml
+    QString Mnemonic; // shown by the overview and the CSV tag list; the editor does not use it
     int Num_Byte_IN = 0;
     int Num_Byte_OUT = 0;
     QVector<TMod_Reg> Lista_Mod_Reg_Read;
@@ -39,7 +40,7 @@ public:
     static constexpr int MaxIndex = 65535;
 
     void clear();
-    void appendSlave(const QString &id, int numByteIn, int numByteOut);
+    void appendSlave(const QString &id, int numByteIn, int numByteOut, const QString &mnemonic = QString());
 
     int slaveCount() const { return int(m_slaves.size()); }
     const QVector<TDNET_Slave> &slaves() const { return m_slaves; }
@@ -93,7 +94,7 @@ public:
 
 private:
     QVector<TMod_Reg> &list(int slavePosition, int page);
-    void readSlaveRow(const QString &id, const QString &numByteIn, const QString &numByteOut);
+    void readSlaveRow(const QString &id, const QString &numByteIn, const QString &numByteOut, const QString &mnemonic);
     void readRegisterRow(int page, const QString &slaveNumber, const QString &index, const QString &posCompText);
     void countIndex(const QString &indexText, int delta);
 

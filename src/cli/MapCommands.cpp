@@ -1,0 +1,241 @@
+// The register map from the command line: the overview, the CSV tag list, an import and auto-map.
+// They read and write DefReg.xml through the same map model and the same save as the dialog.
+#include "Cli.h"
+#include "Commands.h"
+
+#include "app/AppError.h"
+#include "app/ParseIntOrDefault.h"
+#include "app/WorkspacePaths.h"
+#include "documents/AutoMap.h"
+#include "documents/MapCsv.h"
+#include "documents/MapOverview.h"
+#include "text/TextCatalog.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace Cli {
+
+namespace {
+
+bool wantsHelp(const QStringList &args)
+{
+    return args.size() == 1 && (args.first() == QLatin1String("--help") || args.first() == QLatin1String("-h"));
+}
+
+void mapHelp(QTextStream &stream)
+{
+    stream << "Usage: SW40917-cli map PROJECT_FOLDER [--csv]\n\n"
+              "Prints the register map of the configuration: every register of both pages by address (the\n"
+              "0-based register address a Modbus client sends), with its page, slave number, slave ID and\n"
+              "mnemonic, high and low byte; then the bytes of each slave that no register carries.\n"
+              "With --csv it writes the map as CSV (RFC 4180, UTF-8, a header line) to standard output instead,\n"
+              "in DefReg.xml's order: the tag list for the PLC side, and the form map-import reads.\n\n"
+              "Exit codes: 0 printed, 1 a document could not be read, 2 wrong usage.\n";
+}
+
+void importHelp(QTextStream &stream)
+{
+    stream << "Usage: SW40917-cli map-import PROJECT_FOLDER FILE\n\n"
+              "Replaces every register of the configuration's DefReg.xml with the registers of a CSV file in\n"
+              "the form that map --csv writes (comma or semicolon separated). Every line is checked as the\n"
+              "register map dialog checks a new register: index 0 to 65535 and used once, a slave of the\n"
+              "configuration with its ID, bytes within the slave's byte count. A file with any error changes\n"
+              "nothing; each refused line is named with its reason.\n\n"
+              "Exit codes: 0 imported, 1 refused or a file could not be read or written, 2 wrong usage.\n";
+}
+
+void autoMapHelp(QTextStream &stream)
+{
+    stream << "Usage: SW40917-cli automap PROJECT_FOLDER [--start N] [--step N] [--page read|write|both]\n"
+              "                           [--high-first]\n\n"
+              "Maps every byte of every slave that no register carries yet onto free register indexes, two bytes\n"
+              "per register, and saves DefReg.xml. Slaves are taken in list order, the read page before the\n"
+              "write page; each slave starts at the next free index from --start (default 0), rounded up to a\n"
+              "multiple of --step (the next free one) when it is above 1. Bytes pair as 1-2, 3-4, ...; by default\n"
+              "the odd byte goes into the low part, so a 16-bit value of the slave reads as the same number in\n"
+              "its register; --high-first puts it into the high part. A byte without a free partner goes alone\n"
+              "into the low part. Indexes beyond 65535 or more than 6144 registers on a page are refused and\n"
+              "nothing changes.\n\n"
+              "Exit codes: 0 mapped (or nothing to map), 1 refused or a file could not be read or written,\n"
+              "2 wrong usage.\n";
+}
+
+// The document paths of a configuration folder; false (with the message) when it is none.
+bool projectPaths(const QString &folder, WorkspacePaths &paths, QTextStream &err)
+{
+    const QFileInfo info(folder);
+    if (!info.isDir()) {
+        err << "Not a configuration folder: " << folder << "\n";
+        return false;
+    }
+    paths.ProjectFolder = QDir::toNativeSeparators(QDir::cleanPath(info.absoluteFilePath()));
+    paths.ProjectName = info.fileName();
+    paths.Set_Files();
+    return true;
+}
+
+ModbusMap loadMap(const WorkspacePaths &paths)
+{
+    ModbusMap map;
+    map.loadSlaves(paths.DnetNetPath);
+    map.loadRegisters(paths.DefRegPath);
+    return map;
+}
+
+TextCatalog englishTexts()
+{
+    TextCatalog catalog;
+    catalog.LoadDefaultTexts();
+    return catalog;
+}
+
+// A whole number from 0 to 65535, or -1.
+int optionValue(const QString &text)
+{
+    const int value = ParseIntOrDefault(text, -1);
+    return value <= ModbusMap::MaxIndex ? value : -1;
+}
+
+} // namespace
+
+int mapCommand(const QStringList &args, QTextStream &out, QTextStream &err)
+{
+    if (wantsHelp(args)) {
+        mapHelp(out);
+        return Ok;
+    }
+    QStringList rest = args;
+    const bool csv = rest.removeAll(QStringLiteral("--csv")) > 0;
+    if (rest.size() != 1 || rest.first().startsWith(QLatin1Char('-'))) {
+        mapHelp(err);
+        return Usage;
+    }
+    WorkspacePaths paths;
+    if (!projectPaths(rest.first(), paths, err))
+        return Failed;
+    try {
+        const ModbusMap map = loadMap(paths);
+        if (csv)
+            out << QString::fromUtf8(MapCsv::toCsv(map));
+        else
+            out << MapOverview::text(map, englishTexts());
+        return Ok;
+    } catch (const AppError &error) {
+        err << error.message() << "\n";
+        return Failed;
+    }
+}
+
+int mapImportCommand(const QStringList &args, QTextStream &out, QTextStream &err)
+{
+    if (wantsHelp(args)) {
+        importHelp(out);
+        return Ok;
+    }
+    if (args.size() != 2 || args.at(0).startsWith(QLatin1Char('-')) || args.at(1).startsWith(QLatin1Char('-'))) {
+        importHelp(err);
+        return Usage;
+    }
+    WorkspacePaths paths;
+    if (!projectPaths(args.at(0), paths, err))
+        return Failed;
+    try {
+        const ModbusMap map = loadMap(paths);
+        const TextCatalog texts = englishTexts();
+        const MapCsv::ImportResult result = MapCsv::parse(MapCsv::readFile(args.at(1)), map, texts);
+        if (!result.problems.isEmpty()) {
+            err << args.at(1) << ": not imported, DefReg.xml is unchanged:\n"
+                << MapCsv::problemsText(result.problems, texts, 1000) << "\n";
+            return Failed;
+        }
+        result.map.saveRegisters(paths.DefRegPath);
+        int perPage[3] = {0, 0, 0};
+        for (int s = 0; s < result.map.slaveCount(); ++s) {
+            for (int page : {ModbusMap::Read, ModbusMap::Write})
+                perPage[page] += int(result.map.registers(s, page).size());
+        }
+        out << paths.DefRegPath << ": " << result.registers << " registers imported (" << perPage[ModbusMap::Read]
+            << " read, " << perPage[ModbusMap::Write] << " write), " << map.registerCount() << " replaced\n";
+        return Ok;
+    } catch (const AppError &error) {
+        err << error.message() << "\n";
+        return Failed;
+    }
+}
+
+int autoMapCommand(const QStringList &args, QTextStream &out, QTextStream &err)
+{
+    if (wantsHelp(args)) {
+        autoMapHelp(out);
+        return Ok;
+    }
+    QString folder;
+    AutoMapOptions options;
+    int pages = AutoMap::BothPages;
+    for (int i = 0; i < args.size(); ++i) {
+        const QString &a = args.at(i);
+        const bool hasValue = i + 1 < args.size();
+        if ((a == QLatin1String("--start") || a == QLatin1String("--step")) && hasValue) {
+            const int value = optionValue(args.at(++i));
+            if (value < 0) {
+                err << a << " needs a whole number from 0 to 65535, not \"" << args.at(i) << "\"\n";
+                return Usage;
+            }
+            (a == QLatin1String("--start") ? options.start : options.step) = value;
+        } else if (a == QLatin1String("--page") && hasValue) {
+            const QString page = args.at(++i);
+            if (page == QLatin1String("read"))
+                pages = ModbusMap::Read;
+            else if (page == QLatin1String("write"))
+                pages = ModbusMap::Write;
+            else if (page == QLatin1String("both"))
+                pages = AutoMap::BothPages;
+            else {
+                err << "--page takes read, write or both, not \"" << page << "\"\n";
+                return Usage;
+            }
+        } else if (a == QLatin1String("--high-first")) {
+            options.highFirst = true;
+        } else if (!a.startsWith(QLatin1Char('-')) && folder.isEmpty()) {
+            folder = a;
+        } else {
+            autoMapHelp(err);
+            return Usage;
+        }
+    }
+    if (folder.isEmpty()) {
+        autoMapHelp(err);
+        return Usage;
+    }
+    WorkspacePaths paths;
+    if (!projectPaths(folder, paths, err))
+        return Failed;
+    try {
+        ModbusMap map = loadMap(paths);
+        const TextCatalog texts = englishTexts();
+        const AutoMapResult result = AutoMap::mapAll(map, pages, options);
+        if (result.failure) {
+            err << result.message(texts) << "\n";
+            return Failed;
+        }
+        if (result.added == 0) {
+            out << "Nothing to map: every byte already has a register. DefReg.xml is unchanged.\n";
+            return Ok;
+        }
+        for (const AutoMapResult::Block &b : result.blocks) {
+            out << (b.page == ModbusMap::Read ? "read " : "write") << "  slave " << (b.slave + 1) << " (ID "
+                << map.slave(b.slave).ID << "): " << b.count << (b.count == 1 ? " register" : " registers")
+                << ", indexes " << b.first << " to " << b.last << "\n";
+        }
+        map.saveRegisters(paths.DefRegPath);
+        out << paths.DefRegPath << ": " << result.added << (result.added == 1 ? " register" : " registers")
+            << " added\n";
+        return Ok;
+    } catch (const AppError &error) {
+        err << error.message() << "\n";
+        return Failed;
+    }
+}
+
+} // namespace Cli

@@ -1,0 +1,144 @@
+#include "TFMapOverview.h"
+
+#include "MapOverviewModel.h"
+
+#include <QComboBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTableView>
+
+#include <algorithm>
+
+namespace {
+
+constexpr int Width = 680;
+
+QLabel *makeLabel(QWidget *parent, const QString &objectName, const QRect &geometry)
+{
+    auto *label = new QLabel(parent);
+    label->setObjectName(objectName);
+    label->setGeometry(geometry);
+    return label;
+}
+
+// Entry order of the page filter, and the page each entry stands for (0 both).
+const int PageFilters[] = {0, ModbusMap::Read, ModbusMap::Write};
+
+} // namespace
+
+TFMapOverview::TFMapOverview(AppContext &context, const ModbusMap &map, QWidget *parent)
+    : DialogBase(context, parent)
+    , m_map(map)
+{
+    setObjectName(QStringLiteral("TFMapOverview"));
+    setFixedClientSize(Width, 560);
+    makeTitleBand(Width);
+
+    L_Filter_Slave = makeLabel(this, QStringLiteral("L_Filter_Slave"), QRect(16, 82, 70, 16));
+    CB_Filter_Slave = new QComboBox(this);
+    CB_Filter_Slave->setObjectName(QStringLiteral("CB_Filter_Slave"));
+    CB_Filter_Slave->setGeometry(90, 78, 220, 22);
+    L_Filter_Page = makeLabel(this, QStringLiteral("L_Filter_Page"), QRect(326, 82, 60, 16));
+    CB_Filter_Page = new QComboBox(this);
+    CB_Filter_Page->setObjectName(QStringLiteral("CB_Filter_Page"));
+    CB_Filter_Page->setGeometry(390, 78, 130, 22);
+    L_Count = makeLabel(this, QStringLiteral("L_Count"), QRect(532, 82, Width - 548, 16));
+    L_Count->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+
+    m_model = new MapOverviewModel(map, context.catalog, this);
+    TV_Registers = new QTableView(this);
+    TV_Registers->setObjectName(QStringLiteral("TV_Registers"));
+    TV_Registers->setGeometry(16, 108, Width - 32, 280);
+    TV_Registers->setModel(m_model);
+    TV_Registers->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    TV_Registers->setSelectionBehavior(QAbstractItemView::SelectRows);
+    TV_Registers->setSelectionMode(QAbstractItemView::SingleSelection);
+    TV_Registers->verticalHeader()->hide();
+    // Fixed row heights and column widths: thousands of rows need no measuring.
+    TV_Registers->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    TV_Registers->verticalHeader()->setDefaultSectionSize(20);
+    TV_Registers->horizontalHeader()->setStretchLastSection(true);
+
+    L_Free_Bytes = makeLabel(this, QStringLiteral("L_Free_Bytes"), QRect(16, 396, Width - 32, 16));
+    LB_Free_Bytes = new QListWidget(this);
+    LB_Free_Bytes->setObjectName(QStringLiteral("LB_Free_Bytes"));
+    LB_Free_Bytes->setGeometry(16, 414, Width - 32, 96);
+    LB_Free_Bytes->setUniformItemSizes(true);
+
+    Btn_Close = makeButton(this, QStringLiteral("Btn_Close"), QRect(Width - 126, 522, 110, 28));
+    connect(Btn_Close, &QPushButton::clicked, this, &QDialog::reject);
+
+    m_free = MapOverview::freeBytes(map);
+    CB_Filter_Slave->addItem(QString());
+    for (int s = 0; s < map.slaveCount(); ++s) {
+        const TDNET_Slave &slave = map.slave(s);
+        QString entry = QString::number(s + 1) + QStringLiteral(": ") + slave.ID;
+        if (!slave.Mnemonic.isEmpty())
+            entry += QStringLiteral(" (") + slave.Mnemonic + QLatin1Char(')');
+        CB_Filter_Slave->addItem(entry);
+    }
+    CB_Filter_Page->addItems({QString(), QString(), QString()});
+    connect(CB_Filter_Slave, &QComboBox::currentIndexChanged, this,
+            ErrorReport::guarded(m_ctx.messages, [this] { filterChanged(); }));
+    connect(CB_Filter_Page, &QComboBox::currentIndexChanged, this,
+            ErrorReport::guarded(m_ctx.messages, [this] { filterChanged(); }));
+    connect(TV_Registers, &QAbstractItemView::doubleClicked, this,
+            [this](const QModelIndex &index) { registerDoubleClicked(index); });
+
+    Set_Lang();
+}
+
+void TFMapOverview::Set_Lang()
+{
+    setWindowTitle(text(1390));
+    titleDescription()->setText(text(1391));
+    L_Filter_Slave->setText(text(1399));
+    CB_Filter_Slave->setItemText(0, text(1400));
+    L_Filter_Page->setText(text(1401));
+    CB_Filter_Page->setItemText(0, text(1402));
+    CB_Filter_Page->setItemText(1, text(1369));
+    CB_Filter_Page->setItemText(2, text(1370));
+    L_Free_Bytes->setText(text(1403));
+    Btn_Close->setText(text(1404));
+    TV_Registers->setToolTip(text(1405));
+    // Columns as wide as their caption in this language needs, at least as the values need.
+    const int widths[] = {90, 60, 50, 60, 130, 70, 70};
+    const QFontMetrics metrics = TV_Registers->horizontalHeader()->fontMetrics();
+    for (int c = 0; c < 7; ++c)
+        TV_Registers->setColumnWidth(c, std::max(widths[c], metrics.horizontalAdvance(text(1392 + c)) + 20));
+    filterChanged();
+}
+
+void TFMapOverview::filterChanged()
+{
+    const int slave = CB_Filter_Slave->currentIndex() - 1;
+    const int page = PageFilters[std::max(0, CB_Filter_Page->currentIndex())];
+    m_model->setFilter(slave, page);
+    L_Count->setText(text(1406).arg(m_model->rowCount()));
+    fillFreeBytes();
+}
+
+void TFMapOverview::fillFreeBytes()
+{
+    LB_Free_Bytes->clear();
+    const int slave = m_model->slaveFilter();
+    const int page = m_model->pageFilter();
+    QStringList lines;
+    for (const FreeBytes &f : m_free) {
+        if ((slave < 0 || f.slave == slave) && (page == 0 || f.page == page))
+            lines.append(MapOverview::freeBytesLine(m_map, f, m_ctx.catalog));
+    }
+    if (lines.isEmpty())
+        lines.append(text(1408));
+    LB_Free_Bytes->addItems(lines);
+}
+
+void TFMapOverview::registerDoubleClicked(const QModelIndex &index)
+{
+    if (!index.isValid())
+        return;
+    m_chosen = m_model->overviewRow(index.row());
+    accept();
+}

@@ -1,0 +1,47 @@
+#pragma once
+
+#include "DialogBase.h"
+#include "documents/MapOverview.h"
+
+#include <optional>
+
+class MapOverviewModel;
+class QComboBox;
+class QLabel;
+class QListWidget;
+class QTableView;
+
+// The whole register map at a glance, read-only: every register of both pages by address, filtered
+// by slave and page, and below it the bytes that no register carries. A double-click on a register
+// closes the window with that register chosen, for the editor to select it.
+class TFMapOverview : public DialogBase
+{
+    Q_OBJECT
+public:
+    // The map must stay unchanged while the window is open.
+    TFMapOverview(AppContext &context, const ModbusMap &map, QWidget *parent = nullptr);
+    void Set_Lang() override;
+
+    const std::optional<OverviewRow> &chosen() const { return m_chosen; }
+    MapOverviewModel *model() const { return m_model; }
+
+private:
+    void filterChanged();
+    void fillFreeBytes();
+    void registerDoubleClicked(const QModelIndex &index);
+
+    const ModbusMap &m_map;
+    QVector<FreeBytes> m_free;
+    std::optional<OverviewRow> m_chosen;
+    MapOverviewModel *m_model = nullptr;
+
+    QLabel *L_Filter_Slave = nullptr;
+    QComboBox *CB_Filter_Slave = nullptr;
+    QLabel *L_Filter_Page = nullptr;
+    QComboBox *CB_Filter_Page = nullptr;
+    QLabel *L_Count = nullptr;
+    QTableView *TV_Registers = nullptr;
+    QLabel *L_Free_Bytes = nullptr;
+    QListWidget *LB_Free_Bytes = nullptr;
+    QPushButton *Btn_Close = nullptr;
+};

@@ -1,0 +1,258 @@
+// map, map --csv, map-import and automap: output, exit codes, and DefReg.xml changed only on success.
+#include "CliRun.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+const QByteArray Comment = "<!--SW_VERSION = 2.004-->";
+const QByteArray Slaves = "<DNET_Net>"
+                          "<row ID=\"5\" NB_IN=\"2\" NB_OUT=\"3\" Mnemonic=\"pump\"/>"
+                          "<row ID=\"7\" NB_IN=\"1\" NB_OUT=\"0\" Mnemonic=\"\"/>"
+                          "</DNET_Net>" +
+                          Comment;
+const QByteArray Registers = "<InfoMod><Modbus_Read>"
+                             "<row Index=\"$10\" NrDNNode=\"1\" PosComp=\"65538\"/>"
+                             "</Modbus_Read><Modbus_Write>"
+                             "<row Index=\"4\" NrDNNode=\"2\" PosComp=\"1\"/>"
+                             "</Modbus_Write></InfoMod>" +
+                             Comment;
+
+QByteArray readFile(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    QVERIFY2(f.open(QIODevice::WriteOnly), qPrintable(path));
+    f.write(bytes);
+}
+
+// A configuration folder with the two documents.
+struct Project
+{
+    QTemporaryDir dir;
+    QString folder;
+    QString defReg;
+
+    explicit Project(const QByteArray &registers = Registers)
+    {
+        folder = dir.filePath(QStringLiteral("Plant"));
+        QDir().mkpath(folder);
+        defReg = folder + QStringLiteral("/DefReg.xml");
+        writeFile(folder + QStringLiteral("/DNET_Net.xml"), Slaves);
+        writeFile(defReg, registers);
+    }
+    QString file(const QString &name, const QByteArray &bytes) const
+    {
+        const QString path = dir.filePath(name);
+        writeFile(path, bytes);
+        return path;
+    }
+};
+
+} // namespace
+
+class TestCliMap : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void usage_data();
+    void usage();
+    void mapPrintsTheOverview();
+    void csvRoundTrip();
+    void importRefusalChangesNothing();
+    void autoMap_data();
+    void autoMap();
+    void autoMapRefusalChangesNothing();
+    void unreadableDocument();
+};
+
+void TestCliMap::usage_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("outContains");
+    QTest::addColumn<QString>("errContains");
+    QTest::newRow("map --help") << QStringList{"map", "--help"} << 0 << "map PROJECT_FOLDER [--csv]"
+                                << "";
+    QTest::newRow("automap --help") << QStringList{"automap", "--help"} << 0 << "--high-first"
+                                    << "";
+    QTest::newRow("map-import --help") << QStringList{"map-import", "--help"} << 0 << "semicolon"
+                                       << "";
+    QTest::newRow("overall help lists them") << QStringList{"--help"} << 0 << "map-import PROJECT_FOLDER FILE"
+                                             << "";
+    QTest::newRow("map without folder") << QStringList{"map"} << 2 << ""
+                                        << "Usage: SW40917-cli map";
+    QTest::newRow("map unknown option") << QStringList{"map", "p", "--xml"} << 2 << ""
+                                        << "Usage: SW40917-cli map";
+    QTest::newRow("map-import one argument") << QStringList{"map-import", "p"} << 2 << ""
+                                             << "Usage";
+    QTest::newRow("automap without folder") << QStringList{"automap", "--step", "10"} << 2 << ""
+                                            << "Usage";
+    QTest::newRow("automap start 65536") << QStringList{"automap", "p", "--start", "65536"} << 2 << ""
+                                         << "--start needs a whole number from 0 to 65535, not \"65536\"";
+    QTest::newRow("automap step without value") << QStringList{"automap", "p", "--step"} << 2 << ""
+                                                << "Usage";
+    QTest::newRow("automap page") << QStringList{"automap", "p", "--page", "input"} << 2 << ""
+                                  << "--page takes read, write or both";
+    QTest::newRow("map missing folder") << QStringList{"map", "/nonexistent/folder"} << 1 << ""
+                                        << "Not a configuration folder";
+    QTest::newRow("automap missing folder") << QStringList{"automap", "/nonexistent/folder"} << 1 << ""
+                                            << "Not a configuration folder";
+}
+
+void TestCliMap::usage()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, outContains);
+    QFETCH(QString, errContains);
+    const CliRun r = runCli(arguments);
+    QTEST(r.code, "code");
+    QVERIFY2(r.out.contains(outContains), qPrintable(r.out));
+    QVERIFY2(r.err.contains(errContains), qPrintable(r.err));
+}
+
+void TestCliMap::mapPrintsTheOverview()
+{
+    Project p;
+    const CliRun r = runCli({QStringLiteral("map"), p.folder});
+    QCOMPARE(r.code, 0);
+    QCOMPARE(r.err, QString());
+    QCOMPARE(r.out, QStringLiteral("Address (0-based)  Page   Slave  ID  Mnemonic  High byte  Low byte\n"
+                                   "4                  Write  2      7             None       1\n"
+                                   "16                 Read   1      5   pump      1          2\n"
+                                   "\n"
+                                   "Bytes that no register carries:\n"
+                                   "  Slave 1 (ID 5), Read: bytes 3\n"
+                                   "  Slave 1 (ID 5), Write: bytes 1-2\n"));
+    QCOMPARE(readFile(p.defReg), Registers);
+}
+
+void TestCliMap::csvRoundTrip()
+{
+    Project p;
+    const CliRun exported = runCli({QStringLiteral("map"), QStringLiteral("--csv"), p.folder});
+    QCOMPARE(exported.code, 0);
+    QCOMPARE(exported.out, QStringLiteral("Address (0-based),Page,Slave,ID,Mnemonic,High byte,Low byte\r\n"
+                                          "16,read,1,5,pump,1,2\r\n"
+                                          "4,write,2,7,,,1\r\n"));
+    const QString csv = p.file(QStringLiteral("map.csv"), exported.out.toUtf8());
+    const CliRun imported = runCli({QStringLiteral("map-import"), p.folder, csv});
+    QCOMPARE(imported.code, 0);
+    QCOMPARE(imported.err, QString());
+    QVERIFY2(imported.out.endsWith(QStringLiteral(": 2 registers imported (1 read, 1 write), 2 replaced\n")),
+             qPrintable(imported.out));
+    QCOMPARE(readFile(p.defReg), Registers);
+
+    // A changed tag list is taken whole.
+    const QString edited = p.file(QStringLiteral("edited.csv"), "Address;Page;Slave;ID;Mnemonic;High;Low\n"
+                                                                "100;write;1;5;;2;1\n");
+    QCOMPARE(runCli({QStringLiteral("map-import"), p.folder, edited}).code, 0);
+    QCOMPARE(readFile(p.defReg), QByteArray("<InfoMod><Modbus_Read/><Modbus_Write>"
+                                            "<row Index=\"100\" NrDNNode=\"1\" PosComp=\"131073\"/>"
+                                            "</Modbus_Write></InfoMod>") +
+                                     Comment);
+}
+
+void TestCliMap::importRefusalChangesNothing()
+{
+    Project p;
+    const QString csv = p.file(QStringLiteral("bad.csv"), "Address,Page,Slave,ID,Mnemonic,High byte,Low byte\n"
+                                                          "1,read,1,5,,1,2\n"
+                                                          "2,read,1,5,,1,4\n"
+                                                          "3,write,2,7,,,1\n");
+    const CliRun r = runCli({QStringLiteral("map-import"), p.folder, csv});
+    QCOMPARE(r.code, 1);
+    QCOMPARE(r.out, QString());
+    QCOMPARE(r.err, csv + QStringLiteral(": not imported, DefReg.xml is unchanged:\n"
+                                         "Line 3: the low byte \"4\" is not a byte of the slave (1 to 3, or empty "
+                                         "for None)\n"));
+    QCOMPARE(readFile(p.defReg), Registers);
+
+    const CliRun missing = runCli({QStringLiteral("map-import"), p.folder, p.dir.filePath(QStringLiteral("no.csv"))});
+    QCOMPARE(missing.code, 1);
+    QVERIFY2(missing.err.startsWith(QStringLiteral("Cannot read ")), qPrintable(missing.err));
+    QCOMPARE(readFile(p.defReg), Registers);
+}
+
+void TestCliMap::autoMap_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QString>("out");
+    QTest::addColumn<QByteArray>("rows"); // the new DefReg.xml between <InfoMod> and </InfoMod>
+    QTest::newRow("defaults") << QStringList{}
+                              << "read   slave 1 (ID 5): 1 register, indexes 0 to 0\n"
+                                 "write  slave 1 (ID 5): 1 register, indexes 1 to 1\n"
+                              << QByteArray("<Modbus_Read><row Index=\"$10\" NrDNNode=\"1\" PosComp=\"65538\"/>"
+                                            "<row Index=\"0\" NrDNNode=\"1\" PosComp=\"3\"/></Modbus_Read>"
+                                            "<Modbus_Write><row Index=\"1\" NrDNNode=\"1\" PosComp=\"131073\"/>"
+                                            "<row Index=\"4\" NrDNNode=\"2\" PosComp=\"1\"/></Modbus_Write>");
+    QTest::newRow("write page, high first, from 16 in steps of 100")
+        << QStringList{"--page", "write", "--high-first", "--start", "16", "--step", "100"}
+        << "write  slave 1 (ID 5): 1 register, indexes 100 to 100\n"
+        << QByteArray("<Modbus_Read><row Index=\"$10\" NrDNNode=\"1\" PosComp=\"65538\"/></Modbus_Read>"
+                      "<Modbus_Write><row Index=\"100\" NrDNNode=\"1\" PosComp=\"65538\"/>"
+                      "<row Index=\"4\" NrDNNode=\"2\" PosComp=\"1\"/></Modbus_Write>");
+}
+
+void TestCliMap::autoMap()
+{
+    QFETCH(QStringList, options);
+    QFETCH(QString, out);
+    QFETCH(QByteArray, rows);
+    Project p;
+    const CliRun r = runCli(QStringList{QStringLiteral("automap"), p.folder} + options);
+    QCOMPARE(r.code, 0);
+    QCOMPARE(r.err, QString());
+    QVERIFY2(r.out.startsWith(out), qPrintable(r.out));
+    const int added = int(out.count(QLatin1Char('\n')));
+    QVERIFY2(r.out.endsWith(
+                 QStringLiteral("DefReg.xml: %1 %2 added\n").arg(added).arg(added == 1 ? "register" : "registers")),
+             qPrintable(r.out));
+    QCOMPARE(readFile(p.defReg), "<InfoMod>" + rows + "</InfoMod>" + Comment);
+
+    // A second run finds every byte carried and leaves the file alone.
+    const QByteArray mapped = readFile(p.defReg);
+    const CliRun again = runCli(QStringList{QStringLiteral("automap"), p.folder} + options);
+    QCOMPARE(again.code, 0);
+    QCOMPARE(again.out,
+             QStringLiteral("Nothing to map: every byte already has a register. DefReg.xml is unchanged.\n"));
+    QCOMPARE(readFile(p.defReg), mapped);
+}
+
+void TestCliMap::autoMapRefusalChangesNothing()
+{
+    Project p;
+    const CliRun r = runCli({QStringLiteral("automap"), p.folder, QStringLiteral("--start"), QStringLiteral("65535")});
+    QCOMPARE(r.code, 1);
+    QCOMPARE(r.out, QString());
+    QCOMPARE(r.err, QStringLiteral("Error!! Auto-map needs register indexes beyond 65535: nothing was changed\n"));
+    QCOMPARE(readFile(p.defReg), Registers);
+}
+
+void TestCliMap::unreadableDocument()
+{
+    const QByteArray broken = "<InfoMod><Modbus_Read><row";
+    Project p(broken);
+    const QString csv = p.file(QStringLiteral("map.csv"), "1,read,1,5,,1,2\n");
+    for (const QStringList &command : {QStringList{"map"}, QStringList{"automap"}, QStringList{"map-import"}}) {
+        QStringList arguments = command;
+        arguments.append(p.folder);
+        if (command.first() == QLatin1String("map-import"))
+            arguments.append(csv);
+        const CliRun r = runCli(arguments);
+        QCOMPARE(r.code, 1);
+        QVERIFY2(r.err.contains(QStringLiteral("DefReg.xml")), qPrintable(r.err));
+        QCOMPARE(readFile(p.defReg), broken);
+    }
+}
+
+QTEST_GUILESS_MAIN(TestCliMap)
+#include "tst_cli_map.moc"

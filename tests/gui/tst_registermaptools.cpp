@@ -1,0 +1,395 @@
+// The register map dialog's tools driven offscreen: the menu on the lists and the small button,
+// auto-map with its parameter dialog, the overview window, CSV export and import.
+#include "MapOverviewModel.h"
+#include "ModalHelper.h"
+#include "RegisterMapTools.h"
+#include "TFDefineModbusRegs.h"
+#include "TFMapOverview.h"
+#include "TestWorkspace.h"
+
+#include <QAbstractItemModelTester>
+#include <QAction>
+#include <QComboBox>
+#include <QContextMenuEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTableView>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+const QByteArray Comment = "<!--SW_VERSION = 2.004-->";
+// Slave 1: ID 5 "pump", 2 bytes IN, 4 OUT; slave 2: ID 7, 3 IN, 1 OUT.
+const QByteArray Slaves = "<DNET_Net>"
+                          "<row ID=\"5\" NB_IN=\"2\" NB_OUT=\"4\" Mnemonic=\"pump\"/>"
+                          "<row ID=\"7\" NB_IN=\"3\" NB_OUT=\"1\" Mnemonic=\"\"/>"
+                          "</DNET_Net>" +
+                          Comment;
+// One register: read page of slave 1, index 10, byte 1 high.
+const QByteArray Registers = "<InfoMod><Modbus_Read>"
+                             "<row Index=\"10\" NrDNNode=\"1\" PosComp=\"65536\"/>"
+                             "</Modbus_Read><Modbus_Write/></InfoMod>" +
+                             Comment;
+
+struct Fixture
+{
+    TestWorkspace ws;
+    std::unique_ptr<TFDefineModbusRegs> dlg;
+    RegisterMapTools *tools = nullptr;
+
+    Fixture()
+    {
+        ws.makeProject(QStringLiteral("P"));
+        TestWorkspace::writeFile(ws.context.paths.DnetNetPath, Slaves);
+        TestWorkspace::writeFile(ws.context.paths.DefRegPath, Registers);
+        dlg = std::make_unique<TFDefineModbusRegs>(ws.context);
+        tools = dlg->findChild<RegisterMapTools *>();
+        dlg->show();
+    }
+
+    template <typename T> T *find(const QString &name) const
+    {
+        T *w = dlg->findChild<T *>(name);
+        if (!w)
+            qFatal("no %s", qPrintable(name));
+        return w;
+    }
+    static QString side(int page) { return page == 1 ? QStringLiteral("Read") : QStringLiteral("Write"); }
+    QListWidget *slaves(int page) const { return find<QListWidget>("LB_DeviceNet_Slave_" + side(page) + "_Frames"); }
+    QListWidget *regs(int page) const { return find<QListWidget>("LB_Modbus_" + side(page) + "_Regs"); }
+    QAction *action(const char *name) const
+    {
+        auto *a = tools->menu()->findChild<QAction *>(QLatin1String(name));
+        if (!a)
+            qFatal("no action %s", name);
+        return a;
+    }
+    void showPage(int page) const { find<QTabWidget>("PC_Modbus")->setCurrentIndex(page - 1); }
+    static QStringList lines(const QListWidget *list)
+    {
+        QStringList l;
+        for (int i = 0; i < list->count(); ++i)
+            l.append(list->item(i)->text());
+        return l;
+    }
+    QByteArray defRegOnDisk() const { return TestWorkspace::readFile(ws.context.paths.DefRegPath); }
+};
+
+// Fills the auto-map dialog that is about to run and presses OK; pages: the page choice, -1 for one slave.
+void answerAutoMap(const QString &start, const QString &step, bool highFirst, int pages)
+{
+    whenModal([=](QWidget *w) {
+        QVERIFY(w && w->objectName() == QLatin1String("TFAutoMap"));
+        w->findChild<QLineEdit *>(QStringLiteral("E_Start"))->setText(start);
+        w->findChild<QLineEdit *>(QStringLiteral("E_Step"))->setText(step);
+        w->findChild<QRadioButton *>(highFirst ? QStringLiteral("RB_High_First") : QStringLiteral("RB_Low_First"))
+            ->setChecked(true);
+        // The page choice is offered for all slaves only.
+        auto *pageChoice = w->findChild<QComboBox *>(QStringLiteral("CB_Pages"));
+        QCOMPARE(pageChoice->isVisible(), pages >= 0);
+        if (pages >= 0)
+            pageChoice->setCurrentIndex(pages);
+        QTest::mouseClick(w->findChild<QPushButton *>(QStringLiteral("Btn_OK")), Qt::LeftButton);
+    });
+}
+
+} // namespace
+
+class TestRegisterMapTools : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void menuOnListsAndButton();
+    void autoMapOneSlave();
+    void autoMapDialogRefusesBadValues();
+    void autoMapAllSlaves();
+    void autoMapRefusalChangesNothing();
+    void overviewSelectsInTheEditor();
+    void exportAndImport();
+    void importWithOneBadLineChangesNothing();
+    void exportFailureIsReported();
+};
+
+void TestRegisterMapTools::menuOnListsAndButton()
+{
+    Fixture f;
+    auto *button = f.find<QPushButton>("Btn_Map_Tools");
+    QCOMPARE(button->text(), QStringLiteral("Map Tools"));
+    QMenu *menu = f.tools->menu();
+    QTest::mouseClick(button, Qt::LeftButton);
+    QTRY_VERIFY(menu->isVisible());
+    QStringList captions;
+    for (QAction *a : menu->actions()) {
+        if (!a->isSeparator())
+            captions.append(a->text());
+    }
+    QCOMPARE(captions, QStringList({"Auto-map this Slave...", "Auto-map all Slaves...", "Overview of the Map...",
+                                    "Export CSV...", "Import CSV..."}));
+    QVERIFY(!f.action("A_AutoMap_Slave")->isEnabled()); // no slave selected on the page shown
+    QVERIFY(f.action("A_AutoMap_All")->isEnabled());
+    menu->hide();
+
+    // A right click on a slave of the write page selects it and opens the same menu for that page.
+    f.showPage(2);
+    QListWidget *list = f.slaves(2);
+    const QPoint at = list->visualItemRect(list->item(1)).center();
+    QTest::mouseClick(list->viewport(), Qt::RightButton, {}, at);
+    QContextMenuEvent event(QContextMenuEvent::Mouse, at, list->viewport()->mapToGlobal(at));
+    QApplication::sendEvent(list->viewport(), &event);
+    QTRY_VERIFY(menu->isVisible());
+    QCOMPARE(list->currentRow(), 1);
+    QVERIFY(f.action("A_AutoMap_Slave")->isEnabled());
+    menu->hide();
+    // The register list of the read page, where no slave is selected.
+    f.showPage(1);
+    QContextMenuEvent onRegisters(QContextMenuEvent::Mouse, QPoint(5, 5),
+                                  f.regs(1)->viewport()->mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(f.regs(1)->viewport(), &onRegisters);
+    QTRY_VERIFY(menu->isVisible());
+    QVERIFY(!f.action("A_AutoMap_Slave")->isEnabled());
+    menu->hide();
+
+    // A language chosen while the dialog was closed shows at its next opening.
+    f.ws.context.catalog.setText(1355, QStringLiteral("Werkzeuge"));
+    f.ws.context.catalog.setText(1352, QStringLiteral("Übersicht der Belegung..."));
+    f.dlg->hide();
+    f.dlg->show();
+    QCOMPARE(button->text(), QStringLiteral("Werkzeuge"));
+    QCOMPARE(f.action("A_Overview")->text(), QStringLiteral("Übersicht der Belegung..."));
+    QCOMPARE(f.ws.messages.count(), 0);
+}
+
+void TestRegisterMapTools::autoMapOneSlave()
+{
+    Fixture f;
+    f.slaves(1)->setCurrentRow(0); // 4 bytes OUT, byte 1 carried by register 10
+    answerAutoMap(QStringLiteral("20"), QStringLiteral("0"), true, -1);
+    f.action("A_AutoMap_Slave")->trigger();
+    QCOMPARE(f.ws.messages.count(), 0);
+    QCOMPARE(Fixture::lines(f.regs(1)), QStringList({"10; Byte 1; None;", "20; None; Byte 2;", "21; Byte 3; Byte 4;"}));
+
+    // The values accepted last come back; a Cancel changes nothing and keeps them.
+    for (int round = 0; round < 2; ++round) {
+        whenModal([](QWidget *w) {
+            QCOMPARE(w->findChild<QLineEdit *>(QStringLiteral("E_Start"))->text(), QStringLiteral("20"));
+            QCOMPARE(w->findChild<QLineEdit *>(QStringLiteral("E_Step"))->text(), QStringLiteral("0"));
+            QVERIFY(w->findChild<QRadioButton *>(QStringLiteral("RB_High_First"))->isChecked());
+            w->findChild<QLineEdit *>(QStringLiteral("E_Start"))->setText(QStringLiteral("30"));
+            QTest::mouseClick(w->findChild<QPushButton *>(QStringLiteral("Btn_Cancel")), Qt::LeftButton);
+        });
+        f.action("A_AutoMap_Slave")->trigger();
+    }
+    QCOMPARE(f.dlg->map().registerCount(), 3);
+
+    answerAutoMap(QStringLiteral("0"), QStringLiteral("0"), false, -1);
+    f.action("A_AutoMap_Slave")->trigger();
+    QCOMPARE(f.ws.messages.texts(), QStringList{"Nothing to map: every byte already has a register"});
+    QCOMPARE(f.ws.messages.lastKind(), QStringLiteral("warning"));
+
+    f.showPage(2);
+    f.slaves(2)->setCurrentRow(1); // 3 bytes IN
+    answerAutoMap(QStringLiteral("0"), QStringLiteral("0"), false, -1);
+    f.action("A_AutoMap_Slave")->trigger();
+    QCOMPARE(Fixture::lines(f.regs(2)), QStringList({"0; Byte 2; Byte 1;", "1; None; Byte 3;"}));
+    QCOMPARE(f.defRegOnDisk(), Registers); // nothing saved before OK
+    f.find<QPushButton>("Btn_OK")->click();
+    QCOMPARE(f.defRegOnDisk(), QByteArray("<InfoMod><Modbus_Read>"
+                                          "<row Index=\"10\" NrDNNode=\"1\" PosComp=\"65536\"/>"
+                                          "<row Index=\"20\" NrDNNode=\"1\" PosComp=\"2\"/>"
+                                          "<row Index=\"21\" NrDNNode=\"1\" PosComp=\"196612\"/>"
+                                          "</Modbus_Read><Modbus_Write>"
+                                          "<row Index=\"0\" NrDNNode=\"2\" PosComp=\"131073\"/>"
+                                          "<row Index=\"1\" NrDNNode=\"2\" PosComp=\"3\"/>"
+                                          "</Modbus_Write></InfoMod>") +
+                                   Comment);
+}
+
+void TestRegisterMapTools::autoMapDialogRefusesBadValues()
+{
+    const QString badStart = QStringLiteral("Error!! The first register index must be between 0 and 65535");
+    const QString badStep = QStringLiteral("Error!! The step must be between 0 and 65535");
+    const QList<QStringList> cases = {{"65536", "0", badStart},
+                                      {"", "0", badStart},
+                                      {"-1", "10", badStart},
+                                      {"0", "x", badStep},
+                                      {"0", "70000", badStep}};
+    for (const QStringList &c : cases) {
+        Fixture f;
+        bool stayedOpen = false;
+        whenModal([&](QWidget *w) {
+            w->findChild<QLineEdit *>(QStringLiteral("E_Start"))->setText(c.at(0));
+            w->findChild<QLineEdit *>(QStringLiteral("E_Step"))->setText(c.at(1));
+            QTest::mouseClick(w->findChild<QPushButton *>(QStringLiteral("Btn_OK")), Qt::LeftButton);
+            stayedOpen = w->isVisible();
+        });
+        f.action("A_AutoMap_All")->trigger();
+        QVERIFY(stayedOpen);
+        QCOMPARE(f.ws.messages.texts(), QStringList{c.at(2)});
+        QCOMPARE(f.dlg->map().registerCount(), 1);
+    }
+}
+
+void TestRegisterMapTools::autoMapAllSlaves()
+{
+    Fixture f;
+    answerAutoMap(QStringLiteral("100"), QStringLiteral("10"), false, 2); // the write page only
+    f.action("A_AutoMap_All")->trigger();
+    QCOMPARE(f.ws.messages.count(), 0);
+    QCOMPARE(f.dlg->map().registerCount(), 4);
+    f.slaves(2)->setCurrentRow(0);
+    QCOMPARE(Fixture::lines(f.regs(2)), QStringList({"100; Byte 2; Byte 1;"}));
+    f.slaves(2)->setCurrentRow(1);
+    QCOMPARE(Fixture::lines(f.regs(2)), QStringList({"110; Byte 2; Byte 1;", "111; None; Byte 3;"}));
+}
+
+void TestRegisterMapTools::autoMapRefusalChangesNothing()
+{
+    Fixture f;
+    f.slaves(1)->setCurrentRow(0);
+    answerAutoMap(QStringLiteral("65535"), QStringLiteral("0"), false, 0);
+    f.action("A_AutoMap_All")->trigger();
+    QCOMPARE(f.ws.messages.texts(),
+             QStringList{"Error!! Auto-map needs register indexes beyond 65535: nothing was changed"});
+    QCOMPARE(f.ws.messages.lastKind(), QStringLiteral("error"));
+    QCOMPARE(f.dlg->map().registerCount(), 1);
+    QCOMPARE(Fixture::lines(f.regs(1)), QStringList({"10; Byte 1; None;"}));
+}
+
+void TestRegisterMapTools::overviewSelectsInTheEditor()
+{
+    Fixture f;
+    // Before any auto-map: one register, and the free bytes of every slave and page.
+    whenModal([](QWidget *w) {
+        auto *list = w->findChild<QListWidget *>(QStringLiteral("LB_Free_Bytes"));
+        QCOMPARE(Fixture::lines(list),
+                 QStringList({"Slave 1 (ID 5), Read: bytes 2-4", "Slave 1 (ID 5), Write: bytes 1-2",
+                              "Slave 2 (ID 7), Read: bytes 1", "Slave 2 (ID 7), Write: bytes 1-3"}));
+        QTest::mouseClick(w->findChild<QPushButton *>(QStringLiteral("Btn_Close")), Qt::LeftButton);
+    });
+    f.action("A_Overview")->trigger();
+
+    answerAutoMap(QStringLiteral("0"), QStringLiteral("0"), false, 0);
+    f.action("A_AutoMap_All")->trigger();
+    QCOMPARE(f.dlg->map().registerCount(), 7);
+
+    whenModal([](QWidget *w) {
+        auto *overview = qobject_cast<TFMapOverview *>(w);
+        QVERIFY(overview);
+        MapOverviewModel *model = overview->model();
+        QAbstractItemModelTester tester(model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QCOMPARE(model->headerData(0, Qt::Horizontal).toString(), QStringLiteral("Address (0-based)"));
+        QCOMPARE(model->rowCount(), 7);
+        QStringList first;
+        for (int c = 0; c < model->columnCount(); ++c)
+            first.append(model->index(0, c).data().toString());
+        QCOMPARE(first, QStringList({"0", "Read", "1", "5", "pump", "None", "2"}));
+        QCOMPARE(Fixture::lines(w->findChild<QListWidget *>(QStringLiteral("LB_Free_Bytes"))),
+                 QStringList{"every byte has a register"});
+
+        w->findChild<QComboBox *>(QStringLiteral("CB_Filter_Page"))->setCurrentIndex(2);
+        QCOMPARE(model->rowCount(), 3);
+        w->findChild<QComboBox *>(QStringLiteral("CB_Filter_Slave"))->setCurrentIndex(2);
+        QCOMPARE(model->rowCount(), 2);
+        QCOMPARE(w->findChild<QLabel *>(QStringLiteral("L_Count"))->text(), QStringLiteral("2 registers"));
+        QCOMPARE(model->index(1, 0).data().toString(), QStringLiteral("5"));
+
+        auto *view = w->findChild<QTableView *>(QStringLiteral("TV_Registers"));
+        const QPoint at = view->visualRect(model->index(1, 2)).center();
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, at);
+    });
+    f.action("A_Overview")->trigger();
+    // Register 5 is the second one of slave 2 on the write page.
+    QCOMPARE(f.find<QTabWidget>("PC_Modbus")->currentIndex(), 1);
+    QCOMPARE(f.slaves(2)->currentRow(), 1);
+    QCOMPARE(f.regs(2)->currentRow(), 1);
+    QCOMPARE(f.find<QLineEdit>("E_Index_Modbus_Write")->text(), QStringLiteral("5"));
+    QCOMPARE(f.find<QComboBox>("CB_Byte_Low_Part_Write")->currentIndex(), 3);
+    QCOMPARE(f.ws.messages.count(), 0);
+}
+
+void TestRegisterMapTools::exportAndImport()
+{
+    Fixture f;
+    const QString path = f.ws.path(QStringLiteral("tags.csv"));
+    QList<bool> asked;
+    QString answer = path;
+    f.tools->chooseFile = [&](bool forSave) {
+        asked.append(forSave);
+        return answer;
+    };
+    f.action("A_Export_CSV")->trigger();
+    QCOMPARE(TestWorkspace::readFile(path), QByteArray("Address (0-based),Page,Slave,ID,Mnemonic,High byte,Low byte\r\n"
+                                                       "10,read,1,5,pump,1,\r\n"));
+
+    TestWorkspace::writeFile(path, "Address (0-based);Page;Slave;ID;Mnemonic;High byte;Low byte\n"
+                                   "10;read;1;5;pump;1;2\n"
+                                   "7;write;2;7;;3;\n");
+    f.ws.messages.setNextAnswer(false);
+    f.action("A_Import_CSV")->trigger();
+    QCOMPARE(f.ws.messages.texts(), QStringList{"The import replaces all 1 registers of the map with the 2 registers "
+                                                "of the file; nothing is saved before OK. Continue?"});
+    QCOMPARE(f.dlg->map().registerCount(), 1);
+    f.action("A_Import_CSV")->trigger(); // answered Yes
+    QCOMPARE(f.dlg->map().registerCount(), 2);
+    f.slaves(1)->setCurrentRow(0);
+    QCOMPARE(Fixture::lines(f.regs(1)), QStringList{"10; Byte 1; Byte 2;"});
+    f.slaves(2)->setCurrentRow(1);
+    QCOMPARE(Fixture::lines(f.regs(2)), QStringList{"7; Byte 3; None;"});
+    QCOMPARE(asked, QList<bool>({true, false, false}));
+
+    // No file chosen: nothing happens.
+    answer.clear();
+    f.action("A_Import_CSV")->trigger();
+    f.action("A_Export_CSV")->trigger();
+    QCOMPARE(f.ws.messages.count(), 2);
+
+    f.find<QPushButton>("Btn_OK")->click();
+    QCOMPARE(f.defRegOnDisk(), QByteArray("<InfoMod><Modbus_Read>"
+                                          "<row Index=\"10\" NrDNNode=\"1\" PosComp=\"65538\"/>"
+                                          "</Modbus_Read><Modbus_Write>"
+                                          "<row Index=\"7\" NrDNNode=\"2\" PosComp=\"196608\"/>"
+                                          "</Modbus_Write></InfoMod>") +
+                                   Comment);
+}
+
+void TestRegisterMapTools::importWithOneBadLineChangesNothing()
+{
+    Fixture f;
+    const QString path = f.ws.path(QStringLiteral("tags.csv"));
+    TestWorkspace::writeFile(path, "Address (0-based),Page,Slave,ID,Mnemonic,High byte,Low byte\r\n"
+                                   "11,read,1,5,pump,2,3\r\n"
+                                   "12,read,1,5,pump,9,\r\n"
+                                   "13,write,2,7,,1,2\r\n");
+    f.tools->chooseFile = [&](bool) { return path; };
+    f.action("A_Import_CSV")->trigger();
+    QCOMPARE(f.ws.messages.texts(),
+             QStringList{"Error!! The CSV file was not imported; the register map is unchanged.\n" + path +
+                         "\n\nLine 3: the high byte \"9\" is not a byte of the slave (1 to 4, or empty for None)"});
+    QCOMPARE(f.ws.messages.lastKind(), QStringLiteral("error"));
+    f.slaves(1)->setCurrentRow(0);
+    QCOMPARE(Fixture::lines(f.regs(1)), QStringList{"10; Byte 1; None;"});
+    f.find<QPushButton>("Btn_OK")->click();
+    QCOMPARE(f.defRegOnDisk(), Registers);
+}
+
+void TestRegisterMapTools::exportFailureIsReported()
+{
+    Fixture f;
+    const QString path = f.ws.path(QStringLiteral("no such folder/tags.csv"));
+    f.tools->chooseFile = [&](bool) { return path; };
+    f.action("A_Export_CSV")->trigger();
+    QCOMPARE(f.ws.messages.count(), 1);
+    QVERIFY2(f.ws.messages.last().startsWith(QStringLiteral("Cannot write ") + path), qPrintable(f.ws.messages.last()));
+    QVERIFY(f.dlg->isVisible());
+}
+
+QTEST_MAIN(TestRegisterMapTools)
+#include "tst_registermaptools.moc"

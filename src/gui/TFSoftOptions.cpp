@@ -1,6 +1,7 @@
 #include "TFSoftOptions.h"
 
 #include "ClickableLabel.h"
+#include "UserInputDiscarder.h"
 #include "app/ProductIdentity.h"
 #include "text/VersionCheck.h"
 
@@ -10,6 +11,7 @@
 #include <QLabel>
 #include <QPixmap>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QTabWidget>
 
 #include <algorithm>
@@ -131,6 +133,8 @@ void TFSoftOptions::Set_Lang()
     CB_En_Con->setText(text(309));
     CB_Update->setText(text(310));
     Btn_Check_Update->setText(text(311));
+    CB_Soft_Set_Jump_Table->setText(text(320));
+    CB_DoubleClick_Auto_Size->setText(text(321));
     Btn_OK->setText(text(312));
     Btn_Cancel->setText(text(313));
     if (!LL_Check_Update->isHidden())
@@ -285,7 +289,17 @@ void TFSoftOptions::showCheckResult()
 
 void TFSoftOptions::Btn_Check_UpdateClick()
 {
-    m_newerFound = m_ctx.platform.http && Check_Version(*m_ctx.platform.http, m_ctx.versionService);
+    // One request at a time: the button is off and the busy cursor shows while the service is asked,
+    // and a click made meanwhile is thrown away rather than sending a second request afterwards.
+    if (m_checkRunning)
+        return;
+    {
+        QScopedValueRollback<bool> running(m_checkRunning, true);
+        Btn_Check_Update->setEnabled(false);
+        UserInputDiscarder discard;
+        m_newerFound = m_ctx.platform.http && Check_Version(*m_ctx.platform.http, m_ctx.versionService);
+    }
+    Update_CheckBox();
     showCheckResult();
     LL_Check_Update->show();
 }

@@ -60,6 +60,8 @@ TFSoftOptions::TFSoftOptions(AppContext &context, QWidget *parent)
         L_L[s]->setObjectName(QStringLiteral("L_L%1").arg(s + 1));
         L_L[s]->setGeometry(kSlots[s].labelLeft, kSlots[s].top + 16, 160, 16);
         L_L[s]->setCursor(Qt::PointingHandCursor);
+        // The name is the slot's Tab stop: Space or Enter choose it as a click does.
+        L_L[s]->setKeyboardActivation(true);
         const auto click = ErrorReport::guarded(m_ctx.messages, [this, s] { LangClick(s + 1); });
         connect(I_L[s], &ClickableLabel::clicked, this, click);
         connect(L_L[s], &ClickableLabel::clicked, this, click);

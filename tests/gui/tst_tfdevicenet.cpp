@@ -572,6 +572,7 @@ void TestTFDeviceNet::enterJumpsWithTheOption()
     QCOMPARE(QPoint(sga()->cells().currentCol(), sga()->cells().currentRow()), to);
     // And from the table itself, with no editor open.
     sga()->setCurrentCell(from.y() - 1, from.x());
+    sga()->setFocus();
     QTest::keyClick(sga(), Qt::Key_Enter);
     QCOMPARE(QPoint(sga()->cells().currentCol(), sga()->cells().currentRow()), option ? to : from);
 }

@@ -31,6 +31,8 @@ private Q_SLOTS:
     void openDialogListsAndPreselects();
     void openWithEmptyProjectsLeavesNoneActive();
     void languageFileAppliesAtStart();
+    void longConfigurationNameIsElided_data();
+    void longConfigurationNameIsElided();
 
 private:
     static QString labelText(QWidget *w, const char *name) { return w->findChild<QLabel *>(name)->text(); }
@@ -309,6 +311,37 @@ void TestMainWindow::languageFileAppliesAtStart()
     QCOMPARE(windows.main()->findChild<QPushButton *>("Btn_New")->text(), QStringLiteral("Neu"));
     QCOMPARE(windows.newProject->windowTitle(), QStringLiteral("Neue Konfiguration"));
     QCOMPARE(windows.main()->findChild<QPushButton *>("Btn_Open")->text(), QStringLiteral("Open Configuration"));
+}
+
+void TestMainWindow::longConfigurationNameIsElided_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("elided");
+    QTest::newRow("short") << "Plant" << false;
+    QTest::newRow("255 characters") << QString(255, QLatin1Char('W')) << true;
+}
+
+void TestMainWindow::longConfigurationNameIsElided()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, elided);
+    TestWorkspace ws;
+    QVERIFY(QDir(ws.dir.path()).mkpath(QStringLiteral("PROJECTS/") + name));
+    AppSettings settings;
+    settings.projectname = name;
+    settings.write(ws.context.settingsPath());
+    AppWindows windows(ws.context);
+    auto *label = windows.main()->findChild<QLabel *>("L_Name_Conf_L2");
+    // Whatever is shown fits its frame; a shortened name says so and the tooltip holds all of it.
+    QVERIFY(label->fontMetrics().horizontalAdvance(label->text()) <= label->width());
+    if (!elided) {
+        QCOMPARE(label->text(), name);
+        QCOMPARE(label->toolTip(), QString());
+        return;
+    }
+    QVERIFY2(label->text().endsWith(QChar(0x2026)), qPrintable(label->text()));
+    QVERIFY(name.startsWith(label->text().chopped(1)));
+    QCOMPARE(label->toolTip(), name);
 }
 
 QTEST_MAIN(TestMainWindow)

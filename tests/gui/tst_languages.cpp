@@ -152,7 +152,7 @@ struct Program
     QLabel *updateLinkAfterSwitch()
     {
         const QString language = ws.context.settings.language;
-        switchTo(language == QLatin1String("English") ? QStringLiteral("Italiano") : QStringLiteral("English"));
+        switchTo(language == QLatin1String("English") ? QStringLiteral("Deutsch") : QStringLiteral("English"));
         windows->main()->Timer_UpdateTimer();
         switchTo(language);
         return windows->main()->findChild<QLabel *>(QStringLiteral("LL_Update"));

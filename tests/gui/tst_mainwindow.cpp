@@ -334,6 +334,12 @@ void TestMainWindow::longConfigurationNameIsElided()
     auto *label = windows.main()->findChild<QLabel *>("L_Name_Conf_L2");
     // Whatever is shown fits its frame; a shortened name says so and the tooltip holds all of it.
     QVERIFY(label->fontMetrics().horizontalAdvance(label->text()) <= label->width());
+    // The list of the open dialog shortens it by itself; its tooltip then holds the whole name.
+    windows.openConf->show();
+    const QListWidgetItem *item = windows.openConf->findChild<QListWidget *>("ListBox1")->item(0);
+    QCOMPARE(item->text(), name);
+    QCOMPARE(item->toolTip(), elided ? name : QString());
+    windows.openConf->hide();
     if (!elided) {
         QCOMPARE(label->text(), name);
         QCOMPARE(label->toolTip(), QString());

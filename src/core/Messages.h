@@ -14,4 +14,8 @@ public:
     virtual void warning(const QString &text) = 0;
     // A question with Yes and No; true for Yes.
     virtual bool question(const QString &text) = 0;
+
+    enum class Answer { Yes, No, Cancel };
+    // A question with Yes, No and Cancel, for a choice that may also be called off.
+    virtual Answer questionWithCancel(const QString &text) = 0;
 };

@@ -9,9 +9,14 @@ class ClickableLabel : public QLabel
 public:
     using QLabel::QLabel;
 
+    // Makes the label a Tab stop that Space or Enter activates like a click, with a focus frame.
+    void setKeyboardActivation(bool on);
+
 Q_SIGNALS:
     void clicked();
 
 protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
 };

@@ -3,6 +3,7 @@
 #include "Accessibility.h"
 #include "app/ProductIdentity.h"
 
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 
@@ -29,6 +30,25 @@ void DialogBase::applyLook(QWidget *window)
     QFont font(QStringLiteral("Verdana"));
     font.setPointSize(8);
     window->setFont(font);
+}
+
+bool DialogBase::pressFocusedButton(QWidget *window, QKeyEvent *event)
+{
+    if (event->key() != Qt::Key_Return && event->key() != Qt::Key_Enter)
+        return false;
+    // A button whose own handling let Enter pass (it is no default button) reaches its window here.
+    auto *button = qobject_cast<QPushButton *>(window->focusWidget());
+    if (!button || button->window() != window || !button->hasFocus() || !button->isEnabled() || !button->isVisible())
+        return false;
+    event->accept();
+    button->click();
+    return true;
+}
+
+void DialogBase::keyPressEvent(QKeyEvent *event)
+{
+    if (!pressFocusedButton(this, event))
+        QDialog::keyPressEvent(event);
 }
 
 QWidget *DialogBase::makeTitleBand(int width)

@@ -6,6 +6,7 @@
 #include <QDialog>
 
 class QAbstractButton;
+class QKeyEvent;
 class QLabel;
 class QPushButton;
 
@@ -22,8 +23,13 @@ public:
 
     static const QColor &background();
     static void applyLook(QWidget *window);
+    // Enter and Return press the push button that has the focus, as on Windows; true when one was
+    // pressed. Elsewhere Enter keeps the meaning the window gives it.
+    static bool pressFocusedButton(QWidget *window, QKeyEvent *event);
 
 protected:
+    void keyPressEvent(QKeyEvent *event) override;
+
     AppContext &m_ctx;
     QString text(int index) const { return m_ctx.text(index); }
     Messages &messages() const { return *m_ctx.messages; }

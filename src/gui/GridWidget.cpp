@@ -95,11 +95,12 @@ void GridWidgetCells::setCurrentCell(int row, int col)
 
 void GridWidgetCells::fitColumnWidth(int col)
 {
-    const QFontMetrics metrics = m_widget.fontMetrics();
-    int width = metrics.horizontalAdvance(cell(0, col));
-    for (int r = 1; r < rowCount(); ++r)
-        width = qMax(width, metrics.horizontalAdvance(cell(r, col)));
-    m_widget.setColumnWidth(col, width);
+    // The header is measured as the header draws it (its own font and margins), the cells as the
+    // table draws them; a few pixels more keep the text off the column's edge.
+    constexpr int Margin = 6;
+    const int header = m_widget.horizontalHeader()->sectionSizeHint(col);
+    m_widget.setColumnWidth(col, qMax(header, static_cast<const QAbstractItemView &>(m_widget).sizeHintForColumn(col)) +
+                                     Margin);
 }
 
 GridWidget::GridWidget(int dataRows, int columns, const AppSettings &settings, QWidget *parent)
@@ -166,6 +167,20 @@ bool GridWidget::enterKeyJump(int key)
 {
     GridEnterKeyJump(m_cells, m_settings, key);
     return key == 0;
+}
+
+QModelIndex GridWidget::moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers)
+{
+    QModelIndex next = QTableWidget::moveCursor(cursorAction, modifiers);
+    if ((cursorAction != MoveNext && cursorAction != MovePrevious) || !next.isValid() || next.column() != 0 ||
+        columnCount() < 2)
+        return next;
+    // From the first data cell of a row, Tab goes on to the same row's data; Backtab goes back to the
+    // last cell of the row before (or of the last row, as the table wraps).
+    if (cursorAction == MoveNext)
+        return model()->index(next.row(), 1);
+    const int row = next.row() > 0 ? next.row() - 1 : rowCount() - 1;
+    return model()->index(row, columnCount() - 1);
 }
 
 void GridWidget::keyPressEvent(QKeyEvent *event)

@@ -55,6 +55,8 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
+    // Tab and Backtab pass over the numbered column, which holds nothing to edit.
+    QModelIndex moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers) override;
 
 private:
     const AppSettings &m_settings;

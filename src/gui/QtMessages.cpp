@@ -20,3 +20,16 @@ bool QtMessages::question(const QString &text)
     return QMessageBox::question(QApplication::activeWindow(), Product::SoftwareCode, text,
                                  QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
 }
+
+Messages::Answer QtMessages::questionWithCancel(const QString &text)
+{
+    switch (QMessageBox::question(QApplication::activeWindow(), Product::SoftwareCode, text,
+                                  QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Cancel)) {
+    case QMessageBox::Yes:
+        return Answer::Yes;
+    case QMessageBox::No:
+        return Answer::No;
+    default:
+        return Answer::Cancel;
+    }
+}

@@ -9,4 +9,5 @@ public:
     void error(const QString &text) override;
     void warning(const QString &text) override;
     bool question(const QString &text) override;
+    Answer questionWithCancel(const QString &text) override;
 };

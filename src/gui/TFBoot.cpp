@@ -1,6 +1,7 @@
 #include "TFBoot.h"
 
 #include "Accessibility.h"
+#include "UserInputDiscarder.h"
 #include "app/SplitIpAddress.h"
 #include "update/EchoTest.h"
 #include "update/UpdateJob.h"
@@ -8,6 +9,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QLabel>
@@ -58,10 +60,10 @@ TFBoot::TFBoot(AppContext &context, QWidget *parent)
     setObjectName(QStringLiteral("TFBoot"));
     m_launchWait.nowMs = monotonicMs;
     // The windows repaint while an updater runs, so the desktop does not take the program for
-    // hung, but they take no input until it has ended.
+    // hung; the input that arrives meanwhile is delivered here and thrown away (startUpdater).
     m_launchWait.pause = [](int ms) {
         QThread::msleep(ulong(ms));
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        QCoreApplication::processEvents();
     };
     FormCreate();
     Set_Lang();
@@ -227,7 +229,7 @@ bool TFBoot::Send_Ping()
     }
     EchoTest::Clock clock;
     clock.nowMs = monotonicMs;
-    // The window stays alive between two requests.
+    // The window stays alive between two requests; its input is thrown away (Btn_UpdateClick).
     clock.pause = [](int ms) {
         QThread::msleep(ulong(ms));
         QCoreApplication::processEvents();
@@ -257,13 +259,25 @@ void TFBoot::startUpdater(const QString &program, const QStringList &arguments)
     m_lastLaunch = StartProgramWait::Outcome::NotStarted;
     if (!m_ctx.platform.launcher)
         return;
-    // Not started, ended or still running: the dialog goes on the same way in each case.
-    m_lastLaunch = Start_Program(*m_ctx.platform.launcher, program, arguments, false, m_launchWait);
+    {
+        // A click or key made while the updater runs must never act afterwards, least of all start
+        // a second update.
+        UserInputDiscarder discard;
+        m_lastLaunch = Start_Program(*m_ctx.platform.launcher, program, arguments, false, m_launchWait);
+    }
+    // Ended or still running: the dialog goes on the same way in both cases.
+    if (m_lastLaunch == StartProgramWait::Outcome::NotStarted)
+        messages().error(text(1255) + QDir::toNativeSeparators(program));
 }
 
 void TFBoot::Btn_UpdateClick()
 {
     if (Form_Type != 1) {
+        // The serial updater needs a port: with none it would be started to no purpose.
+        if (CB_COM_Port->currentIndex() < 0 || CB_COM_Port->currentText().isEmpty()) {
+            messages().error(text(1256));
+            return;
+        }
         rememberOptions();
         const QStringList arguments =
             UpdateJob::serialArguments(m_ctx.paths, CB_COM_Port->currentText(), CB_Update_Options->currentIndex(),
@@ -281,6 +295,7 @@ void TFBoot::Btn_UpdateClick()
         // What was tested is what the job file names: address and options stay fixed meanwhile.
         P_IP_Address->setEnabled(false);
         P_Options->setEnabled(false);
+        UserInputDiscarder discard;
         answered = Send_Ping();
         P_IP_Address->setEnabled(true);
         P_Options->setEnabled(true);

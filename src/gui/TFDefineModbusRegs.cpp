@@ -1,8 +1,9 @@
 #include "TFDefineModbusRegs.h"
 
 #include "Accessibility.h"
-#include "documents/SlaveListLimits.h"
+#include "PassiveFocusList.h"
 #include "RegisterMapTools.h"
+#include "documents/SlaveListLimits.h"
 
 #include <optional>
 
@@ -133,7 +134,7 @@ void TFDefineModbusRegs::buildPage(int p)
     // Register column.
     pg.regCaption[0] = makeLabel(pg.tab, name(QStringLiteral("L_Reg_List_1_")), 174, 6, 200);
     pg.regCaption[1] = makeLabel(pg.tab, name(QStringLiteral("L_Reg_List_2_")), 174, 22, 200);
-    pg.regs = new QListWidget(pg.tab);
+    pg.regs = new PassiveFocusList(pg.tab);
     pg.regs->setObjectName(QStringLiteral("LB_Modbus_%1_Regs").arg(suffix));
     pg.regs->setGeometry(174, 42, 200, 330);
     pg.regs->setUniformItemSizes(true);

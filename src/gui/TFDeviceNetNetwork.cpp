@@ -2,6 +2,11 @@
 
 #include "Accessibility.h"
 #include "GridWidget.h"
+#include "app/AppError.h"
+#include "documents/ProjectDocument.h"
+#include "documents/RegisterRenumber.h"
+
+#include <QFileInfo>
 
 #include <QLabel>
 #include <QPushButton>
@@ -96,6 +101,7 @@ void TFDeviceNetNetwork::showEvent(QShowEvent *event)
 void TFDeviceNetNetwork::FormShow()
 {
     sga->clearData();
+    m_origin.fill(0, DnetNetDocument::MaxSlaves);
     // An unreadable document leaves the table empty; the file on disk stays as it is.
     ErrorReport::run(messages(), [this] {
         const DnetNetDocument::Loaded loaded = DnetNetDocument::load(m_ctx.paths.DnetNetPath);
@@ -112,6 +118,8 @@ void TFDeviceNetNetwork::FormShow()
 void TFDeviceNetNetwork::fillTable(const QList<DnetSlaveRow> &slaves)
 {
     GridTable &cells = sga->cells();
+    for (int i = 0; i < m_origin.size(); ++i)
+        m_origin[i] = i < slaves.size() ? i + 1 : 0;
     for (int i = 0; i < slaves.size() && i + 1 < cells.rowCount(); ++i) {
         const DnetSlaveRow &s = slaves.at(i);
         cells.setCell(i + 1, 1, s.ID);
@@ -143,11 +151,65 @@ void TFDeviceNetNetwork::Btn_OKClick()
 {
     // A cell still being edited holds text that the table does not have yet.
     sga->commitOpenEditor();
+    // The list ends at the first blank ID: anything below it would be dropped without a word.
+    if (const int blank = DnetNetDocument::blankRowAboveData(tableRows()); blank > 0) {
+        sga->setCurrentCell(blank - 1, 1);
+        messages().error(text(525) + QString::number(blank) + text(1250));
+        return;
+    }
     if (!Controllo_dati())
         return;
+    if (saveWithRegisters(DnetNetDocument::filledRun(tableRows())))
+        accept();
+}
+
+bool TFDeviceNetNetwork::saveWithRegisters(const QList<DnetSlaveRow> &slaves)
+{
+    // Where each loaded slave is now; a slave beyond the saved list is gone.
+    QVector<int> newPositions;
+    for (int i = 0; i < m_origin.size(); ++i) {
+        if (m_origin.at(i) <= 0)
+            continue;
+        if (newPositions.size() < m_origin.at(i))
+            newPositions.resize(m_origin.at(i));
+        newPositions[m_origin.at(i) - 1] = i < slaves.size() ? i + 1 : 0;
+    }
+    bool identity = true;
+    for (int k = 0; k < newPositions.size() && identity; ++k)
+        identity = newPositions.at(k) == k + 1;
+
+    const QString defRegPath = m_ctx.paths.DefRegPath;
+    RegisterRenumber::Result renumbered;
+    if (!identity && QFileInfo(defRegPath).isFile())
+        renumbered = RegisterRenumber::renumber(ProjectDocument::load(defRegPath), newPositions);
+    bool follow = false;
+    if (renumbered.changed()) {
+        QString question = text(1252);
+        if (renumbered.removed > 0)
+            question += text(1253) + QString::number(renumbered.removed);
+        switch (messages().questionWithCancel(question)) {
+        case Messages::Answer::Cancel:
+            return false;
+        case Messages::Answer::Yes:
+            follow = true;
+            break;
+        case Messages::Answer::No:
+            break;
+        }
+    }
     // A failed save throws: the general error report shows it and the dialog stays open.
-    DnetNetDocument::save(DnetNetDocument::filledRun(tableRows()), m_ctx.paths.DnetNetPath);
-    accept();
+    DnetNetDocument::save(slaves, m_ctx.paths.DnetNetPath);
+    if (!follow)
+        return true;
+    try {
+        ProjectDocument::save(renumbered.document, defRegPath);
+    } catch (const AppError &e) {
+        // The slave list is saved and the old register map is untouched (the save file leaves it
+        // whole): say exactly that, and stay open so that OK can try the register map again.
+        messages().error(text(1254) + e.message());
+        return false;
+    }
+    return true;
 }
 
 void TFDeviceNetNetwork::Btn_DelRowClick()
@@ -156,14 +218,27 @@ void TFDeviceNetNetwork::Btn_DelRowClick()
     const int row = sga->cells().currentRow();
     if (row < 1)
         return;
-    if (messages().question(text(531) + QString::number(row)))
-        GridDeleteRow(row, sga->cells());
+    if (!messages().question(text(531) + QString::number(row)))
+        return;
+    GridDeleteRow(row, sga->cells());
+    m_origin.removeAt(row - 1);
+    m_origin.append(0);
 }
 
 void TFDeviceNetNetwork::Btn_InsRowClick()
 {
     sga->commitOpenEditor();
-    GridInsertRow(sga->cells().currentRow(), sga->cells());
+    const int row = sga->cells().currentRow();
+    if (row < 1)
+        return;
+    // The last row would be pushed out of the table.
+    if (DnetNetDocument::holdsAnything(tableRows().constLast())) {
+        messages().error(text(1251));
+        return;
+    }
+    GridInsertRow(row, sga->cells());
+    m_origin.insert(row - 1, 0);
+    m_origin.removeLast();
 }
 
 void TFDeviceNetNetwork::Btn_CopyRowClick()

@@ -37,6 +37,9 @@ private:
     void Btn_CopyRowClick();
     void Btn_PasteRowClick();
     void fillTable(const QList<DnetSlaveRow> &slaves);
+    // Saves the slave list and, when the user wants it, renumbers DefReg.xml so that each register
+    // stays with its slave. False when the user called it off or the register map was not saved.
+    bool saveWithRegisters(const QList<DnetSlaveRow> &slaves);
 
     GridWidget *sga = nullptr;
     QWidget *m_buttonBand = nullptr;
@@ -46,4 +49,8 @@ private:
     QPushButton *Btn_InsRow = nullptr;
     QPushButton *Btn_CopyRow = nullptr;
     QPushButton *Btn_PasteRow = nullptr;
+    // For each table row, the position (from 1) in DNET_Net.xml of the slave loaded into it, or 0:
+    // Delete Row and Insert Row move these along with the rows, so that on OK it is known where each
+    // loaded slave went. Editing or pasting into a row keeps its entry.
+    QVector<int> m_origin;
 };

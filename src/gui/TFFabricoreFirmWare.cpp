@@ -20,6 +20,7 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QStyle>
@@ -89,6 +90,7 @@ void TFFabricoreFirmWare::layOut()
     LL_Update->setObjectName(QStringLiteral("LL_Update"));
     LL_Update->setGeometry(208, 19, 300, 18);
     LL_Update->setTextFormat(Qt::RichText);
+    LL_Update->setWordWrap(true);
     LL_Update->setTextInteractionFlags(Qt::LinksAccessibleByMouse);
     LL_Update->setOpenExternalLinks(false);
     LL_Update->hide();
@@ -228,11 +230,29 @@ void TFFabricoreFirmWare::showConfigurationLabels()
 {
     if (m_ctx.paths.hasActiveProject()) {
         L_Name_Conf->setText(m_ctx.text(11));
-        L_Name_Conf_L2->setText(m_ctx.paths.ProjectName);
+        // A name may be as long as a folder name can be: one too long for the frame ends in an ellipsis,
+        // and the whole name is in the tooltip.
+        const QString name = m_ctx.paths.ProjectName;
+        const QString shown = L_Name_Conf_L2->fontMetrics().elidedText(name, Qt::ElideRight, L_Name_Conf_L2->width());
+        L_Name_Conf_L2->setText(shown);
+        L_Name_Conf_L2->setToolTip(shown == name ? QString() : name);
     } else {
         L_Name_Conf->setText(m_ctx.text(9));
         L_Name_Conf_L2->setText(m_ctx.text(10));
+        L_Name_Conf_L2->setToolTip(QString());
     }
+}
+
+void TFFabricoreFirmWare::showUpdateLink()
+{
+    LL_Update->setText(
+        QStringLiteral("<a href=\"%1\">%2</a>").arg(Product::downloadPageUrl(), m_ctx.text(19).toHtmlEscaped()));
+    // Laid out for the text of the language in use, between the software code and the top buttons, in
+    // one or two lines around the middle of the title.
+    const int left = 208;
+    const int width = Btn_Info->x() - 8 - left;
+    const int height = LL_Update->heightForWidth(width);
+    LL_Update->setGeometry(left, std::max(4, 28 - height / 2), width, height);
 }
 
 void TFFabricoreFirmWare::Set_Lang()
@@ -262,8 +282,7 @@ void TFFabricoreFirmWare::Set_Lang()
     Btn_CreateBin->setToolTip(m_ctx.text(37));
     Btn_CreateBinSer->setToolTip(m_ctx.text(38));
     if (LL_Update->isVisibleTo(this))
-        LL_Update->setText(
-            QStringLiteral("<a href=\"%1\">%2</a>").arg(Product::downloadPageUrl(), m_ctx.text(19).toHtmlEscaped()));
+        showUpdateLink();
     Accessibility::update(this, m_ctx.catalog);
 }
 
@@ -295,6 +314,12 @@ void TFFabricoreFirmWare::Change_Language()
         m_dialogs.defineModbus->Set_Lang();
     // The dialogs are this window's children: one walk renames them all, open or not.
     Accessibility::update(this, m_ctx.catalog);
+}
+
+void TFFabricoreFirmWare::keyPressEvent(QKeyEvent *event)
+{
+    if (!DialogBase::pressFocusedButton(this, event))
+        QWidget::keyPressEvent(event);
 }
 
 void TFFabricoreFirmWare::closeEvent(QCloseEvent *event)
@@ -386,9 +411,7 @@ void TFFabricoreFirmWare::Timer_UpdateTimer()
     Timer_Update->stop();
     const bool newer = m_ctx.platform.http && Check_Version(*m_ctx.platform.http, m_ctx.versionService);
     if (newer) {
-        LL_Update->setText(
-            QStringLiteral("<a href=\"%1\">%2</a>").arg(Product::downloadPageUrl(), m_ctx.text(19).toHtmlEscaped()));
-        LL_Update->adjustSize();
+        showUpdateLink();
         LL_Update->show();
     } else {
         LL_Update->hide();

@@ -58,11 +58,13 @@ public:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     void FormCreate();
     void layOut();
     void showConfigurationLabels();
+    void showUpdateLink();
     QPushButton *makeStepButton(const QString &name, int x, int y);
     QPushButton *makeTopButton(const QString &name, int x);
 

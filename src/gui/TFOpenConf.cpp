@@ -93,6 +93,13 @@ void TFOpenConf::FormShow()
     ListBox1->blockSignals(true);
     ListBox1->clear();
     ListBox1->addItems(SL);
+    // A name too long for the list ends in an ellipsis there; the whole name is the item's tooltip.
+    const int room = ListBox1->viewport()->width() - 2 * ListBox1->frameWidth();
+    for (int i = 0; i < ListBox1->count(); ++i) {
+        QListWidgetItem *item = ListBox1->item(i);
+        if (ListBox1->fontMetrics().horizontalAdvance(item->text()) > room)
+            item->setToolTip(item->text());
+    }
     ListBox1->blockSignals(false);
     const QString active = m_ctx.paths.hasActiveProject() ? m_ctx.paths.ProjectName : QString();
     int index = Search_Open_Conf(active);

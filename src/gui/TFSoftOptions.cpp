@@ -1,6 +1,7 @@
 #include "TFSoftOptions.h"
 
 #include "ClickableLabel.h"
+#include "UserInputDiscarder.h"
 #include "app/ProductIdentity.h"
 #include "text/VersionCheck.h"
 
@@ -10,6 +11,7 @@
 #include <QLabel>
 #include <QPixmap>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QTabWidget>
 
 #include <algorithm>
@@ -58,6 +60,8 @@ TFSoftOptions::TFSoftOptions(AppContext &context, QWidget *parent)
         L_L[s]->setObjectName(QStringLiteral("L_L%1").arg(s + 1));
         L_L[s]->setGeometry(kSlots[s].labelLeft, kSlots[s].top + 16, 160, 16);
         L_L[s]->setCursor(Qt::PointingHandCursor);
+        // The name is the slot's Tab stop: Space or Enter choose it as a click does.
+        L_L[s]->setKeyboardActivation(true);
         const auto click = ErrorReport::guarded(m_ctx.messages, [this, s] { LangClick(s + 1); });
         connect(I_L[s], &ClickableLabel::clicked, this, click);
         connect(L_L[s], &ClickableLabel::clicked, this, click);
@@ -133,6 +137,8 @@ void TFSoftOptions::Set_Lang()
     CB_Soft_Set_Jump_Table->setText(text(320));
     CB_DoubleClick_Auto_Size->setText(text(321));
     Btn_Check_Update->setText(text(311));
+    CB_Soft_Set_Jump_Table->setText(text(320));
+    CB_DoubleClick_Auto_Size->setText(text(321));
     Btn_OK->setText(text(312));
     Btn_Cancel->setText(text(313));
     if (!LL_Check_Update->isHidden())
@@ -287,7 +293,17 @@ void TFSoftOptions::showCheckResult()
 
 void TFSoftOptions::Btn_Check_UpdateClick()
 {
-    m_newerFound = m_ctx.platform.http && Check_Version(*m_ctx.platform.http, m_ctx.versionService);
+    // One request at a time: the button is off and the busy cursor shows while the service is asked,
+    // and a click made meanwhile is thrown away rather than sending a second request afterwards.
+    if (m_checkRunning)
+        return;
+    {
+        QScopedValueRollback<bool> running(m_checkRunning, true);
+        Btn_Check_Update->setEnabled(false);
+        UserInputDiscarder discard;
+        m_newerFound = m_ctx.platform.http && Check_Version(*m_ctx.platform.http, m_ctx.versionService);
+    }
+    Update_CheckBox();
     showCheckResult();
     LL_Check_Update->show();
 }

@@ -72,4 +72,5 @@ private:
     QPushButton *Btn_Cancel;
     // Result of the last check on demand, so that a language switch can re-word it.
     bool m_newerFound = false;
+    bool m_checkRunning = false;
 };

@@ -20,6 +20,7 @@
 #include <QRadioButton>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTableWidget>
 #include <QTest>
 
 namespace {
@@ -79,10 +80,48 @@ QMap<QString, QString> cutOffCaptions(QWidget *window)
     return cut;
 }
 
+// The version service, always knowing a newer version.
+class NewerVersionHttp : public HttpClient
+{
+public:
+    std::optional<QByteArray> get(const QString &, quint16, const QString &, const Headers &, int, qint64) override
+    {
+        return QByteArray("VER. 9.999");
+    }
+};
+
+// Where a shown link label cannot be read whole: cut by its own box, past the window's edge, or
+// under another control of its window.
+QStringList unreadableLink(QLabel *link)
+{
+    QWidget *window = link->window();
+    const QRect box(link->mapTo(window, QPoint(0, 0)), link->size());
+    QStringList problems;
+    const QSize needed =
+        link->wordWrap() ? QSize(link->width(), link->heightForWidth(link->width())) : link->sizeHint();
+    if (needed.width() > link->width() || needed.height() > link->height())
+        problems.append(QStringLiteral("needs %1x%2, has %3x%4")
+                            .arg(needed.width())
+                            .arg(needed.height())
+                            .arg(link->width())
+                            .arg(link->height()));
+    if (!window->rect().contains(box))
+        problems.append(QStringLiteral("runs past the window"));
+    for (QWidget *other : window->findChildren<QWidget *>()) {
+        if (other == link || !other->isVisible() || other->window() != window || other->isAncestorOf(link) ||
+            other->parentWidget() != link->parentWidget())
+            continue;
+        if (QRect(other->mapTo(window, QPoint(0, 0)), other->size()).intersects(box))
+            problems.append(QStringLiteral("lies under ") + other->objectName());
+    }
+    return problems;
+}
+
 struct Program
 {
     TestWorkspace ws;
     std::unique_ptr<AppWindows> windows;
+    NewerVersionHttp http;
 
     explicit Program(const QString &language)
     {
@@ -97,7 +136,26 @@ struct Program
         QDir(ws.dir.path()).mkpath(QStringLiteral("PROJECTS/Demo/bin"));
         settings.projectname = QStringLiteral("Demo");
         settings.write(ws.context.settingsPath());
+        ws.context.platform.http = &http;
         windows = std::make_unique<AppWindows>(ws.context);
+    }
+
+    // As the options dialog does it: the catalog reloads, then every window puts its texts again.
+    void switchTo(const QString &language)
+    {
+        ws.context.settings.language = language;
+        ws.context.catalog.LoadLanguage(ws.context.settings, ws.context.paths.LanguageFolder);
+        windows->main()->Change_Language();
+    }
+
+    // The version check answers in another language, then the user switches to this one.
+    QLabel *updateLinkAfterSwitch()
+    {
+        const QString language = ws.context.settings.language;
+        switchTo(language == QLatin1String("English") ? QStringLiteral("Deutsch") : QStringLiteral("English"));
+        windows->main()->Timer_UpdateTimer();
+        switchTo(language);
+        return windows->main()->findChild<QLabel *>(QStringLiteral("LL_Update"));
     }
 
     QList<QWidget *> all() const
@@ -152,6 +210,15 @@ void TestLanguages::captionsFit()
     }
     QVERIFY2(newlyCut.isEmpty(), qPrintable(newlyCut.join(QLatin1Char('\n'))));
 
+    // The update link must be read whole in every language, English included.
+    QLabel *link = program.updateLinkAfterSwitch();
+    program.windows->main()->show();
+    QCoreApplication::processEvents();
+    QVERIFY(link->isVisible());
+    QVERIFY(link->text().contains(program.ws.context.text(19).toHtmlEscaped()));
+    const QStringList linkProblems = unreadableLink(link);
+    QVERIFY2(linkProblems.isEmpty(), qPrintable(linkProblems.join(QStringLiteral("; "))));
+
     const QString shots = qEnvironmentVariable("SW_SCREENSHOT_DIR");
     if (!shots.isEmpty()) {
         QDir().mkpath(shots);
@@ -171,6 +238,21 @@ void TestLanguages::captionsFit()
                 QDir(shots).filePath(language + QStringLiteral("_TFSoftOptions_%1.png").arg(i)));
         }
         program.windows->softOptions->hide();
+        // The slave list after OK was refused for a blank row above a filled one: the row is selected.
+        TFDeviceNetNetwork *slaves = program.windows->deviceNet;
+        slaves->show();
+        auto *grid = slaves->findChild<QTableWidget *>(QStringLiteral("sga"));
+        for (int c = 1; c <= 4; ++c) {
+            grid->item(0, c)->setText(QStringLiteral("1"));
+            grid->item(2, c)->setText(QStringLiteral("2"));
+        }
+        slaves->findChild<QPushButton *>(QStringLiteral("Btn_OK"))->click();
+        QCoreApplication::processEvents();
+        slaves->grab().save(QDir(shots).filePath(language + QStringLiteral("_TFDeviceNetNetwork_refused.png")));
+        QFile message(QDir(shots).filePath(language + QStringLiteral("_TFDeviceNetNetwork_refused.txt")));
+        if (message.open(QIODevice::WriteOnly))
+            message.write(program.ws.messages.last().toUtf8());
+        slaves->hide();
     }
 }
 

@@ -33,6 +33,8 @@ private Q_SLOTS:
     void openDialogListsOnlyPlainFolders();
     void rememberedNamesLeadingOutAreNotUsed();
     void languageFileAppliesAtStart();
+    void longConfigurationNameIsElided_data();
+    void longConfigurationNameIsElided();
 
 private:
     static QString labelText(QWidget *w, const char *name) { return w->findChild<QLabel *>(name)->text(); }
@@ -347,6 +349,43 @@ void TestMainWindow::languageFileAppliesAtStart()
     QCOMPARE(windows.main()->findChild<QPushButton *>("Btn_New")->text(), QStringLiteral("Neu"));
     QCOMPARE(windows.newProject->windowTitle(), QStringLiteral("Neue Konfiguration"));
     QCOMPARE(windows.main()->findChild<QPushButton *>("Btn_Open")->text(), QStringLiteral("Open Configuration"));
+}
+
+void TestMainWindow::longConfigurationNameIsElided_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("elided");
+    QTest::newRow("short") << "Plant" << false;
+    QTest::newRow("255 characters") << QString(255, QLatin1Char('W')) << true;
+}
+
+void TestMainWindow::longConfigurationNameIsElided()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, elided);
+    TestWorkspace ws;
+    QVERIFY(QDir(ws.dir.path()).mkpath(QStringLiteral("PROJECTS/") + name));
+    AppSettings settings;
+    settings.projectname = name;
+    settings.write(ws.context.settingsPath());
+    AppWindows windows(ws.context);
+    auto *label = windows.main()->findChild<QLabel *>("L_Name_Conf_L2");
+    // Whatever is shown fits its frame; a shortened name says so and the tooltip holds all of it.
+    QVERIFY(label->fontMetrics().horizontalAdvance(label->text()) <= label->width());
+    // The list of the open dialog shortens it by itself; its tooltip then holds the whole name.
+    windows.openConf->show();
+    const QListWidgetItem *item = windows.openConf->findChild<QListWidget *>("ListBox1")->item(0);
+    QCOMPARE(item->text(), name);
+    QCOMPARE(item->toolTip(), elided ? name : QString());
+    windows.openConf->hide();
+    if (!elided) {
+        QCOMPARE(label->text(), name);
+        QCOMPARE(label->toolTip(), QString());
+        return;
+    }
+    QVERIFY2(label->text().endsWith(QChar(0x2026)), qPrintable(label->text()));
+    QVERIFY(name.startsWith(label->text().chopped(1)));
+    QCOMPARE(label->toolTip(), name);
 }
 
 QTEST_MAIN(TestMainWindow)

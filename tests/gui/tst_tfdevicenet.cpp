@@ -6,6 +6,7 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStyle>
 #include <QtTest>
 
 namespace {
@@ -58,6 +59,8 @@ private Q_SLOTS:
     void enterJumpsWithTheOption_data();
     void enterJumpsWithTheOption();
     void headerDoubleClickFitsColumn();
+    void tabSkipsTheRowNumbers_data();
+    void tabSkipsTheRowNumbers();
 
 private:
     GridWidget *sga() const { return m_dlg->findChild<GridWidget *>("sga"); }
@@ -190,9 +193,16 @@ void TestTFDeviceNet::check_data()
     QTest::newRow("byte cells empty") << Rows{{"1", "", "", "only a name"}}
                                       << "Error in row 1!! Number Byte IN must be between 0 and 455" << 0;
     QTest::newRow("same ID twice") << Rows{{"4", "1", "1", "a"}, {"4", "1", "1", "b"}} << "" << 2;
-    // Row 2 empty ends the list: row 3 is neither tested nor saved.
-    QTest::newRow("rows 1 and 3") << Rows{{"1", "1", "1", ""}, EmptyRow, {"999", "x", "x", "lost"}} << "" << 1;
-    QTest::newRow("blank ID ends the list") << Rows{{"1", "1", "1", ""}, {" ", "9", "9", "x"}} << "" << 1;
+    // A blank ID ends the list: OK is refused while anything stands from that row on, which saving
+    // would drop without a word.
+    const QString blankRow2 = QStringLiteral("Error in row 2!! ID Device is empty, so this row and the rows below it "
+                                             "would not be saved: fill in the ID or delete the row");
+    QTest::newRow("rows 1 and 3") << Rows{{"1", "1", "1", ""}, EmptyRow, {"999", "x", "x", "lost"}} << blankRow2 << 0;
+    QTest::newRow("blank ID over its own values") << Rows{{"1", "1", "1", ""}, {" ", "9", "9", "x"}} << blankRow2 << 0;
+    QTest::newRow("only blanks below the list") << Rows{{"1", "1", "1", ""}, {" ", " ", "\t", " "}} << "" << 1;
+    QTest::newRow("blank row before row 63")
+        << (Rows{{"1", "1", "1", ""}, EmptyRow} + Rows(60, EmptyRow) << QStringList{"63", "1", "1", "far"}) << blankRow2
+        << 0;
     QTest::newRow("6000 bytes each way") << slaves(15, "400", "400") << "" << 15;
     Rows oneMoreIn = slaves(15, "400", "400");
     oneMoreIn[14][1] = QStringLiteral("401");
@@ -223,6 +233,9 @@ void TestTFDeviceNet::check()
     QVERIFY(m_dlg->isVisible());
     QVERIFY(!QFile::exists(m_ws->context.paths.DnetNetPath));
     QCOMPARE(row(1), rows.at(0));
+    // The row the message names is the one selected.
+    if (message.startsWith(QStringLiteral("Error in row 2!! ID Device is empty")))
+        QCOMPARE(sga()->cells().currentRow(), 2);
 }
 
 void TestTFDeviceNet::deleteAndInsertRows()
@@ -244,14 +257,24 @@ void TestTFDeviceNet::deleteAndInsertRows()
 
     // Insert asks nothing and pushes the rows from the current one down.
     m_ws->messages.clear();
-    setRows({{"63", "9", "9", "last"}}, 63);
     selectRow(1);
     button("Btn_InsRow")->click();
     QCOMPARE(m_ws->messages.count(), 0);
     QCOMPARE(row(1), EmptyRow);
     QCOMPARE(row(2), three.at(0));
     QCOMPARE(row(3), three.at(2));
-    QCOMPARE(row(63), EmptyRow); // the old last row is gone
+
+    // The last row in use would be pushed out: refused, nothing moves. A Mnemonic alone counts.
+    for (const QStringList &last : {QStringList{"63", "9", "9", "last"}, QStringList{"", "", "", "note"}}) {
+        m_ws->messages.clear();
+        setRows({last}, 63);
+        selectRow(2);
+        button("Btn_InsRow")->click();
+        QCOMPARE(m_ws->messages.texts(),
+                 QStringList{"The last row of the table is in use: delete a row before inserting one"});
+        QCOMPARE(row(2), three.at(0));
+        QCOMPARE(row(63), last);
+    }
 }
 
 void TestTFDeviceNet::copyAndPaste()
@@ -376,6 +399,7 @@ void TestTFDeviceNet::enterJumpsWithTheOption()
     QCOMPARE(QPoint(sga()->cells().currentCol(), sga()->cells().currentRow()), to);
     // And from the table itself, with no editor open.
     sga()->setCurrentCell(from.y() - 1, from.x());
+    sga()->setFocus();
     QTest::keyClick(sga(), Qt::Key_Enter);
     QCOMPARE(QPoint(sga()->cells().currentCol(), sga()->cells().currentRow()), option ? to : from);
 }
@@ -393,7 +417,41 @@ void TestTFDeviceNet::headerDoubleClickFitsColumn()
     QCOMPARE(sga()->columnWidth(4), 430);
     m_ws->context.settings.Double_Click_Auto_Size = true;
     doubleClickHeader(4);
-    QCOMPARE(sga()->columnWidth(4), sga()->fontMetrics().horizontalAdvance(QStringLiteral("Mnemonic")));
+    // The header's text stays whole, with its margins and a little room beside it.
+    const int headerMargin = header->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header);
+    const int headerText = header->fontMetrics().horizontalAdvance(QStringLiteral("Mnemonic"));
+    QVERIFY2(sga()->columnWidth(4) >= headerText + 2 * headerMargin + 4,
+             qPrintable(QString::number(sga()->columnWidth(4))));
+    QVERIFY(sga()->columnWidth(4) < 430);
+    // A wider cell sets the width instead.
+    const QString wide = QStringLiteral("A description wider than the header");
+    setRows({{"1", "1", "1", wide}});
+    doubleClickHeader(4);
+    QVERIFY(sga()->columnWidth(4) >= sga()->fontMetrics().horizontalAdvance(wide) + 4);
+}
+
+void TestTFDeviceNet::tabSkipsTheRowNumbers_data()
+{
+    QTest::addColumn<bool>("back");
+    QTest::addColumn<QPoint>("from"); // (column, table row)
+    QTest::addColumn<QPoint>("to");
+    QTest::newRow("end of row 1") << false << QPoint(4, 1) << QPoint(1, 2);
+    QTest::newRow("end of the table") << false << QPoint(4, 63) << QPoint(1, 1);
+    QTest::newRow("inside a row") << false << QPoint(2, 5) << QPoint(3, 5);
+    QTest::newRow("back from row 2") << true << QPoint(1, 2) << QPoint(4, 1);
+    QTest::newRow("back from row 1") << true << QPoint(1, 1) << QPoint(4, 63);
+}
+
+void TestTFDeviceNet::tabSkipsTheRowNumbers()
+{
+    QFETCH(bool, back);
+    QFETCH(QPoint, from);
+    QFETCH(QPoint, to);
+    m_dlg->show();
+    sga()->setCurrentCell(from.y() - 1, from.x());
+    sga()->setFocus();
+    QTest::keyClick(sga(), back ? Qt::Key_Backtab : Qt::Key_Tab, back ? Qt::ShiftModifier : Qt::NoModifier);
+    QCOMPARE(QPoint(sga()->cells().currentCol(), sga()->cells().currentRow()), to);
 }
 
 QTEST_MAIN(TestTFDeviceNet)

@@ -110,7 +110,7 @@ private Q_SLOTS:
     void serialRoad_data();
     void serialRoad();
     void updaterOutlivingTheWaitLetsTheDialogGoOn();
-    void missingUpdaterGivesNoMessage();
+    void missingUpdaterIsReported();
     void emptyAddressPartIsAnAddressError();
 };
 
@@ -268,7 +268,7 @@ void TestUpdateRoad::updaterOutlivingTheWaitLetsTheDialogGoOn()
     QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(road.program(QStringLiteral("done-Ser_40917_Update.exe"))), 10000);
 }
 
-void TestUpdateRoad::missingUpdaterGivesNoMessage()
+void TestUpdateRoad::missingUpdaterIsReported()
 {
     Road road;
     road.press("Btn_CreateBinSer", [&](TFBoot *boot) {
@@ -277,7 +277,11 @@ void TestUpdateRoad::missingUpdaterGivesNoMessage()
         QVERIFY(boot->isVisible());
         QVERIFY(boot->findChild<QPushButton *>(QStringLiteral("Btn_Update"))->isEnabled());
     });
-    QCOMPARE(road.ws.messages.count(), 0);
+    // The message names the program that was looked for.
+    QCOMPARE(road.ws.messages.texts(),
+             QStringList{"Cannot start the update program " +
+                         QDir::toNativeSeparators(UpdateJob::serialUpdaterPath(road.ws.context.paths))});
+    QCOMPARE(road.ws.messages.lastKind(), QStringLiteral("error"));
 }
 
 void TestUpdateRoad::emptyAddressPartIsAnAddressError()

@@ -12,7 +12,7 @@ class FakeMessages : public Messages
 public:
     struct Shown
     {
-        QString kind; // "error", "warning" or "question"
+        QString kind; // "error", "warning", "question" or "choice"
         QString text;
     };
 
@@ -24,7 +24,15 @@ public:
         return m_answers.isEmpty() ? true : m_answers.takeFirst();
     }
 
+    // Recorded as kind "choice"; takes the next prepared choice (Yes when none is left).
+    Answer questionWithCancel(const QString &text) override
+    {
+        m_shown.append({QStringLiteral("choice"), text});
+        return m_choices.isEmpty() ? Answer::Yes : m_choices.takeFirst();
+    }
+
     void setNextAnswer(bool yes) { m_answers.append(yes); }
+    void setNextChoice(Answer answer) { m_choices.append(answer); }
     const QList<Shown> &shown() const { return m_shown; }
     QStringList texts() const
     {
@@ -40,9 +48,11 @@ public:
     {
         m_shown.clear();
         m_answers.clear();
+        m_choices.clear();
     }
 
 private:
     QList<Shown> m_shown;
     QList<bool> m_answers;
+    QList<Answer> m_choices;
 };

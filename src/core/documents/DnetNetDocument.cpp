@@ -83,6 +83,25 @@ QList<DnetSlaveRow> filledRun(const QList<DnetSlaveRow> &tableRows)
     return run;
 }
 
+bool holdsAnything(const DnetSlaveRow &row)
+{
+    for (const QString *cell : {&row.ID, &row.NB_IN, &row.NB_OUT, &row.Mnemonic}) {
+        if (!trimControl(*cell).isEmpty())
+            return true;
+    }
+    return false;
+}
+
+int blankRowAboveData(const QList<DnetSlaveRow> &tableRows)
+{
+    const int firstBlank = int(filledRun(tableRows).size());
+    for (int i = firstBlank; i < tableRows.size(); ++i) {
+        if (holdsAnything(tableRows.at(i)))
+            return firstBlank + 1;
+    }
+    return 0;
+}
+
 } // namespace DnetNetDocument
 
 QString DnetCheckFailure::message(const TextCatalog &catalog) const

@@ -49,6 +49,11 @@ void save(const QList<DnetSlaveRow> &slaves, const QString &path);
 
 // The slaves of a table: the rows from the first one down to the first whose ID is blank.
 QList<DnetSlaveRow> filledRun(const QList<DnetSlaveRow> &tableRows);
+// True when any cell of the row holds more than blanks.
+bool holdsAnything(const DnetSlaveRow &row);
+// The table row (from 1) of the first row with a blank ID when that row or any row below it holds
+// anything: saving then would drop those rows without a word. 0 when the list saves whole.
+int blankRowAboveData(const QList<DnetSlaveRow> &tableRows);
 
 } // namespace DnetNetDocument
 

@@ -338,6 +338,17 @@ const DefaultText kDefaults[] = {
     {1425, u"... and %1 more lines with errors"},
     {1426, u"the file is not UTF-8 text"},
     {1428, u"the file is empty"},
+    // Slave list safeguards, updater start and serial port
+    {1250, u"!! ID Device is empty, so this row and the rows below it would not be saved: fill in the ID or delete "
+           u"the row"},
+    {1251, u"The last row of the table is in use: delete a row before inserting one"},
+    {1252, u"DeviceNet Slaves that have Modbus Registers were moved or deleted. Should their Registers follow them? "
+           u"Yes: update the Modbus Registers too. No: save only the Slaves List. Cancel: back to the list."},
+    {1253, u" Registers of deleted Slaves that will be removed: "},
+    {1254, u"The DeviceNet Slaves List was saved, but the Modbus Registers could not be updated and still refer to "
+           u"the old positions of the Slaves: "},
+    {1255, u"Cannot start the update program "},
+    {1256, u"No COM Port selected: connect the device and update the COM Ports List"},
 };
 
 } // namespace

@@ -36,6 +36,7 @@ public:
     void error(const QString &text) override { last = text, ++count; }
     void warning(const QString &text) override { last = text, ++count; }
     bool question(const QString &text) override { return last = text, ++count, true; }
+    Answer questionWithCancel(const QString &text) override { return last = text, ++count, Answer::Yes; }
     QString last;
     int count = 0;
 };

@@ -15,6 +15,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QListWidget>
 #include <QTemporaryDir>
 #include <QTextStream>
 
@@ -35,10 +36,29 @@ bool copyTree(const QString &from, const QString &to)
     return true;
 }
 
-bool grab(QWidget *window, const QString &file)
+// The register map shows a slave's registers only once one is picked: the first slave of the
+// first page, and its first register.
+void pickSlave(QWidget *registerMap)
+{
+    const auto lists = registerMap->findChildren<QListWidget *>();
+    for (const QString &prefix : {QStringLiteral("LB_DeviceNet_Slave_"), QStringLiteral("LB_Modbus_")}) {
+        for (QListWidget *list : lists) {
+            if (list->objectName().startsWith(prefix) && list->isVisible()) {
+                list->setCurrentRow(0);
+                break;
+            }
+        }
+    }
+}
+
+bool grab(QWidget *window, const QString &file, const std::function<void(QWidget *)> &prepare = {})
 {
     window->show();
     QCoreApplication::processEvents();
+    if (prepare) {
+        prepare(window);
+        QCoreApplication::processEvents();
+    }
     const bool saved = window->grab().save(file);
     std::printf("%s %s\n", saved ? "wrote" : "FAILED", qUtf8Printable(file));
     return saved;
@@ -89,7 +109,9 @@ int main(int argc, char *argv[])
         {windows.about, "about.png"},
     };
     for (const auto &[dialog, file] : dialogs) {
-        ok = grab(dialog, output.filePath(QString::fromLatin1(file))) && ok;
+        ok = grab(dialog, output.filePath(QString::fromLatin1(file)),
+                  dialog == windows.defineModbus ? pickSlave : nullptr) &&
+             ok;
         dialog->hide();
     }
     for (const auto &[type, file] : {std::pair{1, "update-ethernet.png"}, std::pair{0, "update-serial.png"}}) {

@@ -18,6 +18,7 @@ private Q_SLOTS:
     void userFilesAreNeverReplaced();
     void linksInTheWorkspaceAreNotWrittenThrough_data();
     void linksInTheWorkspaceAreNotWrittenThrough();
+    void linkedProjectsFolderIsUsedAsItIs();
     void onlyRegularBoundedDataFilesAreCopied();
     void dataFolderIsTheFirstWithLanguages();
     void settingsAndJobFileLiveInTheWorkspace();
@@ -171,6 +172,20 @@ void TestWorkspaceSetup::linksInTheWorkspaceAreNotWrittenThrough()
         QCOMPARE(read(target), QByteArray("someone else's"));
     else
         QVERIFY(!QFileInfo::exists(target));
+}
+
+void TestWorkspaceSetup::linkedProjectsFolderIsUsedAsItIs()
+{
+    // PROJECTS on a shared drive: the user's link to a folder is a folder, and it is not filled.
+    const QString shared = path(QStringLiteral("shared"));
+    QVERIFY(QDir().mkpath(shared + QStringLiteral("/Plant")));
+    QVERIFY(QDir().mkpath(user()));
+    QVERIFY(QFile::link(shared, user() + QStringLiteral("/PROJECTS")));
+
+    WorkspacePaths paths;
+    const QStringList problems = WorkspaceSetup::prepare(paths, program(), user(), data());
+    QVERIFY2(problems.isEmpty(), qPrintable(problems.join('\n')));
+    QCOMPARE(QDir(paths.ProjectsFolder).entryList(QDir::Dirs | QDir::NoDotAndDotDot), QStringList{"Plant"});
 }
 
 void TestWorkspaceSetup::onlyRegularBoundedDataFilesAreCopied()

@@ -43,8 +43,8 @@ void copyIfMissing(const QFileInfo &source, const QString &target, QStringList &
 
 bool makeFolder(const QString &path, QStringList &problems)
 {
-    const QFileInfo info(path);
-    if (info.isDir() && !info.isSymLink())
+    // A folder the user linked elsewhere (PROJECTS on a shared drive) is the user's choice: used as it is.
+    if (QFileInfo(path).isDir())
         return true;
     if (taken(path) || !QDir().mkpath(path)) {
         problems << QStringLiteral("Cannot create the folder \"%1\"").arg(path);

@@ -6,6 +6,8 @@
 # Usage: tools/install-check.sh [BUILD_DIR]   (default build-release, configured as Release)
 set -euo pipefail
 cd "$(dirname "$0")/.."
+# The language files have accented names, which CPack's archiver cannot read in the C locale.
+export LC_ALL=C.UTF-8
 build=${1:-build-release}
 if [ ! -f "$build/CMakeCache.txt" ]; then
   launcher=()

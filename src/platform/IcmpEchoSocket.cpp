@@ -3,11 +3,16 @@
 #include <QDeadlineTimer>
 
 #ifdef Q_OS_WIN
-#include <icmpapi.h>
-#include <iphlpapi.h>
-#include <vector>
+// The order matters: winsock2.h before windows.h, and icmpapi.h last, since it uses the types of
+// windows.h and iphlpapi.h without including them.
+// clang-format off
 #include <winsock2.h>
 #include <ws2tcpip.h>
+#include <windows.h>
+#include <iphlpapi.h>
+#include <icmpapi.h>
+// clang-format on
+#include <vector>
 #ifdef _MSC_VER
 #pragma comment(lib, "iphlpapi.lib")
 #pragma comment(lib, "ws2_32.lib")

@@ -25,5 +25,5 @@ struct AppContext
     VersionService versionService{Product::MakerHost, 80};
 
     QString text(int index) const { return catalog.text(index); }
-    QString settingsPath() const { return joinPath(paths.ProgramFolder, QStringLiteral("Fabricor.xml")); }
+    QString settingsPath() const { return joinPath(paths.WorkspaceFolder, QStringLiteral("Fabricor.xml")); }
 };

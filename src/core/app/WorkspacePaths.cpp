@@ -1,6 +1,7 @@
 #include "WorkspacePaths.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 QString joinPath(const QString &folder, const QString &name)
 {
@@ -9,11 +10,28 @@ QString joinPath(const QString &folder, const QString &name)
 
 void WorkspacePaths::setProgramFolder(const QString &folder)
 {
-    QString native = QDir::toNativeSeparators(QDir::cleanPath(folder));
-    ProgramFolder = native;
+    setWorkspace(folder, folder);
+}
+
+void WorkspacePaths::setWorkspace(const QString &programFolder, const QString &workspaceFolder)
+{
+    ProgramFolder = QDir::toNativeSeparators(QDir::cleanPath(programFolder));
+    const QString native = QDir::toNativeSeparators(QDir::cleanPath(workspaceFolder));
+    WorkspaceFolder = native;
     MasterFolder = joinPath(native, QStringLiteral("MASTER"));
     ProjectsFolder = joinPath(native, QStringLiteral("PROJECTS"));
     LanguageFolder = joinPath(native, QStringLiteral("LANGUAGE"));
+}
+
+QString WorkspacePaths::findUpdater(const QString &fileName) const
+{
+    const QString inWorkspace = joinPath(WorkspaceFolder, fileName);
+    if (QFileInfo(inWorkspace).isFile())
+        return inWorkspace;
+    const QString besideProgram = joinPath(ProgramFolder, fileName);
+    if (QFileInfo(besideProgram).isFile())
+        return besideProgram;
+    return inWorkspace;
 }
 
 void WorkspacePaths::activateProject(const QString &name)

@@ -47,17 +47,17 @@ void appendOperation(QDomElement &operations, const OperationValues &v, bool rea
 
 QString jobFilePath(const WorkspacePaths &paths)
 {
-    return joinPath(paths.ProgramFolder, JobFileName);
+    return joinPath(paths.WorkspaceFolder, JobFileName);
 }
 
 QString ethernetUpdaterPath(const WorkspacePaths &paths)
 {
-    return joinPath(paths.ProgramFolder, EthernetUpdaterName);
+    return paths.findUpdater(EthernetUpdaterName);
 }
 
 QString serialUpdaterPath(const WorkspacePaths &paths)
 {
-    return joinPath(paths.ProgramFolder, SerialUpdaterName);
+    return paths.findUpdater(SerialUpdaterName);
 }
 
 QDomDocument buildJobFile(const WorkspacePaths &paths, const QString &ipAddress, int option, bool readBack)

@@ -23,7 +23,7 @@ QString serialUpdaterPath(const WorkspacePaths &paths);
 // The job file: root Ethernet_Update, its fixed elements, and the firmware and/or configuration
 // operation for the option. ipAddress is taken as it is (no trimming). No comment node.
 QDomDocument buildJobFile(const WorkspacePaths &paths, const QString &ipAddress, int option, bool readBack);
-// Builds and saves the job file beside the program; throws AppError when it cannot be written.
+// Builds and saves the job file in the workspace; throws AppError when it cannot be written.
 void writeJobFile(const WorkspacePaths &paths, const QString &ipAddress, int option, bool readBack);
 
 // Appends the four option tokens ("FW ", "FR "/"NO ", "PW ", "PR "/"NO ") to s_opt; an unknown

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "app/WorkspacePaths.h"
+
+#include <QString>
+#include <QStringList>
+
+// Where the workspace of a run lies, and its first filling.
+//
+// A program folder that already holds PROJECTS or LANGUAGE is a portable copy (a build folder, an
+// unpacked archive): everything stays beside the program. An installed program cannot write
+// beside itself, so its workspace is the user's application-data folder, made on first start and
+// filled from the installed data folder (languages, flags, the Example configuration). A file the
+// user already has is never replaced.
+namespace WorkspaceSetup {
+
+// Sub-folder of the data folder that holds the example configurations.
+inline const QString ExamplesFolder = QStringLiteral("examples");
+
+bool isPortable(const QString &programFolder);
+
+// The user's application-data folder (QStandardPaths::AppDataLocation); needs the application's
+// name set first.
+QString userWorkspaceFolder();
+
+// The first candidate holding a LANGUAGE folder, or an empty text.
+QString findDataFolder(const QStringList &candidates);
+
+// Sets paths for the program in programFolder: portable, or the user folder seeded from
+// dataFolder (which may be empty: nothing to seed). Returns what could not be made or copied.
+QStringList prepare(WorkspacePaths &paths, const QString &programFolder, const QString &userFolder,
+                    const QString &dataFolder);
+
+// Creates MASTER, PROJECTS, LANGUAGE and Fabricor.xml in workspace when missing, copies every
+// shipped language file the workspace lacks, and each example whose name is not yet in PROJECTS
+// when PROJECTS itself is new (an example the user deleted stays deleted).
+QStringList seed(const QString &workspace, const QString &dataFolder);
+
+} // namespace WorkspaceSetup

@@ -1,0 +1,262 @@
+#include "app/AppContext.h"
+#include "app/WorkspaceSetup.h"
+#include "update/UpdateJob.h"
+
+#include <QtTest>
+
+// Where a run keeps its workspace: beside a portable copy of the program, else in the user's
+// application-data folder, filled from the installed data folder without replacing the user's files.
+class TestWorkspaceSetup : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase();
+    void init();
+    void portableWhenTheProgramFolderHoldsAWorkspace_data();
+    void portableWhenTheProgramFolderHoldsAWorkspace();
+    void installedProgramMakesAndSeedsTheUserFolder();
+    void userFilesAreNeverReplaced();
+    void linksInTheWorkspaceAreNotWrittenThrough_data();
+    void linksInTheWorkspaceAreNotWrittenThrough();
+    void linkedProjectsFolderIsUsedAsItIs();
+    void onlyRegularBoundedDataFilesAreCopied();
+    void dataFolderIsTheFirstWithLanguages();
+    void settingsAndJobFileLiveInTheWorkspace();
+    void updaterInTheWorkspaceThenBesideTheProgram_data();
+    void updaterInTheWorkspaceThenBesideTheProgram();
+
+private:
+    static void write(const QString &path, const QByteArray &bytes);
+    static QByteArray read(const QString &path);
+    QString path(const QString &relative) const { return QDir(m_root->path()).filePath(relative); }
+    QString program() const { return path(QStringLiteral("prefix/bin")); }
+    QString data() const { return path(QStringLiteral("prefix/share/sw40917")); }
+    QString user() const { return WorkspaceSetup::userWorkspaceFolder(); }
+
+    QTemporaryDir m_home;
+    std::unique_ptr<QTemporaryDir> m_root;
+};
+
+void TestWorkspaceSetup::write(const QString &path, const QByteArray &bytes)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+QByteArray TestWorkspaceSetup::read(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
+}
+
+void TestWorkspaceSetup::initTestCase()
+{
+    // The user's folders of this test run, nowhere near the real home.
+    QVERIFY(m_home.isValid());
+    qputenv("HOME", m_home.path().toUtf8());
+    qputenv("XDG_DATA_HOME", (m_home.path() + QStringLiteral("/data")).toUtf8());
+    qputenv("XDG_CONFIG_HOME", (m_home.path() + QStringLiteral("/config")).toUtf8());
+    QCoreApplication::setOrganizationName(QStringLiteral("Korvane"));
+    QCoreApplication::setApplicationName(QStringLiteral("SW40917"));
+    QCOMPARE(user(), m_home.path() + QStringLiteral("/data/Korvane/SW40917"));
+}
+
+// Each case: a fresh installed tree (program folder, data folder) and no user workspace yet.
+void TestWorkspaceSetup::init()
+{
+    QDir(user()).removeRecursively();
+    m_root = std::make_unique<QTemporaryDir>();
+    QDir().mkpath(program());
+    write(data() + QStringLiteral("/LANGUAGE/English.lng"), "STR0 = shipped English\n");
+    write(data() + QStringLiteral("/LANGUAGE/Deutsch.lng"), "STR0 = shipped Deutsch\n");
+    write(data() + QStringLiteral("/LANGUAGE/DefaultFlag.bmp"), "BM flag");
+    write(data() + QStringLiteral("/examples/Example/ParGen.xml"), "<ParGen/>");
+    write(data() + QStringLiteral("/examples/Example/bin/.keep"), "");
+}
+
+void TestWorkspaceSetup::portableWhenTheProgramFolderHoldsAWorkspace_data()
+{
+    QTest::addColumn<QString>("folder");
+    QTest::newRow("languages") << "LANGUAGE";
+    QTest::newRow("projects") << "PROJECTS";
+}
+
+void TestWorkspaceSetup::portableWhenTheProgramFolderHoldsAWorkspace()
+{
+    QFETCH(QString, folder);
+    QVERIFY(QDir(program()).mkdir(folder));
+    WorkspacePaths paths;
+    QVERIFY(WorkspaceSetup::prepare(paths, program(), user(), data()).isEmpty());
+
+    const QString native = QDir::toNativeSeparators(program());
+    QCOMPARE(paths.WorkspaceFolder, native);
+    QCOMPARE(paths.ProgramFolder, native);
+    QCOMPARE(paths.LanguageFolder, joinPath(native, QStringLiteral("LANGUAGE")));
+    QVERIFY(!QFileInfo::exists(user()));
+    // Nothing is added to a portable copy either.
+    QVERIFY(!QFileInfo::exists(QDir(program()).filePath(QStringLiteral("Fabricor.xml"))));
+}
+
+void TestWorkspaceSetup::installedProgramMakesAndSeedsTheUserFolder()
+{
+    // A shipped file may be read-only; the user's copy must be editable all the same.
+    QFile::setPermissions(data() + QStringLiteral("/examples/Example/ParGen.xml"), QFile::ReadOwner);
+
+    WorkspacePaths paths;
+    const QStringList problems = WorkspaceSetup::prepare(paths, program(), user(), data());
+    QVERIFY2(problems.isEmpty(), qPrintable(problems.join('\n')));
+
+    QCOMPARE(paths.WorkspaceFolder, QDir::toNativeSeparators(user()));
+    QCOMPARE(paths.ProgramFolder, QDir::toNativeSeparators(program()));
+    QCOMPARE(paths.ProjectsFolder, joinPath(QDir::toNativeSeparators(user()), QStringLiteral("PROJECTS")));
+    for (const QString &folder : {paths.MasterFolder, paths.ProjectsFolder, paths.LanguageFolder})
+        QVERIFY2(QFileInfo(folder).isDir(), qPrintable(folder));
+    const AppSettings settings = AppSettings::read(user() + QStringLiteral("/Fabricor.xml"));
+    QVERIFY(QFileInfo::exists(user() + QStringLiteral("/Fabricor.xml")));
+    QCOMPARE(settings.language, QStringLiteral("English"));
+    QCOMPARE(read(user() + QStringLiteral("/LANGUAGE/Deutsch.lng")), QByteArray("STR0 = shipped Deutsch\n"));
+    QCOMPARE(read(user() + QStringLiteral("/LANGUAGE/DefaultFlag.bmp")), QByteArray("BM flag"));
+    const QString parGen = user() + QStringLiteral("/PROJECTS/Example/ParGen.xml");
+    QCOMPARE(read(parGen), QByteArray("<ParGen/>"));
+    QVERIFY(QFileInfo(parGen).isWritable());
+    QVERIFY(QFileInfo(user() + QStringLiteral("/PROJECTS/Example/bin")).isDir());
+    // The program's own folder stays as installed.
+    QCOMPARE(QDir(program()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());
+}
+
+void TestWorkspaceSetup::userFilesAreNeverReplaced()
+{
+    write(user() + QStringLiteral("/LANGUAGE/English.lng"), "STR0 = my English\n");
+    write(user() + QStringLiteral("/Fabricor.xml"), "<Conf_Settings>mine</Conf_Settings>");
+    QVERIFY(QDir(user()).mkpath(QStringLiteral("PROJECTS/Plant")));
+
+    WorkspacePaths paths;
+    QVERIFY(WorkspaceSetup::prepare(paths, program(), user(), data()).isEmpty());
+
+    QCOMPARE(read(user() + QStringLiteral("/LANGUAGE/English.lng")), QByteArray("STR0 = my English\n"));
+    QCOMPARE(read(user() + QStringLiteral("/Fabricor.xml")), QByteArray("<Conf_Settings>mine</Conf_Settings>"));
+    // A language shipped later still arrives.
+    QCOMPARE(read(user() + QStringLiteral("/LANGUAGE/Deutsch.lng")), QByteArray("STR0 = shipped Deutsch\n"));
+    // An existing PROJECTS folder is the user's: an example deleted from it is not brought back.
+    QCOMPARE(QDir(user() + QStringLiteral("/PROJECTS")).entryList(QDir::Dirs | QDir::NoDotAndDotDot),
+             QStringList{QStringLiteral("Plant")});
+    QVERIFY(QFileInfo(paths.MasterFolder).isDir());
+}
+
+void TestWorkspaceSetup::linksInTheWorkspaceAreNotWrittenThrough_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("targetExists");
+    QTest::newRow("language file, dangling link") << "LANGUAGE/English.lng" << false;
+    QTest::newRow("language file, link to a file") << "LANGUAGE/English.lng" << true;
+    QTest::newRow("settings file, dangling link") << "Fabricor.xml" << false;
+    QTest::newRow("settings file, link to a file") << "Fabricor.xml" << true;
+}
+
+void TestWorkspaceSetup::linksInTheWorkspaceAreNotWrittenThrough()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, targetExists);
+    const QString target = path(QStringLiteral("elsewhere.txt"));
+    if (targetExists)
+        write(target, "someone else's");
+    QVERIFY(QDir(user()).mkpath(QStringLiteral("LANGUAGE")));
+    QVERIFY(QFile::link(target, QDir(user()).filePath(name)));
+
+    WorkspacePaths paths;
+    WorkspaceSetup::prepare(paths, program(), user(), data());
+
+    if (targetExists)
+        QCOMPARE(read(target), QByteArray("someone else's"));
+    else
+        QVERIFY(!QFileInfo::exists(target));
+}
+
+void TestWorkspaceSetup::linkedProjectsFolderIsUsedAsItIs()
+{
+    // PROJECTS on a shared drive: the user's link to a folder is a folder, and it is not filled.
+    const QString shared = path(QStringLiteral("shared"));
+    QVERIFY(QDir().mkpath(shared + QStringLiteral("/Plant")));
+    QVERIFY(QDir().mkpath(user()));
+    QVERIFY(QFile::link(shared, user() + QStringLiteral("/PROJECTS")));
+
+    WorkspacePaths paths;
+    const QStringList problems = WorkspaceSetup::prepare(paths, program(), user(), data());
+    QVERIFY2(problems.isEmpty(), qPrintable(problems.join('\n')));
+    QCOMPARE(QDir(paths.ProjectsFolder).entryList(QDir::Dirs | QDir::NoDotAndDotDot), QStringList{"Plant"});
+}
+
+void TestWorkspaceSetup::onlyRegularBoundedDataFilesAreCopied()
+{
+    write(path(QStringLiteral("secret.txt")), "not shipped");
+    QVERIFY(QFile::link(path(QStringLiteral("secret.txt")), data() + QStringLiteral("/LANGUAGE/Linked.lng")));
+    QVERIFY(QFile::link(path(QStringLiteral("prefix")), data() + QStringLiteral("/examples/Example/loop")));
+    write(data() + QStringLiteral("/LANGUAGE/Huge.lng"), QByteArray(5 * 1024 * 1024, 'x'));
+
+    WorkspacePaths paths;
+    QVERIFY(WorkspaceSetup::prepare(paths, program(), user(), data()).isEmpty());
+
+    QVERIFY(!QFileInfo(user() + QStringLiteral("/LANGUAGE/Linked.lng")).exists());
+    QVERIFY(!QFileInfo(user() + QStringLiteral("/LANGUAGE/Huge.lng")).exists());
+    QVERIFY(!QFileInfo(user() + QStringLiteral("/PROJECTS/Example/loop")).isSymLink());
+    QVERIFY(!QFileInfo::exists(user() + QStringLiteral("/PROJECTS/Example/loop")));
+    QCOMPARE(read(user() + QStringLiteral("/LANGUAGE/English.lng")), QByteArray("STR0 = shipped English\n"));
+}
+
+void TestWorkspaceSetup::dataFolderIsTheFirstWithLanguages()
+{
+    const QString empty = path(QStringLiteral("empty"));
+    QVERIFY(QDir().mkpath(empty));
+    QCOMPARE(WorkspaceSetup::findDataFolder({QString(), empty, data(), program()}), data());
+    QCOMPARE(WorkspaceSetup::findDataFolder({empty, program()}), QString());
+
+    // Without a data folder the workspace is still made, only empty.
+    WorkspacePaths paths;
+    QVERIFY(WorkspaceSetup::prepare(paths, program(), user(), QString()).isEmpty());
+    QVERIFY(QFileInfo(paths.LanguageFolder).isDir());
+    QVERIFY(QDir(paths.LanguageFolder).isEmpty());
+}
+
+void TestWorkspaceSetup::settingsAndJobFileLiveInTheWorkspace()
+{
+    AppContext context;
+    WorkspaceSetup::prepare(context.paths, program(), user(), data());
+    const QString workspace = QDir::toNativeSeparators(user());
+    QCOMPARE(context.settingsPath(), joinPath(workspace, QStringLiteral("Fabricor.xml")));
+    QCOMPARE(UpdateJob::jobFilePath(context.paths), joinPath(workspace, QStringLiteral("Ethernet_Update.xml")));
+}
+
+void TestWorkspaceSetup::updaterInTheWorkspaceThenBesideTheProgram_data()
+{
+    QTest::addColumn<bool>("inWorkspace");
+    QTest::addColumn<bool>("besideProgram");
+    QTest::addColumn<bool>("expectWorkspace");
+    QTest::newRow("only in the workspace") << true << false << true;
+    QTest::newRow("only beside the program") << false << true << false;
+    QTest::newRow("in both: the workspace's") << true << true << true;
+    // The message about a missing updater names the workspace.
+    QTest::newRow("nowhere") << false << false << true;
+}
+
+void TestWorkspaceSetup::updaterInTheWorkspaceThenBesideTheProgram()
+{
+    QFETCH(bool, inWorkspace);
+    QFETCH(bool, besideProgram);
+    QFETCH(bool, expectWorkspace);
+    WorkspacePaths paths;
+    WorkspaceSetup::prepare(paths, program(), user(), data());
+    for (const QString &name : {UpdateJob::EthernetUpdaterName, UpdateJob::SerialUpdaterName}) {
+        if (inWorkspace)
+            write(QDir(user()).filePath(name), "MZ");
+        if (besideProgram)
+            write(QDir(program()).filePath(name), "MZ");
+    }
+    const QString folder = QDir::toNativeSeparators(expectWorkspace ? user() : program());
+    QCOMPARE(UpdateJob::ethernetUpdaterPath(paths), joinPath(folder, UpdateJob::EthernetUpdaterName));
+    QCOMPARE(UpdateJob::serialUpdaterPath(paths), joinPath(folder, UpdateJob::SerialUpdaterName));
+}
+
+QTEST_GUILESS_MAIN(TestWorkspaceSetup)
+#include "tst_workspace.moc"

@@ -42,7 +42,7 @@ void writeSection(BankWriter &writer, const SourceDocument &source, const QStrin
     const QString index = QStringLiteral("Index");
     const QString posComp = QStringLiteral("PosComp");
     int rowNumber = 0;
-    for (int row = tree.firstChild(section); row != XmlTree::None; row = tree.nextSibling(row)) {
+    for (int row = tree.firstRow(section); row != XmlTree::None; row = tree.nextSibling(row)) {
         ++rowNumber;
         const QString where = sectionName + QStringLiteral(" row ") + QString::number(rowNumber);
         const int node = attributeAsInteger(source, row, where, nrDNNode);
@@ -79,7 +79,7 @@ void BuildBankImage(BankImage &image, ImageSources &sources)
     const SourceDocument &dnetNet = sources.dnetNet();
     if (dnetNet.exists()) {
         const XmlTree &tree = dnetNet.tree;
-        const int rows = tree.childCount(dnetNet.root());
+        const int rows = tree.rowCount(dnetNet.root());
         if (rows > MaxSlaves)
             throw AppError(QStringLiteral("%1: %2 slave rows; the device holds at most %3 slaves")
                                .arg(dnetNet.path)
@@ -87,7 +87,7 @@ void BuildBankImage(BankImage &image, ImageSources &sources)
                                .arg(MaxSlaves));
         slaveCountByte = rows % 256;
         int rowNumber = 0;
-        for (int row = tree.firstChild(dnetNet.root()); row != XmlTree::None; row = tree.nextSibling(row)) {
+        for (int row = tree.firstRow(dnetNet.root()); row != XmlTree::None; row = tree.nextSibling(row)) {
             const QString where = QStringLiteral("row ") + QString::number(++rowNumber);
             const int id = attributeAsInteger(dnetNet, row, where, QStringLiteral("ID"));
             const int nbIn = attributeAsInteger(dnetNet, row, where, QStringLiteral("NB_IN"));

@@ -79,6 +79,7 @@ private Q_SLOTS:
     void malformedDocumentNamesTheFile();
     void bothReadersRefuse_data();
     void bothReadersRefuse();
+    void manyEqualsSignsOutsideTagsRead();
     void layoutIsNoRow_data();
     void layoutIsNoRow();
     void deepTextReadsWithoutRecursion();
@@ -148,6 +149,17 @@ void TestXmlTree::bothReadersRefuse_data()
     // Far beyond any stack: refused at level 257 in time linear in the file.
     QTest::newRow("400 000 levels") << nested(400000)
                                     << "doc.xml: line 1, column 787: the elements are nested deeper than 256 levels";
+    // One attribute beyond the bound, with a value that holds markup characters; distinct names, so that only
+    // the bound refuses it.
+    QByteArray tag = "<DNET_Net>\n<row ID=\"1\"";
+    for (int i = 1; i <= 256; ++i)
+        tag += " a" + QByteArray::number(i) + "=\"'>\"";
+    tag += "/></DNET_Net>";
+    QTest::newRow("257 attributes") << tag << "doc.xml: line 2, column 2459: an element has more than 256 attributes";
+    const QString text = QString::fromLatin1(tag);
+    QTest::newRow("257 attributes in UTF-16")
+        << QByteArray("\xff\xfe") + QByteArray(reinterpret_cast<const char *>(text.utf16()), text.size() * 2)
+        << "doc.xml: line 2, column 2459: an element has more than 256 attributes";
     QTest::newRow("undeclared element prefix") << QByteArray("<DNET_Net>\n<p:row ID=\"1\"/></DNET_Net>")
                                                << "doc.xml: line 2, column 15: Namespace prefix 'p' not declared";
     QTest::newRow("undeclared attribute prefix") << QByteArray("<DNET_Net><row p:ID=\"1\"/></DNET_Net>")
@@ -175,6 +187,18 @@ void TestXmlTree::bothReadersRefuse()
 }
 
 // Text made only of XML white space between the rows of a table is layout; any other node is a row.
+// Markup that merely looks like attributes is no attribute: comments, CDATA, values and end tags.
+void TestXmlTree::manyEqualsSignsOutsideTagsRead()
+{
+    const QByteArray many = QByteArray("a=b ").repeated(300);
+    const QByteArray xml = "<!DOCTYPE DNET_Net [<!ENTITY e \"" + many + "\">]><DNET_Net><!--" + many + "--><row ID=\"" +
+                           many + "\" NB_IN='" + many + "'>" + many + "<![CDATA[" + many + "]]></row><?pi " + many +
+                           "?></DNET_Net>";
+    const XmlTree tree = XmlTree::parse(xml, QStringLiteral("doc.xml"));
+    QCOMPARE(tree.rowCount(tree.firstNode()), 3);
+    ProjectDocument::parse(xml, QStringLiteral("doc.xml"));
+}
+
 void TestXmlTree::layoutIsNoRow_data()
 {
     QTest::addColumn<QByteArray>("content");

@@ -195,6 +195,7 @@ QDomDocument buildDocument(QXmlStreamReader &reader)
 
 QDomDocument parse(const QByteArray &bytes, const QString &fileNameForMessages)
 {
+    XmlTree::checkMarkup(bytes, fileNameForMessages);
     QXmlStreamReader reader(bytes);
     // On, so that an undeclared prefix is an error; the declarations are then no attributes.
     reader.setNamespaceProcessing(true);

@@ -1,5 +1,6 @@
 #include "XmlTree.h"
 
+#include "XmlMarkupScan.h"
 #include "app/AppError.h"
 #include "app/BoundedFile.h"
 
@@ -9,6 +10,18 @@ XmlTree::Span XmlTree::store(QStringView text)
 {
     const Span span{int(m_pool.size()), int(text.size())};
     m_pool.append(text);
+    return span;
+}
+
+XmlTree::Span XmlTree::storeName(QStringView name)
+{
+    for (const Span &known : m_names) {
+        if (view(known) == name)
+            return known;
+    }
+    const Span span = store(name);
+    if (m_names.size() < 32)
+        m_names.push_back(span);
     return span;
 }
 
@@ -43,6 +56,17 @@ bool XmlTree::isLayout(QStringView text)
 QString XmlTree::tooDeepMessage()
 {
     return QStringLiteral("the elements are nested deeper than %1 levels").arg(MaxDepth);
+}
+
+void XmlTree::checkMarkup(const QByteArray &bytes, const QString &fileNameForMessages)
+{
+    const XmlMarkupScan::Finding finding = XmlMarkupScan::scan(bytes);
+    if (!finding.reason.isEmpty())
+        throw AppError(QStringLiteral("%1: line %2, column %3: %4")
+                           .arg(fileNameForMessages)
+                           .arg(finding.line)
+                           .arg(finding.column)
+                           .arg(finding.reason));
 }
 
 void XmlTree::appendText(int parent, QStringView text)
@@ -92,11 +116,13 @@ void XmlTree::dropLayoutBlanks(int element)
 
 XmlTree XmlTree::parse(const QByteArray &bytes, const QString &fileNameForMessages)
 {
+    checkMarkup(bytes, fileNameForMessages);
     XmlTree tree;
-    // Sized for the documents' usual shape (rows of a few attributes); far below the input for text-heavy
-    // input, so that a large comment costs no more than its bytes.
-    tree.m_nodes.reserve(size_t(bytes.size() / 64 + 16));
-    tree.m_attributes.reserve(size_t(bytes.size() / 32 + 16));
+    // Room for the densest rows and for all the text, reserved once so that a large document is never copied
+    // while it grows; pages never written (the text of a large comment is not kept) cost no memory.
+    tree.m_nodes.reserve(size_t(bytes.size() / 32 + 16));
+    tree.m_attributes.reserve(size_t(bytes.size() / 16 + 16));
+    tree.m_pool.reserve(bytes.size() + 16);
     QXmlStreamReader reader(bytes);
     // On, so that an undeclared prefix is an error; the declarations are then no attributes.
     reader.setNamespaceProcessing(true);
@@ -113,12 +139,12 @@ XmlTree XmlTree::parse(const QByteArray &bytes, const QString &fileNameForMessag
             ++depth;
             Node node;
             node.kind = Element;
-            node.name = tree.store(reader.qualifiedName());
+            node.name = tree.storeName(reader.qualifiedName());
             const QXmlStreamAttributes attributes = reader.attributes();
             node.firstAttribute = int(tree.m_attributes.size());
             node.attributeCount = int(attributes.size());
             for (const QXmlStreamAttribute &a : attributes)
-                tree.m_attributes.push_back({tree.store(a.qualifiedName()), tree.store(a.value())});
+                tree.m_attributes.push_back({tree.storeName(a.qualifiedName()), tree.store(a.value())});
             hasRoot = hasRoot || current == None;
             current = tree.append(current, node);
             break;
@@ -150,7 +176,7 @@ XmlTree XmlTree::parse(const QByteArray &bytes, const QString &fileNameForMessag
         case QXmlStreamReader::ProcessingInstruction: {
             Node node;
             node.kind = ProcessingInstruction;
-            node.name = tree.store(reader.processingInstructionTarget());
+            node.name = tree.storeName(reader.processingInstructionTarget());
             tree.append(current, node);
             break;
         }
@@ -166,7 +192,7 @@ XmlTree XmlTree::parse(const QByteArray &bytes, const QString &fileNameForMessag
                            .arg(reader.errorString()));
     if (!hasRoot)
         throw AppError(QStringLiteral("%1: the document has no root element").arg(fileNameForMessages));
-    tree.m_pool.squeeze();
+    tree.m_names = {};
     return tree;
 }
 

@@ -28,6 +28,9 @@ public:
     static bool isLayout(QStringView text);
     // What both readers report when an element opens at depth MaxDepth + 1.
     static QString tooDeepMessage();
+    // Both readers call this first: throws AppError, in the parser's form, for what would cost the parser
+    // time out of proportion to the file (see XmlMarkupScan).
+    static void checkMarkup(const QByteArray &bytes, const QString &fileNameForMessages);
 
     // Throws AppError with the parser's message and the file name, as ProjectDocument::parse does.
     static XmlTree parse(const QByteArray &bytes, const QString &fileNameForMessages);
@@ -78,6 +81,8 @@ private:
     };
     int append(int parent, const Node &node);
     Span store(QStringView text);
+    // Element and attribute names repeat on every row: each distinct name is stored once (up to a few dozen).
+    Span storeName(QStringView name);
     QStringView view(Span span) const { return QStringView(m_pool).mid(span.offset, span.length); }
     void appendText(int parent, QStringView text);
     void dropLayoutBlanks(int element);
@@ -85,6 +90,7 @@ private:
     std::vector<Node> m_nodes;
     std::vector<Attribute> m_attributes;
     QString m_pool;
+    std::vector<Span> m_names;
     int m_firstTop = None;
     int m_lastTop = None;
 };

@@ -10,6 +10,7 @@ seconds=${1:-60}
 targets=("$@")
 [ ${#targets[@]} -eq 0 ] && targets=(document compile langfile dump http)
 jobs=${SW_FUZZ_JOBS:-2}
+tools/setup-deps.sh clang libclang-rt-14-dev
 
 cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
   -DSW_FUZZ=ON -DSW_BUILD_TESTS=OFF >/dev/null

@@ -3,6 +3,7 @@
 set -euo pipefail
 packages=(cmake ninja-build g++ qt6-base-dev qt6-serialport-dev libgl-dev libxkbcommon-dev libxml2-utils python3
   g++-mingw-w64-x86-64-posix dpkg-dev file)
+packages+=("$@") # what one caller needs besides (tools/fuzz.sh: clang and its fuzzer runtime)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

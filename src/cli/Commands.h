@@ -7,6 +7,8 @@
 namespace Cli {
 int compileCommand(const QStringList &args, QTextStream &out, QTextStream &err);
 int dumpCommand(const QStringList &args, QTextStream &out, QTextStream &err);
+// The decoder behind dump, on bytes already read; name is the file named in messages.
+int dumpImage(const QByteArray &bytes, const QString &name, QTextStream &out, QTextStream &err);
 int langTemplateCommand(const QStringList &args, QTextStream &out, QTextStream &err);
 int langCheckCommand(const QStringList &args, QTextStream &out, QTextStream &err);
 int mapCommand(const QStringList &args, QTextStream &out, QTextStream &err);

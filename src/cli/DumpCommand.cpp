@@ -1,6 +1,7 @@
 #include "Cli.h"
 #include "Commands.h"
 
+#include "app/BoundedFile.h"
 #include "image/Bank2Image.h"
 #include "image/BankImage.h"
 #include "image/ByteWriter.h"
@@ -211,19 +212,24 @@ int dumpCommand(const QStringList &args, QTextStream &out, QTextStream &err)
         dumpHelp(err);
         return Usage;
     }
-    QFile file(args.first());
-    if (!file.open(QIODevice::ReadOnly)) {
-        err << "Cannot read " << args.first() << ": " << file.errorString() << "\n";
+    // Only a regular file: a FIFO or a device would keep the command waiting or reading for ever.
+    QString error;
+    const std::optional<QByteArray> bytes = BoundedFile::read(args.first(), &error);
+    if (!bytes) {
+        err << error << "\n";
         return Failed;
     }
-    // Neither image is anywhere near this size; read one byte more to see a file that is too long.
-    const QByteArray bytes = file.read(Bank2Image::FileSize + 1);
+    return dumpImage(*bytes, args.first(), out, err);
+}
+
+int dumpImage(const QByteArray &bytes, const QString &name, QTextStream &out, QTextStream &err)
+{
     if (bytes.size() == Bank2Image::FileSize)
         return dumpBank2(bytes, out);
     quint32 offsets[4];
     if (looksLikeBank(bytes, offsets))
         return dumpBank(bytes, offsets, out);
-    err << args.first() << " is neither a bank.bin nor a bank2.bin image\n";
+    err << name << " is neither a bank.bin nor a bank2.bin image\n";
     return Failed;
 }
 

@@ -2,11 +2,11 @@
 #include "Cli.h"
 #include "Commands.h"
 
+#include "app/BoundedFile.h"
 #include "app/TextUtil.h"
 #include "text/LanguageFile.h"
 #include "text/TextCatalog.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <QSet>
@@ -121,15 +121,23 @@ int langCheckCommand(const QStringList &args, QTextStream &out, QTextStream &err
         return Usage;
     }
     const QString path = args.first();
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        err << path << ": cannot read: " << file.errorString() << "\n";
+    QString readError;
+    const std::optional<QByteArray> read = BoundedFile::read(path, &readError);
+    if (!read) {
+        err << readError << "\n";
         return Failed;
     }
-    const QByteArray bytes = file.readAll();
+    const QByteArray &bytes = *read;
+    const QString decoded = LanguageFile::decode(bytes);
+    if (!LanguageFile::isText(decoded)) {
+        err << path
+            << ": not a text file in a known encoding (UTF-8, UTF-16 with a byte-order mark, or Windows-1252); "
+               "save it as UTF-8\n";
+        return Failed;
+    }
     const bool isEnglish =
         QFileInfo(path).completeBaseName().compare(QLatin1String("English"), Qt::CaseInsensitive) == 0;
-    const QStringList rawLines = LanguageFile::splitLines(LanguageFile::decode(bytes));
+    const QStringList rawLines = LanguageFile::splitLines(decoded);
     const QVector<LanguageFile::Line> lines = LanguageFile::parse(bytes, TextCatalog::Size);
 
     int problems = 0;

@@ -28,6 +28,8 @@ private Q_SLOTS:
     void faultyLines_data();
     void faultyLines();
     void sameMarkAndCommonTexts();
+    void unreadableFile_data();
+    void unreadableFile();
     void usage();
 };
 
@@ -142,6 +144,44 @@ void TestCliLang::sameMarkAndCommonTexts()
     const CliRun r = runCli({QStringLiteral("lang-check"), file});
     QVERIFY(r.out.contains(QStringLiteral("1 texts the same as in English")));
     QVERIFY(r.out.contains(QStringLiteral("STR12 = Information (line 3)")));
+}
+
+// A file that is no language file ends with one clear sentence, not with a list of 244 missing texts.
+void TestCliLang::unreadableFile_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("message");
+    const QString notText = QStringLiteral(": not a text file in a known encoding");
+    const QByteArray entries = "STR0 = Start\r\nSTR15 = Neue Konfiguration\r\n";
+    QByteArray utf16;
+    for (const char c : entries)
+        utf16 += QByteArray(1, c) + '\0';
+    QTest::newRow("UTF-16 without byte-order mark") << "regular" << utf16 << notText;
+    QTest::newRow("UTF-16 big-endian without mark") << "regular" << utf16.right(utf16.size() - 1) + '\0' << notText;
+    QTest::newRow("binary") << "regular" << QByteArray::fromHex("7f454c4602010100000000000000000003003e00") << notText;
+    QTest::newRow("a stray control character") << "regular" << QByteArray("STR0 = Start\x01\n") << notText;
+    QTest::newRow("/dev/zero") << "zero" << QByteArray() << QStringLiteral(": it is not a regular file");
+    QTest::newRow("folder") << "folder" << QByteArray() << QStringLiteral(": it is not a regular file");
+}
+
+void TestCliLang::unreadableFile()
+{
+    QFETCH(QString, kind);
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, message);
+    TestWorkspace ws;
+    QString file = ws.path(QStringLiteral("Test.lng"));
+    if (kind == QLatin1String("zero"))
+        file = QStringLiteral("/dev/zero");
+    else if (kind == QLatin1String("folder"))
+        QVERIFY(QDir().mkdir(file));
+    else
+        TestWorkspace::writeFile(file, bytes);
+    const CliRun r = runCli({QStringLiteral("lang-check"), file});
+    QCOMPARE(r.code, int(Cli::Failed));
+    QVERIFY2(r.err.contains(file + message), qPrintable(r.err));
+    QCOMPARE(r.out, QString());
 }
 
 void TestCliLang::usage()

@@ -32,6 +32,7 @@ private Q_SLOTS:
     void missingFileIsEmptyList();
     void rowsReadInOrderWhateverTheirName();
     void onlyFirst63Load();
+    void fileReadsAsTheDocument();
     void missingAttributeReadsEmpty();
     void savedListReadsBack();
     void emptyListIsBareRoot();
@@ -58,6 +59,30 @@ void TestDnet::rowsReadInOrderWhateverTheirName()
     QCOMPARE(loaded.slaves.size(), 2);
     QVERIFY(loaded.slaves.at(0) == slave("1", "2", "3", "a"));
     QVERIFY(loaded.slaves.at(1) == slave(" 4", "$5", "", "b c"));
+}
+
+// The file is read with the compact tree (a list of many rows costs little); it must give what the
+// document form gives: rows of any kind, layout skipped, the rows beyond 63 counted.
+void TestDnet::fileReadsAsTheDocument()
+{
+    QByteArray xml = "<DNET_Net>\n  <!--c-->\n  <row ID=\"1\" NB_IN=\" 2\" Mnemonic=\"&lt;a&gt;\"/>\n  x\n";
+    for (int i = 0; i < 70; ++i)
+        xml += "  <row ID=\"" + QByteArray::number(i) + "\" NB_IN=\"1\" NB_OUT=\"1\" Mnemonic=\"\"/>\n";
+    xml += "</DNET_Net>\n";
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("DNET_Net.xml"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(xml);
+    file.close();
+    const DnetNetDocument::Loaded fromFile = DnetNetDocument::load(path);
+    const DnetNetDocument::Loaded fromDocument =
+        DnetNetDocument::fromDocument(ProjectDocument::parse(xml, QStringLiteral("DNET_Net.xml")));
+    QCOMPARE(fromFile.slaves.size(), 63);
+    QVERIFY(fromFile.slaves == fromDocument.slaves);
+    QCOMPARE(fromFile.notLoaded, 10);
+    QCOMPARE(fromDocument.notLoaded, 10);
+    QVERIFY(fromFile.slaves.at(1) == slave("1", " 2", "", "<a>"));
 }
 
 void TestDnet::onlyFirst63Load()

@@ -161,10 +161,12 @@ void TestDocument::readerTakesFirstNodeAsRoot()
 
 void TestDocument::indentationIsNoContent()
 {
-    const QByteArray bytes("<R>\n  <row ID=\"1\"/>\n  <row ID=\"2\"/>\n  <A>  </A>\n</R>\n");
+    const QByteArray bytes("<R>\n  <row ID=\"1\"/>\n  <row ID=\"2\"/>\n  <A>  </A>\n  <T>\n  </T>\n</R>\n");
     const QDomNode root = ProjectDocument::firstNode(ProjectDocument::parse(bytes, QStringLiteral("x.xml")));
-    QCOMPARE(root.childNodes().count(), 3);
+    QCOMPARE(root.childNodes().count(), 4);
+    // White space alone in an element is its value as typed, and no row of a table.
     QCOMPARE(ProjectDocument::childText(root, QStringLiteral("A")), std::optional<QString>(QStringLiteral("  ")));
+    QVERIFY(ProjectDocument::firstRow(ProjectDocument::firstChildElement(root, QStringLiteral("T"))).isNull());
 }
 
 void TestDocument::parseErrorNamesTheFile_data()

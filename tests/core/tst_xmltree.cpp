@@ -77,6 +77,12 @@ private Q_SLOTS:
     void sameNodesAsTheDocumentParser_data();
     void sameNodesAsTheDocumentParser();
     void malformedDocumentNamesTheFile();
+    void bothReadersRefuse_data();
+    void bothReadersRefuse();
+    void manyEqualsSignsOutsideTagsRead();
+    void layoutIsNoRow_data();
+    void layoutIsNoRow();
+    void deepTextReadsWithoutRecursion();
     void registerMapReadsAsFromTheDocumentParser_data();
     void registerMapReadsAsFromTheDocumentParser();
 };
@@ -94,8 +100,15 @@ void TestXmlTree::sameNodesAsTheDocumentParser_data()
         << QByteArray("<DNET_Net><!--note--><row ID=\"1\"/><?pi data?></DNET_Net>");
     QTest::newRow("blank values kept") << QByteArray(
         "<Par_Gen><DNET_DEV_ID> </DNET_DEV_ID><MTCPs_PORT> 502</MTCPs_PORT>"
-        "</Par_Gen>");
+        "<MTCPs_IP1>\t1 </MTCPs_IP1></Par_Gen>");
     QTest::newRow("text beside rows") << QByteArray("<DNET_Net>x<row ID=\"1\"/> <![CDATA[ ]]></DNET_Net>");
+    QTest::newRow("empty tables laid out")
+        << QByteArray("<InfoMod>\r\n<Modbus_Read>\n  </Modbus_Read>\n<Modbus_Write>\t\r\n</Modbus_Write>\n</InfoMod>");
+    QTest::newRow("no-break and ideographic space are text")
+        << QByteArray("<DNET_Net>\xc2\xa0<row ID=\"1\"/>\n\xe3\x80\x80\n</DNET_Net>");
+    QTest::newRow("declared prefixes") << QByteArray(
+        "<InfoMod xmlns:p=\"urn:x\"><Modbus_Read><p:row p:Index=\"1\" NrDNNode=\"1\"/></Modbus_Read></InfoMod>");
+    QTest::newRow("text in pieces") << QByteArray("<Par_Gen><A>1&#32;&#32;2<![CDATA[3]]> &amp; </A></Par_Gen>");
     QTest::newRow("entities") << QByteArray("<Par_Gen><A>1&amp;2</A><B>&#51;</B></Par_Gen>");
     QTest::newRow("comment before the root") << QByteArray("<!--c--><Par_Gen><A>1</A></Par_Gen>");
 }
@@ -120,6 +133,117 @@ void TestXmlTree::malformedDocumentNamesTheFile()
             QVERIFY2(e.message().startsWith(QStringLiteral("/p/DNET_Net.xml: ")), qPrintable(e.message()));
         }
     }
+}
+
+// A document refused by one reader is refused by the other, with the same place and reason.
+void TestXmlTree::bothReadersRefuse_data()
+{
+    QTest::addColumn<QByteArray>("xml");
+    QTest::addColumn<QString>("message");
+    const auto nested = [](int depth) {
+        return "<Par_Gen><DNET_DEV_ID>" + QByteArray("<a>").repeated(depth - 2) + "1" +
+               QByteArray("</a>").repeated(depth - 2) + "</DNET_DEV_ID></Par_Gen>";
+    };
+    QTest::newRow("257 levels") << nested(257)
+                                << "doc.xml: line 1, column 787: the elements are nested deeper than 256 levels";
+    // Far beyond any stack: refused at level 257 in time linear in the file.
+    QTest::newRow("400 000 levels") << nested(400000)
+                                    << "doc.xml: line 1, column 787: the elements are nested deeper than 256 levels";
+    // One attribute beyond the bound, with a value that holds markup characters; distinct names, so that only
+    // the bound refuses it.
+    QByteArray tag = "<DNET_Net>\n<row ID=\"1\"";
+    for (int i = 1; i <= 256; ++i)
+        tag += " a" + QByteArray::number(i) + "=\"'>\"";
+    tag += "/></DNET_Net>";
+    QTest::newRow("257 attributes") << tag << "doc.xml: line 2, column 2459: an element has more than 256 attributes";
+    const QString text = QString::fromLatin1(tag);
+    QTest::newRow("257 attributes in UTF-16")
+        << QByteArray("\xff\xfe") + QByteArray(reinterpret_cast<const char *>(text.utf16()), text.size() * 2)
+        << "doc.xml: line 2, column 2459: an element has more than 256 attributes";
+    QTest::newRow("undeclared element prefix") << QByteArray("<DNET_Net>\n<p:row ID=\"1\"/></DNET_Net>")
+                                               << "doc.xml: line 2, column 15: Namespace prefix 'p' not declared";
+    QTest::newRow("undeclared attribute prefix") << QByteArray("<DNET_Net><row p:ID=\"1\"/></DNET_Net>")
+                                                 << "doc.xml: line 1, column 25: Namespace prefix 'p' not declared";
+}
+
+void TestXmlTree::bothReadersRefuse()
+{
+    QFETCH(QByteArray, xml);
+    QFETCH(QString, message);
+    QString treeMessage;
+    try {
+        XmlTree::parse(xml, QStringLiteral("doc.xml"));
+    } catch (const AppError &e) {
+        treeMessage = e.message();
+    }
+    QString domMessage;
+    try {
+        ProjectDocument::parse(xml, QStringLiteral("doc.xml"));
+    } catch (const AppError &e) {
+        domMessage = e.message();
+    }
+    QCOMPARE(treeMessage, message);
+    QCOMPARE(domMessage, message);
+}
+
+// Text made only of XML white space between the rows of a table is layout; any other node is a row.
+// Markup that merely looks like attributes is no attribute: comments, CDATA, values and end tags.
+void TestXmlTree::manyEqualsSignsOutsideTagsRead()
+{
+    const QByteArray many = QByteArray("a=b ").repeated(300);
+    const QByteArray xml = "<!DOCTYPE DNET_Net [<!ENTITY e \"" + many + "\">]><DNET_Net><!--" + many + "--><row ID=\"" +
+                           many + "\" NB_IN='" + many + "'>" + many + "<![CDATA[" + many + "]]></row><?pi " + many +
+                           "?></DNET_Net>";
+    const XmlTree tree = XmlTree::parse(xml, QStringLiteral("doc.xml"));
+    QCOMPARE(tree.rowCount(tree.firstNode()), 3);
+    ProjectDocument::parse(xml, QStringLiteral("doc.xml"));
+}
+
+void TestXmlTree::layoutIsNoRow_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<int>("rows");
+    QTest::newRow("line break") << QByteArray("\n") << 0;
+    QTest::newRow("indentation") << QByteArray("\r\n  \t") << 0;
+    QTest::newRow("character references to blanks") << QByteArray("&#10;&#32;") << 0;
+    QTest::newRow("rows laid out") << QByteArray("\n  <row/>\n  <row/>\n") << 2;
+    QTest::newRow("no-break space") << QByteArray("\n\xc2\xa0\n") << 1;
+    QTest::newRow("ideographic space") << QByteArray("\xe3\x80\x80") << 1;
+    QTest::newRow("a letter") << QByteArray("\n x\n") << 1;
+    QTest::newRow("comment") << QByteArray("\n<!--c-->\n") << 1;
+    QTest::newRow("instruction") << QByteArray("\n<?pi?>\n") << 1;
+    QTest::newRow("blank CDATA") << QByteArray("\n<![CDATA[ ]]>\n") << 1;
+    QTest::newRow("rows and a comment") << QByteArray("<row/>\n<!--c-->\n<row/>") << 3;
+}
+
+void TestXmlTree::layoutIsNoRow()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(int, rows);
+    const QByteArray xml = "<InfoMod><Modbus_Write>" + content + "</Modbus_Write></InfoMod>";
+    const XmlTree tree = XmlTree::parse(xml, QStringLiteral("DefReg.xml"));
+    QCOMPARE(tree.rowCount(tree.firstChildElement(tree.firstNode(), QStringLiteral("Modbus_Write"))), rows);
+    const QDomDocument doc = ProjectDocument::parse(xml, QStringLiteral("DefReg.xml"));
+    int domRows = 0;
+    for (QDomNode row = ProjectDocument::firstRow(
+             ProjectDocument::firstNode(doc).firstChildElement(QStringLiteral("Modbus_Write")));
+         !row.isNull(); row = row.nextSibling())
+        ++domRows;
+    QCOMPARE(domRows, rows);
+}
+
+// An element's text gathers the text of every level below it; 256 levels in all must read as well as one.
+void TestXmlTree::deepTextReadsWithoutRecursion()
+{
+    const QByteArray xml = "<Par_Gen><DNET_DEV_ID>" + QByteArray("<a>1").repeated(254) +
+                           QByteArray("2</a>").repeated(254) + "</DNET_DEV_ID><B>3</B></Par_Gen>";
+    const XmlTree tree = XmlTree::parse(xml, QStringLiteral("ParGen.xml"));
+    const int id = tree.firstChildElement(tree.firstNode(), QStringLiteral("DNET_DEV_ID"));
+    QCOMPARE(tree.text(id), QString(QStringLiteral("1").repeated(254) + QStringLiteral("2").repeated(254)));
+    QCOMPARE(tree.text(tree.firstNode()), tree.text(id) + QStringLiteral("3"));
+    const QDomDocument doc = ProjectDocument::parse(xml, QStringLiteral("ParGen.xml"));
+    QCOMPARE(ProjectDocument::childText(ProjectDocument::firstNode(doc), QStringLiteral("DNET_DEV_ID")),
+             std::optional<QString>(tree.text(id)));
 }
 
 void TestXmlTree::registerMapReadsAsFromTheDocumentParser_data()
@@ -154,6 +278,9 @@ void TestXmlTree::registerMapReadsAsFromTheDocumentParser_data()
         << QByteArray("<InfoMod><Modbus_Write><row Index=\"1\" NrDNNode=\"1\" PosComp=\"0\"/></Modbus_Write>"
                       "<Modbus_Read><row Index=\"2\" NrDNNode=\"1\" PosComp=\"0\"/></Modbus_Read>"
                       "<Modbus_Read><row Index=\"3\" NrDNNode=\"1\" PosComp=\"0\"/></Modbus_Read></InfoMod>");
+    QTest::newRow("empty tables laid out")
+        << QByteArray("<DNET_Net>\n<row ID=\"1\" NB_IN=\"1\" NB_OUT=\"1\"/>\n</DNET_Net>")
+        << QByteArray("<InfoMod>\n  <Modbus_Read>\n  </Modbus_Read>\n  <Modbus_Write>\n  </Modbus_Write>\n</InfoMod>");
     QTest::newRow("escaped values") << QByteArray("<DNET_Net><row ID=\"&lt;1&gt;\" NB_IN=\"&#50;\"/></DNET_Net>")
                                     << QByteArray("<InfoMod><Modbus_Read><row Index=\"&#x31;&amp;\" NrDNNode=\"1\"/>"
                                                   "</Modbus_Read></InfoMod>");

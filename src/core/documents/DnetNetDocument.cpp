@@ -2,6 +2,7 @@
 
 #include "DocumentSchema.h"
 #include "ProjectDocument.h"
+#include "XmlTree.h"
 #include "app/ParseIntOrDefault.h"
 #include "app/TextUtil.h"
 #include "text/TextCatalog.h"
@@ -27,16 +28,33 @@ Loaded fromDocument(const QDomDocument &doc)
 {
     using ProjectDocument::attribute;
     Loaded result;
-    const QDomNodeList rows = ProjectDocument::firstNode(doc).childNodes();
-    for (int i = 0; i < rows.count(); ++i) {
+    for (QDomNode row = ProjectDocument::firstRow(ProjectDocument::firstNode(doc)); !row.isNull();
+         row = row.nextSibling()) {
         if (result.slaves.size() == MaxSlaves) {
-            result.notLoaded = rows.count() - i;
-            break;
+            ++result.notLoaded;
+            continue;
         }
-        const QDomNode row = rows.item(i);
         result.slaves.append({attribute(row, IdName).value_or(QString()), attribute(row, InName).value_or(QString()),
                               attribute(row, OutName).value_or(QString()),
                               attribute(row, MnemonicName).value_or(QString())});
+    }
+    return result;
+}
+
+Loaded fromTree(const XmlTree &tree)
+{
+    Loaded result;
+    const auto value = [&tree](int row, const QString &name) {
+        QString text;
+        tree.attribute(row, name, &text);
+        return QString(text.constData(), text.size()); // a copy of its own: the tree goes away
+    };
+    for (int row = tree.firstRow(tree.firstNode()); row != XmlTree::None; row = tree.nextSibling(row)) {
+        if (result.slaves.size() == MaxSlaves) {
+            ++result.notLoaded;
+            continue;
+        }
+        result.slaves.append({value(row, IdName), value(row, InName), value(row, OutName), value(row, MnemonicName)});
     }
     return result;
 }
@@ -45,7 +63,8 @@ Loaded load(const QString &path)
 {
     if (!QFileInfo::exists(path))
         return Loaded();
-    return fromDocument(ProjectDocument::load(path));
+    // The compact tree rather than the DOM: a hand-made list of 100 000 rows would cost hundreds of MB as a DOM.
+    return fromTree(XmlTree::load(path));
 }
 
 QStringList attributeOrder()

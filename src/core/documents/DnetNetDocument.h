@@ -6,6 +6,8 @@
 #include <QList>
 #include <QString>
 
+class XmlTree;
+
 class TextCatalog;
 
 // One row of the slave list (one "row" of DNET_Net.xml): its node address, its input and
@@ -38,7 +40,9 @@ struct Loaded
 // Every child node of the root is one slave, whatever its name; an attribute that a row lacks
 // reads as empty text.
 Loaded fromDocument(const QDomDocument &doc);
-// Nothing when the file does not exist; throws AppError when it cannot be parsed.
+// The same from the compact tree: a list of many rows costs little more than its bytes.
+Loaded fromTree(const XmlTree &tree);
+// Nothing when the file does not exist; throws AppError when it cannot be read or parsed.
 Loaded load(const QString &path);
 
 QDomDocument toDocument(const QList<DnetSlaveRow> &slaves);

@@ -177,7 +177,7 @@ void ModbusMap::readSlaves(const QDomDocument &dnetNet)
     const auto value = [](const QDomNode &row, const QString &name) {
         return ProjectDocument::attribute(row, name).value_or(QString());
     };
-    for (QDomNode row = root.firstChild(); !row.isNull(); row = row.nextSibling())
+    for (QDomNode row = ProjectDocument::firstRow(root); !row.isNull(); row = row.nextSibling())
         readSlaveRow(value(row, IdName), value(row, InName), value(row, OutName), value(row, MnemonicName));
 }
 
@@ -185,7 +185,7 @@ void ModbusMap::readSlaves(const XmlTree &dnetNet)
 {
     clear();
     const int root = dnetNet.firstNode();
-    for (int row = dnetNet.firstChild(root); row != XmlTree::None; row = dnetNet.nextSibling(row))
+    for (int row = dnetNet.firstRow(root); row != XmlTree::None; row = dnetNet.nextSibling(row))
         readSlaveRow(ownText(dnetNet, row, IdName), treeText(dnetNet, row, InName), treeText(dnetNet, row, OutName),
                      ownText(dnetNet, row, MnemonicName));
 }
@@ -198,7 +198,7 @@ void ModbusMap::readRegisters(const QDomDocument &defReg)
     };
     for (int page : {Read, Write}) {
         const QDomElement section = ProjectDocument::firstChildElement(root, page == Read ? ReadSection : WriteSection);
-        for (QDomNode row = section.firstChild(); !row.isNull(); row = row.nextSibling())
+        for (QDomNode row = ProjectDocument::firstRow(section); !row.isNull(); row = row.nextSibling())
             readRegisterRow(page, value(row, NodeName), value(row, IndexName), value(row, PosCompName));
     }
 }
@@ -208,7 +208,7 @@ void ModbusMap::readRegisters(const XmlTree &defReg)
     const int root = defReg.firstNode();
     for (int page : {Read, Write}) {
         const int section = defReg.firstChildElement(root, page == Read ? ReadSection : WriteSection);
-        for (int row = defReg.firstChild(section); row != XmlTree::None; row = defReg.nextSibling(row))
+        for (int row = defReg.firstRow(section); row != XmlTree::None; row = defReg.nextSibling(row))
             readRegisterRow(page, treeText(defReg, row, NodeName), ownText(defReg, row, IndexName),
                             treeText(defReg, row, PosCompName));
     }

@@ -1,7 +1,9 @@
 #include "ProjectDocument.h"
 
+#include "XmlTree.h"
 #include "app/AppError.h"
 #include "app/SafeFile.h"
+#include "app/BoundedFile.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -95,28 +97,30 @@ void save(const QDomDocument &doc, const QString &path, const QStringList &attri
 
 namespace {
 
-// Blanks that only lay out child elements (a file indented by another tool) are no content.
+// Text made only of XML white space beside other nodes lays out the file (another tool's indentation). As the
+// element's only content it stays: a value typed as blanks reads back as typed (firstRow skips it).
 void dropLayoutBlanks(QDomElement element)
 {
-    if (element.firstChildElement().isNull())
+    if (element.firstChild() == element.lastChild())
         return;
     QDomNode child = element.firstChild();
     while (!child.isNull()) {
         const QDomNode next = child.nextSibling();
-        if (child.isText() && !child.isCDATASection() && child.nodeValue().trimmed().isEmpty())
+        if (child.isText() && !child.isCDATASection() && XmlTree::isLayout(child.nodeValue()))
             element.removeChild(child);
         child = next;
     }
 }
 
-// Builds the document with the stream reader rather than QDomDocument::setContent, which drops text
-// made only of blanks: a value typed as blanks must read back as typed. The XML declaration and
-// document type are not nodes of the result.
+// Builds the document with the stream reader rather than QDomDocument::setContent, so that both readers
+// of this program share one parser and one set of rules (see XmlTree). The XML declaration and document
+// type are not nodes of the result.
 QDomDocument buildDocument(QXmlStreamReader &reader)
 {
     QDomDocument doc;
     // Null while at document level: a fresh QDomDocument is itself null until it creates a node.
     QDomNode current;
+    int depth = 0;
     const auto append = [&doc, &current](const QDomNode &node) {
         if (current.isNull())
             doc.appendChild(node);
@@ -126,6 +130,11 @@ QDomDocument buildDocument(QXmlStreamReader &reader)
     while (!reader.atEnd()) {
         switch (reader.readNext()) {
         case QXmlStreamReader::StartElement: {
+            if (depth == XmlTree::MaxDepth) {
+                reader.raiseError(XmlTree::tooDeepMessage());
+                break;
+            }
+            ++depth;
             QDomElement element = doc.createElement(reader.qualifiedName().toString());
             const QXmlStreamAttributes attributes = reader.attributes();
             for (const QXmlStreamAttribute &a : attributes)
@@ -135,6 +144,7 @@ QDomDocument buildDocument(QXmlStreamReader &reader)
             break;
         }
         case QXmlStreamReader::EndElement:
+            --depth;
             dropLayoutBlanks(current.toElement());
             current = current.parentNode();
             if (current.isDocument())
@@ -143,10 +153,16 @@ QDomDocument buildDocument(QXmlStreamReader &reader)
         case QXmlStreamReader::Characters:
             // Blanks between top-level nodes have no place in a document.
             if (!current.isNull()) {
-                if (reader.isCDATA())
+                if (reader.isCDATA()) {
                     current.appendChild(doc.createCDATASection(reader.text().toString()));
-                else
-                    current.appendChild(doc.createTextNode(reader.text().toString()));
+                } else {
+                    // Text the reader hands over in pieces is one text, as in the compiler's tree.
+                    QDomNode last = current.lastChild();
+                    if (last.isText() && !last.isCDATASection())
+                        last.toText().appendData(reader.text().toString());
+                    else
+                        current.appendChild(doc.createTextNode(reader.text().toString()));
+                }
             }
             break;
         case QXmlStreamReader::Comment:
@@ -167,8 +183,10 @@ QDomDocument buildDocument(QXmlStreamReader &reader)
 
 QDomDocument parse(const QByteArray &bytes, const QString &fileNameForMessages)
 {
+    XmlTree::checkMarkup(bytes, fileNameForMessages);
     QXmlStreamReader reader(bytes);
-    reader.setNamespaceProcessing(false);
+    // On, so that an undeclared prefix is an error; the declarations are then no attributes.
+    reader.setNamespaceProcessing(true);
     QDomDocument doc = buildDocument(reader);
     if (reader.hasError())
         throw AppError(QStringLiteral("%1: line %2, column %3: %4")
@@ -183,15 +201,20 @@ QDomDocument parse(const QByteArray &bytes, const QString &fileNameForMessages)
 
 QDomDocument load(const QString &path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw AppError(QStringLiteral("Cannot read %1: %2").arg(path, file.errorString()));
-    return parse(file.readAll(), path);
+    return parse(BoundedFile::readOrThrow(path), path);
 }
 
 QDomNode firstNode(const QDomDocument &doc)
 {
     return doc.firstChild();
+}
+
+QDomNode firstRow(const QDomNode &parent)
+{
+    const QDomNode c = parent.firstChild();
+    if (c.isText() && !c.isCDATASection() && c.nextSibling().isNull() && XmlTree::isLayout(c.nodeValue()))
+        return QDomNode();
+    return c;
 }
 
 QDomElement firstChildElement(const QDomNode &parent, const QString &name)

@@ -31,12 +31,17 @@ QString writeTo(const QDomDocument &doc, QIODevice &device, const QStringList &a
 // link in the file's place is refused. Throws AppError with the platform's message.
 void save(const QDomDocument &doc, const QString &path, const QStringList &attributeOrder = {});
 
-// Parses the file; throws AppError carrying the parser's message and the file name. Text made only
-// of blanks is kept, so every value reads back exactly as it was written.
+// Parses the file (read through BoundedFile); throws AppError carrying the parser's message and the file
+// name. Text made only of XML white space beside other nodes is layout and dropped; an element's text
+// reads back exactly as written, blanks included. Nesting deeper than XmlTree::MaxDepth and undeclared
+// prefixes are errors.
 QDomDocument load(const QString &path);
 QDomDocument parse(const QByteArray &bytes, const QString &fileNameForMessages);
 // The document's first child node, whatever it is.
 QDomNode firstNode(const QDomDocument &doc);
+
+// The first row of a table (see XmlTree::firstRow); the next is its nextSibling().
+QDomNode firstRow(const QDomNode &parent);
 
 // Text of the first child element of parent with that name; nothing when there is none.
 std::optional<QString> childText(const QDomNode &parent, const QString &name);

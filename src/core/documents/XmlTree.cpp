@@ -1,14 +1,27 @@
 #include "XmlTree.h"
 
+#include "XmlMarkupScan.h"
 #include "app/AppError.h"
+#include "app/BoundedFile.h"
 
-#include <QFile>
 #include <QXmlStreamReader>
 
 XmlTree::Span XmlTree::store(QStringView text)
 {
     const Span span{int(m_pool.size()), int(text.size())};
     m_pool.append(text);
+    return span;
+}
+
+XmlTree::Span XmlTree::storeName(QStringView name)
+{
+    for (const Span &known : m_names) {
+        if (view(known) == name)
+            return known;
+    }
+    const Span span = store(name);
+    if (m_names.size() < 32)
+        m_names.push_back(span);
     return span;
 }
 
@@ -30,14 +43,55 @@ int XmlTree::append(int parent, const Node &node)
     return index;
 }
 
+bool XmlTree::isLayout(QStringView text)
+{
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u != u' ' && u != u'\t' && u != u'\r' && u != u'\n')
+            return false;
+    }
+    return true;
+}
+
+QString XmlTree::tooDeepMessage()
+{
+    return QStringLiteral("the elements are nested deeper than %1 levels").arg(MaxDepth);
+}
+
+void XmlTree::checkMarkup(const QByteArray &bytes, const QString &fileNameForMessages)
+{
+    const XmlMarkupScan::Finding finding = XmlMarkupScan::scan(bytes);
+    if (!finding.reason.isEmpty())
+        throw AppError(QStringLiteral("%1: line %2, column %3: %4")
+                           .arg(fileNameForMessages)
+                           .arg(finding.line)
+                           .arg(finding.column)
+                           .arg(finding.reason));
+}
+
+void XmlTree::appendText(int parent, QStringView text)
+{
+    // Text split by a CDATA section or a comment stays split; text the reader hands over in pieces is joined.
+    const int last = m_nodes[size_t(parent)].lastChild;
+    if (last != None) {
+        Node &previous = m_nodes[size_t(last)];
+        if (previous.kind == Text && previous.value.offset + previous.value.length == int(m_pool.size())) {
+            m_pool.append(text);
+            previous.value.length += int(text.size());
+            return;
+        }
+    }
+    Node node;
+    node.kind = Text;
+    node.value = store(text);
+    append(parent, node);
+}
+
 void XmlTree::dropLayoutBlanks(int element)
 {
     Node &e = m_nodes[size_t(element)];
-    bool hasChildElement = false;
-    for (int c = e.firstChild; c != None; c = m_nodes[size_t(c)].nextSibling)
-        hasChildElement = hasChildElement || m_nodes[size_t(c)].kind == Element;
-    if (!hasChildElement)
-        return;
+    if (e.firstChild == e.lastChild)
+        return; // no child, or the only one: a value
     int previous = None;
     int c = e.firstChild;
     e.firstChild = None;
@@ -45,16 +99,16 @@ void XmlTree::dropLayoutBlanks(int element)
     while (c != None) {
         const int next = m_nodes[size_t(c)].nextSibling;
         const Node &child = m_nodes[size_t(c)];
-        if (child.kind == Text && view(child.value).trimmed().isEmpty()) {
+        if (child.kind == Text && isLayout(view(child.value))) {
             c = next;
             continue;
         }
         if (previous == None)
-            e.firstChild = c;
+            m_nodes[size_t(element)].firstChild = c;
         else
             m_nodes[size_t(previous)].nextSibling = c;
         m_nodes[size_t(c)].nextSibling = None;
-        e.lastChild = c;
+        m_nodes[size_t(element)].lastChild = c;
         previous = c;
         c = next;
     }
@@ -62,54 +116,67 @@ void XmlTree::dropLayoutBlanks(int element)
 
 XmlTree XmlTree::parse(const QByteArray &bytes, const QString &fileNameForMessages)
 {
+    checkMarkup(bytes, fileNameForMessages);
     XmlTree tree;
-    tree.m_nodes.reserve(size_t(bytes.size() / 40 + 16));
+    // Room for the densest rows and for all the text, reserved once so that a large document is never copied
+    // while it grows; pages never written (the text of a large comment is not kept) cost no memory.
+    tree.m_nodes.reserve(size_t(bytes.size() / 32 + 16));
     tree.m_attributes.reserve(size_t(bytes.size() / 16 + 16));
-    tree.m_pool.reserve(bytes.size() / 2 + 16);
+    tree.m_pool.reserve(bytes.size() + 16);
     QXmlStreamReader reader(bytes);
-    reader.setNamespaceProcessing(false);
+    // On, so that an undeclared prefix is an error; the declarations are then no attributes.
+    reader.setNamespaceProcessing(true);
     int current = None;
+    int depth = 0;
     bool hasRoot = false;
     while (!reader.atEnd()) {
         switch (reader.readNext()) {
         case QXmlStreamReader::StartElement: {
+            if (depth == MaxDepth) {
+                reader.raiseError(tooDeepMessage());
+                break;
+            }
+            ++depth;
             Node node;
             node.kind = Element;
-            node.name = tree.store(reader.qualifiedName());
+            node.name = tree.storeName(reader.qualifiedName());
             const QXmlStreamAttributes attributes = reader.attributes();
             node.firstAttribute = int(tree.m_attributes.size());
             node.attributeCount = int(attributes.size());
             for (const QXmlStreamAttribute &a : attributes)
-                tree.m_attributes.push_back({tree.store(a.qualifiedName()), tree.store(a.value())});
+                tree.m_attributes.push_back({tree.storeName(a.qualifiedName()), tree.store(a.value())});
             hasRoot = hasRoot || current == None;
             current = tree.append(current, node);
             break;
         }
         case QXmlStreamReader::EndElement:
+            --depth;
             tree.dropLayoutBlanks(current);
             current = tree.m_nodes[size_t(current)].parent;
             break;
         case QXmlStreamReader::Characters:
             // Blanks between top-level nodes have no place in a document.
             if (current != None) {
-                Node node;
-                node.kind = reader.isCDATA() ? CData : Text;
-                node.value = tree.store(reader.text());
-                tree.append(current, node);
+                if (reader.isCDATA()) {
+                    Node node;
+                    node.kind = CData;
+                    node.value = tree.store(reader.text());
+                    tree.append(current, node);
+                } else {
+                    tree.appendText(current, reader.text());
+                }
             }
             break;
         case QXmlStreamReader::Comment: {
             Node node;
             node.kind = Comment;
-            node.value = tree.store(reader.text());
             tree.append(current, node);
             break;
         }
         case QXmlStreamReader::ProcessingInstruction: {
             Node node;
             node.kind = ProcessingInstruction;
-            node.name = tree.store(reader.processingInstructionTarget());
-            node.value = tree.store(reader.processingInstructionData());
+            node.name = tree.storeName(reader.processingInstructionTarget());
             tree.append(current, node);
             break;
         }
@@ -125,21 +192,35 @@ XmlTree XmlTree::parse(const QByteArray &bytes, const QString &fileNameForMessag
                            .arg(reader.errorString()));
     if (!hasRoot)
         throw AppError(QStringLiteral("%1: the document has no root element").arg(fileNameForMessages));
+    tree.m_names = {};
     return tree;
 }
 
 XmlTree XmlTree::load(const QString &path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw AppError(QStringLiteral("Cannot read %1: %2").arg(path, file.errorString()));
-    return parse(file.readAll(), path);
+    return parse(BoundedFile::readOrThrow(path), path);
 }
 
 int XmlTree::childCount(int node) const
 {
     int count = 0;
     for (int c = firstChild(node); c != None; c = nextSibling(c))
+        ++count;
+    return count;
+}
+
+int XmlTree::firstRow(int node) const
+{
+    const int c = firstChild(node);
+    if (c != None && kind(c) == Text && nextSibling(c) == None && isLayout(view(m_nodes[size_t(c)].value)))
+        return None;
+    return c;
+}
+
+int XmlTree::rowCount(int node) const
+{
+    int count = 0;
+    for (int c = firstRow(node); c != None; c = nextSibling(c))
         ++count;
     return count;
 }
@@ -168,21 +249,28 @@ bool XmlTree::attribute(int node, const QString &name, QString *value) const
     return false;
 }
 
-void XmlTree::appendText(int node, QString &out) const
-{
-    for (int c = firstChild(node); c != None; c = nextSibling(c)) {
-        const Node &child = m_nodes[size_t(c)];
-        if (child.kind == Text || child.kind == CData)
-            out += view(child.value);
-        else if (child.kind == Element)
-            appendText(c, out);
-    }
-}
-
 QString XmlTree::text(int node) const
 {
+    // A walk in document order over the node's descendants, without recursion: the depth comes from the file.
     QString out;
-    if (node != None)
-        appendText(node, out);
+    if (node == None)
+        return out;
+    int c = firstChild(node);
+    while (c != None) {
+        const Node &n = m_nodes[size_t(c)];
+        if (n.kind == Text || n.kind == CData)
+            out += view(n.value);
+        if (n.kind == Element && n.firstChild != None) {
+            c = n.firstChild;
+            continue;
+        }
+        while (c != None && m_nodes[size_t(c)].nextSibling == None) {
+            c = m_nodes[size_t(c)].parent;
+            if (c == node)
+                return out;
+        }
+        if (c != None)
+            c = m_nodes[size_t(c)].nextSibling;
+    }
     return out;
 }

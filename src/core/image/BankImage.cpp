@@ -45,7 +45,7 @@ void writeSection(BankWriter &writer, const SourceDocument &source, const QStrin
     const QString index = Schema::name(Schema::DefReg::Index);
     const QString posComp = Schema::name(Schema::DefReg::Position);
     int rowNumber = 0;
-    for (int row = tree.firstChild(section); row != XmlTree::None; row = tree.nextSibling(row)) {
+    for (int row = tree.firstRow(section); row != XmlTree::None; row = tree.nextSibling(row)) {
         ++rowNumber;
         const QString where = sectionName + QStringLiteral(" row ") + QString::number(rowNumber);
         const int node = attributeAsInteger(source, row, where, nrDNNode);
@@ -154,7 +154,7 @@ void BuildBankImage(BankImage &image, ImageSources &sources)
     const SourceDocument &dnetNet = sources.dnetNet();
     if (dnetNet.exists()) {
         const XmlTree &tree = dnetNet.tree;
-        const int rows = tree.childCount(dnetNet.root());
+        const int rows = tree.rowCount(dnetNet.root());
         if (rows > MaxSlaves)
             throw AppError(QStringLiteral("%1: %2 slave rows; the device holds at most %3 slaves")
                                .arg(dnetNet.path)
@@ -162,7 +162,7 @@ void BuildBankImage(BankImage &image, ImageSources &sources)
                                .arg(MaxSlaves));
         slaveCountByte = rows % 256;
         int rowNumber = 0;
-        for (int row = tree.firstChild(dnetNet.root()); row != XmlTree::None; row = tree.nextSibling(row)) {
+        for (int row = tree.firstRow(dnetNet.root()); row != XmlTree::None; row = tree.nextSibling(row)) {
             const QString where = QStringLiteral("row ") + QString::number(++rowNumber);
             BankSlaveRecord record;
             record.Id = quint32(attributeAsInteger(dnetNet, row, where, Schema::name(DN::Id)));

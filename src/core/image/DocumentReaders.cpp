@@ -34,7 +34,7 @@ void readSection(const SourceDocument &source, const QString &sectionName, quint
     const QString index = Schema::name(DR::Index);
     const QString posComp = Schema::name(DR::Position);
     int rowNumber = 0;
-    for (int row = tree.firstChild(section); row != XmlTree::None; row = tree.nextSibling(row)) {
+    for (int row = tree.firstRow(section); row != XmlTree::None; row = tree.nextSibling(row)) {
         ++rowNumber;
         const QString where = sectionName + QStringLiteral(" row ") + QString::number(rowNumber);
         // 64-bit so that the lowest integer minus one cannot wrap into a valid position.
@@ -107,7 +107,7 @@ void ReadSlaveList(DeviceConfigRecord &record, ImageSources &sources)
     const QString nbIn = Schema::name(Schema::DnetNet::InputBytes);
     const QString nbOut = Schema::name(Schema::DnetNet::OutputBytes);
     const XmlTree &tree = source.tree;
-    for (int row = tree.firstChild(source.root()); row != XmlTree::None; row = tree.nextSibling(row)) {
+    for (int row = tree.firstRow(source.root()); row != XmlTree::None; row = tree.nextSibling(row)) {
         if (p.SlaveCount >= quint32(MaxSlaves))
             throw AppError(QStringLiteral("%1: more than %2 slave rows; the device holds at most %2 slaves")
                                .arg(source.path)

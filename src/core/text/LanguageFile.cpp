@@ -45,6 +45,16 @@ QString decode(const QByteArray &bytes)
     return decodeWindows1252(bytes);
 }
 
+bool isText(const QString &decoded)
+{
+    for (const QChar c : decoded) {
+        const char16_t u = c.unicode();
+        if ((u < 0x20 && u != u'\t' && u != u'\n' && u != u'\f' && u != u'\r') || u == 0x7F)
+            return false;
+    }
+    return true;
+}
+
 QStringList splitLines(const QString &text)
 {
     QStringList lines;

@@ -2,9 +2,9 @@
 
 #include "LanguageFile.h"
 #include "app/AppSettings.h"
+#include "app/BoundedFile.h"
 #include "app/WorkspacePaths.h"
 
-#include <QFile>
 #include <QFileInfo>
 
 TextCatalog::TextCatalog() = default;
@@ -32,10 +32,12 @@ void TextCatalog::setText(int index, const QString &text)
 
 void TextCatalog::LoadLanguageFile(const QString &path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    // A file that cannot be read (or is no regular file, or is far too large) leaves the texts as they are.
+    QString error;
+    const std::optional<QByteArray> bytes = BoundedFile::read(path, &error);
+    if (!bytes)
         return;
-    for (const LanguageFile::Line &line : LanguageFile::parse(file.readAll(), size()))
+    for (const LanguageFile::Line &line : LanguageFile::parse(*bytes, size()))
         if (line.kind == LanguageFile::LineKind::Entry)
             setText(line.index, line.text);
 }

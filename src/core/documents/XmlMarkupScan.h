@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// A pass over a document's bytes before it is parsed, for what the XML parser itself handles in time that
+// grows with the square of the input: it checks every attribute of a start tag against the ones before it,
+// so one tag with 100 000 attributes takes minutes. Both readers refuse a tag with more than MaxAttributes.
+namespace XmlMarkupScan {
+
+// The documents' rows have at most four attributes.
+constexpr int MaxAttributes = 256;
+
+struct Finding
+{
+    qint64 line = 0;
+    qint64 column = 0;
+    QString reason; // empty: nothing found
+};
+
+// Finds the first start tag with more than MaxAttributes attributes. The markup characters are ASCII, so
+// the scan reads UTF-8 and the single-byte encodings byte by byte and UTF-16 or UTF-32 unit by unit.
+Finding scan(const QByteArray &bytes);
+
+} // namespace XmlMarkupScan

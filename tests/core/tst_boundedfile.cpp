@@ -1,0 +1,195 @@
+// Every reader of outside files goes through BoundedFile: regular files of bounded size only, everything
+// else a message naming the file and the reason, without waiting on a FIFO or reading a device for ever.
+#include "app/AppError.h"
+#include "app/AppSettings.h"
+#include "app/BoundedFile.h"
+#include "documents/DnetNetDocument.h"
+#include "documents/ModbusMap.h"
+#include "documents/ParGenDocument.h"
+#include "documents/ProjectDocument.h"
+#include "documents/XmlTree.h"
+#include "text/TextCatalog.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <functional>
+#include <sys/stat.h>
+
+namespace {
+
+// Makes `path` the kind of file a row names: "regular", "link" (to a regular file), "missing", "folder",
+// "fifo", "zero" (a link to /dev/zero), "sparse" (one byte over 64 MiB, without using the disk).
+bool make(const QString &kind, const QString &path, const QByteArray &content)
+{
+    const auto write = [](const QString &p, const QByteArray &bytes) {
+        QFile f(p);
+        return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+    };
+    if (kind == QLatin1String("regular"))
+        return write(path, content);
+    if (kind == QLatin1String("link"))
+        return write(path + QStringLiteral(".target"), content) && QFile::link(path + QStringLiteral(".target"), path);
+    if (kind == QLatin1String("missing"))
+        return true;
+    if (kind == QLatin1String("folder"))
+        return QDir().mkdir(path);
+    if (kind == QLatin1String("fifo"))
+        return ::mkfifo(QFile::encodeName(path).constData(), 0600) == 0;
+    if (kind == QLatin1String("zero"))
+        return QFile::link(QStringLiteral("/dev/zero"), path);
+    if (kind == QLatin1String("sparse")) {
+        QFile f(path);
+        return f.open(QIODevice::WriteOnly) && f.resize(BoundedFile::MaxBytes + 1);
+    }
+    return false;
+}
+
+} // namespace
+
+class TestBoundedFile : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void read_data();
+    void read();
+    void sizeBound_data();
+    void sizeBound();
+    void documentReadersRefuse_data();
+    void documentReadersRefuse();
+    void settingsAndLanguageFallBack_data();
+    void settingsAndLanguageFallBack();
+};
+
+void TestBoundedFile::read_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("error"); // empty: the content is read
+    QTest::newRow("regular file") << "regular" << QString();
+    QTest::newRow("link to a regular file") << "link" << QString();
+    QTest::newRow("missing") << "missing"
+                             << "No such file or directory";
+    QTest::newRow("folder") << "folder"
+                            << "it is not a regular file";
+    QTest::newRow("FIFO") << "fifo"
+                          << "it is not a regular file";
+    QTest::newRow("link to /dev/zero") << "zero"
+                                       << "it is not a regular file";
+    QTest::newRow("over 64 MiB") << "sparse"
+                                 << "it is larger than 64 MiB";
+}
+
+void TestBoundedFile::read()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, error);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("file.xml"));
+    const QByteArray content("<R>\0\xff</R>", 9);
+    QVERIFY(make(kind, path, content));
+    QString message;
+    const std::optional<QByteArray> bytes = BoundedFile::read(path, &message);
+    if (error.isEmpty()) {
+        QVERIFY2(bytes, qPrintable(message));
+        QCOMPARE(*bytes, content);
+        return;
+    }
+    QVERIFY(!bytes);
+    QCOMPARE(message, QStringLiteral("Cannot read %1: %2").arg(path, error));
+    QVERIFY_THROWS_EXCEPTION(AppError, BoundedFile::readOrThrow(path));
+}
+
+void TestBoundedFile::sizeBound_data()
+{
+    QTest::addColumn<int>("size");
+    QTest::addColumn<bool>("read");
+    QTest::newRow("empty") << 0 << true;
+    QTest::newRow("at the bound") << 100 << true;
+    QTest::newRow("one byte over") << 101 << false;
+}
+
+void TestBoundedFile::sizeBound()
+{
+    QFETCH(int, size);
+    QFETCH(bool, read);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("f"));
+    QVERIFY(make(QStringLiteral("regular"), path, QByteArray(size, 'x')));
+    QString message;
+    const std::optional<QByteArray> bytes = BoundedFile::read(path, &message, 100);
+    QCOMPARE(bool(bytes), read);
+    if (read)
+        QCOMPARE(bytes->size(), size);
+    else
+        QCOMPARE(message, QStringLiteral("Cannot read %1: it is larger than 100 bytes").arg(path));
+}
+
+// The editors' readers, the register map and the compiler's tree all stop with the message.
+void TestBoundedFile::documentReadersRefuse_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("FIFO") << "fifo"
+                          << "it is not a regular file";
+    QTest::newRow("link to /dev/zero") << "zero"
+                                       << "it is not a regular file";
+    QTest::newRow("folder") << "folder"
+                            << "it is not a regular file";
+    QTest::newRow("over 64 MiB") << "sparse"
+                                 << "it is larger than 64 MiB";
+}
+
+void TestBoundedFile::documentReadersRefuse()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, reason);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("DNET_Net.xml"));
+    QVERIFY(make(kind, path, QByteArray()));
+    const QList<std::pair<const char *, std::function<void()>>> readers = {
+        {"ProjectDocument::load", [&] { ProjectDocument::load(path); }},
+        {"XmlTree::load", [&] { XmlTree::load(path); }},
+        {"ParGenDocument::load", [&] { ParGenDocument::load(path); }},
+        {"DnetNetDocument::load", [&] { DnetNetDocument::load(path); }},
+        {"ModbusMap::loadSlaves", [&] { ModbusMap().loadSlaves(path); }},
+    };
+    for (const auto &[name, readIt] : readers) {
+        try {
+            readIt();
+            QFAIL(qPrintable(QStringLiteral("%1 read it").arg(QLatin1String(name))));
+        } catch (const AppError &e) {
+            QCOMPARE(e.message(), QStringLiteral("Cannot read %1: %2").arg(path, reason));
+        }
+    }
+}
+
+// Start-up must complete: an unreadable Fabricor.xml or language file counts as a missing one.
+void TestBoundedFile::settingsAndLanguageFallBack_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("FIFO") << "fifo";
+    QTest::newRow("link to /dev/zero") << "zero";
+    QTest::newRow("over 64 MiB") << "sparse";
+}
+
+void TestBoundedFile::settingsAndLanguageFallBack()
+{
+    QFETCH(QString, kind);
+    QTemporaryDir dir;
+    const QString settingsPath = dir.filePath(QStringLiteral("Fabricor.xml"));
+    QVERIFY(make(kind, settingsPath, QByteArray()));
+    const AppSettings settings = AppSettings::read(settingsPath);
+    QCOMPARE(settings.language, AppSettings().language);
+
+    const QString languagePath = dir.filePath(QStringLiteral("Deutsch.lng"));
+    QVERIFY(make(kind, languagePath, QByteArray()));
+    TextCatalog catalog;
+    catalog.LoadDefaultTexts();
+    catalog.LoadLanguageFile(languagePath);
+    QCOMPARE(catalog.text(15), TextCatalog::defaultText(15));
+}
+
+QTEST_GUILESS_MAIN(TestBoundedFile)
+#include "tst_boundedfile.moc"

@@ -145,7 +145,7 @@ int dumpBank2(const QByteArray &bytes, QTextStream &out)
     line(out, "slave table",
          QStringLiteral("offset %1, %2 slots of %3 bytes")
              .arg(Bank2Image::SlaveTableOffset)
-             .arg(MaxSlaves)
+             .arg(DeviceSlaveSlots)
              .arg(Bank2Image::SlaveEntrySize));
 
     out << "Parameters\n";
@@ -183,7 +183,7 @@ int dumpBank2(const QByteArray &bytes, QTextStream &out)
         out << "  CHECKSUM MISMATCH: the stored checksum differs from the sum of the parameter block.\n";
 
     const quint32 slaveCount = fieldNumber(block, parameterBlockLayout(), "SlaveCount");
-    const quint32 listedSlaves = qMin(slaveCount, quint32(MaxSlaves));
+    const quint32 listedSlaves = qMin(slaveCount, quint32(DeviceSlaveSlots));
     out << "Slaves (" << slaveCount << ")\n";
     const uchar *slaves = data + Bank2Image::SlaveTableOffset;
     for (quint32 i = 0; i < listedSlaves; ++i)

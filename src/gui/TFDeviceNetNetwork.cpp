@@ -32,7 +32,7 @@ void TFDeviceNetNetwork::FormCreate()
 {
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::WindowMaximizeButtonHint);
     makeTitleBand(766);
-    sga = new GridWidget(DnetNetDocument::MaxSlaves, Columns, m_ctx.settings, this);
+    sga = new GridWidget(DnetNetDocument::EditorSlaveRows, Columns, m_ctx.settings, this);
     sga->setObjectName(QStringLiteral("sga"));
     for (int c = 0; c < Columns; ++c)
         sga->setColumnWidth(c, ColumnWidths[c]);
@@ -101,7 +101,7 @@ void TFDeviceNetNetwork::showEvent(QShowEvent *event)
 void TFDeviceNetNetwork::FormShow()
 {
     sga->clearData();
-    m_origin.fill(0, DnetNetDocument::MaxSlaves);
+    m_origin.fill(0, DnetNetDocument::EditorSlaveRows);
     // An unreadable document leaves the table empty; the file on disk stays as it is.
     ErrorReport::run(messages(), [this] {
         const DnetNetDocument::Loaded loaded = DnetNetDocument::load(m_ctx.paths.DnetNetPath);

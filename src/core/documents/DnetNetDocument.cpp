@@ -30,7 +30,7 @@ Loaded fromDocument(const QDomDocument &doc)
     Loaded result;
     for (QDomNode row = ProjectDocument::firstRow(ProjectDocument::firstNode(doc)); !row.isNull();
          row = row.nextSibling()) {
-        if (result.slaves.size() == MaxSlaves) {
+        if (result.slaves.size() == EditorSlaveRows) {
             ++result.notLoaded;
             continue;
         }
@@ -50,7 +50,7 @@ Loaded fromTree(const XmlTree &tree)
         return QString(text.constData(), text.size()); // a copy of its own: the tree goes away
     };
     for (int row = tree.firstRow(tree.firstNode()); row != XmlTree::None; row = tree.nextSibling(row)) {
-        if (result.slaves.size() == MaxSlaves) {
+        if (result.slaves.size() == EditorSlaveRows) {
             ++result.notLoaded;
             continue;
         }

@@ -29,12 +29,12 @@ namespace DnetNetDocument {
 
 inline const QString RootName = Schema::name(Schema::DnetNet::Root);
 // The editor's table has room for this many slaves.
-constexpr int MaxSlaves = 63;
+constexpr int EditorSlaveRows = 63; // the device's table has 64 slots (DeviceSlaveSlots)
 
 struct Loaded
 {
-    QList<DnetSlaveRow> slaves; // at most MaxSlaves, in document order
-    int notLoaded = 0;          // rows of the document beyond MaxSlaves
+    QList<DnetSlaveRow> slaves; // at most EditorSlaveRows, in document order
+    int notLoaded = 0;          // rows of the document beyond EditorSlaveRows
 };
 
 // Every child node of the root is one slave, whatever its name; an attribute that a row lacks

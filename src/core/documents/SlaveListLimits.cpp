@@ -1,5 +1,7 @@
 #include "SlaveListLimits.h"
 
+#include "DocumentSchema.h"
+
 #include "app/ParseIntOrDefault.h"
 #include "documents/ModbusMap.h"
 #include "text/TextCatalog.h"
@@ -11,7 +13,7 @@
 namespace {
 
 // What the device takes and what the DeviceNet Network step accepts for one slave.
-constexpr int MaxRows = 64;
+constexpr int MaxRows = 64; // the slots of the device's slave table (DeviceSlaveSlots of the image)
 constexpr int MaxBytesPerSlave = 455;
 // Larger files are left to the document reader, which refuses them with its own message.
 constexpr qint64 MaxFileSize = 64 * 1024 * 1024;
@@ -70,8 +72,10 @@ SlaveListLimitFailure checkSlaveListLimits(const QString &dnetNetPath)
         case QXmlStreamReader::StartElement:
             if (++depth == 2) {
                 const QXmlStreamAttributes attributes = reader.attributes();
-                failure = checkRow(++row, ParseIntOrDefault(attributes.value(QLatin1String("NB_IN")).toString(), 0),
-                                   ParseIntOrDefault(attributes.value(QLatin1String("NB_OUT")).toString(), 0));
+                failure = checkRow(
+                    ++row,
+                    ParseIntOrDefault(attributes.value(QLatin1String(Schema::DnetNet::InputBytes)).toString(), 0),
+                    ParseIntOrDefault(attributes.value(QLatin1String(Schema::DnetNet::OutputBytes)).toString(), 0));
             }
             break;
         case QXmlStreamReader::EndElement:

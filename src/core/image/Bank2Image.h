@@ -13,7 +13,7 @@ struct Bank2Image
     static constexpr int SlaveEntrySize = 16;
     static constexpr int RegisterTablesSize = 2 * MaxRegisters * RegisterEntrySize; // 98304
     static constexpr int ParameterBlockSize = 2048;
-    static constexpr int SlaveTableSize = MaxSlaves * SlaveEntrySize; // 1024
+    static constexpr int SlaveTableSize = DeviceSlaveSlots * SlaveEntrySize; // 1024
     static constexpr int ParameterBlockOffset = RegisterTablesSize;
     static constexpr int SlaveTableOffset = ParameterBlockOffset + ParameterBlockSize; // 100352
     static constexpr int FileSize = SlaveTableOffset + SlaveTableSize;                 // 101376

@@ -155,11 +155,11 @@ void BuildBankImage(BankImage &image, ImageSources &sources)
     if (dnetNet.exists()) {
         const XmlTree &tree = dnetNet.tree;
         const int rows = tree.rowCount(dnetNet.root());
-        if (rows > MaxSlaves)
+        if (rows > DeviceSlaveSlots)
             throw AppError(QStringLiteral("%1: %2 slave rows; the device holds at most %3 slaves")
                                .arg(dnetNet.path)
                                .arg(rows)
-                               .arg(MaxSlaves));
+                               .arg(DeviceSlaveSlots));
         slaveCountByte = rows % 256;
         int rowNumber = 0;
         for (int row = tree.firstRow(dnetNet.root()); row != XmlTree::None; row = tree.nextSibling(row)) {

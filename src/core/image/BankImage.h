@@ -70,5 +70,5 @@ const RecordLayout<BankRegisterRecord> &bankRegisterLayout();
 const RecordLayout<BankParameterSection> &bankParameterLayout();
 
 // Builds the image; throws AppError at the first value it cannot convert, for a configuration with
-// more than MaxSlaves slaves, or for one whose image would exceed BankImage::Capacity.
+// more than DeviceSlaveSlots slaves, or for one whose image would exceed BankImage::Capacity.
 void BuildBankImage(BankImage &image, ImageSources &sources);

@@ -7,7 +7,8 @@
 // The in-memory model of everything the converter receives in bank2.bin. Every compile resets it
 // completely, fills it from the three documents and serialises it.
 
-constexpr int MaxSlaves = 64;
+// The device's slave table; the slave list editor offers one row fewer (DnetNetDocument::EditorSlaveRows).
+constexpr int DeviceSlaveSlots = 64;
 constexpr int MaxRegisters = 6144; // per page of the register map
 
 // Device addresses of the three tables when bank2.bin is placed at 0x50000.
@@ -69,7 +70,7 @@ struct ParameterFields
 struct DeviceConfigRecord
 {
     ParameterFields DeviceParameters;
-    std::array<SlaveEntry, MaxSlaves> SlaveTable{};
+    std::array<SlaveEntry, DeviceSlaveSlots> SlaveTable{};
     std::array<RegisterEntry, MaxRegisters> ReadTable{};
     std::array<RegisterEntry, MaxRegisters> WriteTable{};
 };

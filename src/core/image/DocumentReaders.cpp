@@ -108,10 +108,10 @@ void ReadSlaveList(DeviceConfigRecord &record, ImageSources &sources)
     const QString nbOut = Schema::name(Schema::DnetNet::OutputBytes);
     const XmlTree &tree = source.tree;
     for (int row = tree.firstRow(source.root()); row != XmlTree::None; row = tree.nextSibling(row)) {
-        if (p.SlaveCount >= quint32(MaxSlaves))
+        if (p.SlaveCount >= quint32(DeviceSlaveSlots))
             throw AppError(QStringLiteral("%1: more than %2 slave rows; the device holds at most %2 slaves")
                                .arg(source.path)
-                               .arg(MaxSlaves));
+                               .arg(DeviceSlaveSlots));
         const QString where = QStringLiteral("row ") + QString::number(p.SlaveCount + 1);
         SlaveEntry &entry = record.SlaveTable[p.SlaveCount];
         entry.SlaveId = quint8(attributeAsInteger(source, row, where, id));

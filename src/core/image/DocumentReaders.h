@@ -8,7 +8,7 @@
 
 // ParGen.xml: lenient, every value has a fallback. Sets the constant fields even without the file.
 void ReadCommunicationSettings(DeviceConfigRecord &record, ImageSources &sources);
-// DNET_Net.xml: ID, NB_IN and NB_OUT must be integers; more than MaxSlaves rows is refused.
+// DNET_Net.xml: ID, NB_IN and NB_OUT must be integers; more than DeviceSlaveSlots rows is refused.
 void ReadSlaveList(DeviceConfigRecord &record, ImageSources &sources);
 // DefReg.xml: takes the rows whose NrDNNode names an existing slave (depends on SlaveCount);
 // more than MaxRegisters taken rows in a section is refused.

@@ -1,4 +1,5 @@
 #include "FakeMessages.h"
+#include "TextGrid.h"
 #include "app/AppSettings.h"
 #include "app/GridOps.h"
 #include "text/TextCatalog.h"

@@ -7,27 +7,6 @@
 
 #include <QtCore/qnamespace.h>
 
-TextGrid::TextGrid(int rows, int cols)
-    : m_rows(rows)
-    , m_cols(cols)
-    , m_cells(rows * cols)
-    , m_editors(cols, GridEditor::Text)
-{}
-
-QStringList TextGrid::rowTexts(int row) const
-{
-    QStringList texts;
-    for (int c = 1; c < m_cols; ++c)
-        texts.append(cell(row, c));
-    return texts;
-}
-
-void TextGrid::setRowTexts(int row, const QStringList &texts)
-{
-    for (int c = 1; c < m_cols && c - 1 < texts.size(); ++c)
-        setCell(row, c, texts.at(c - 1));
-}
-
 namespace {
 
 bool isDataRow(const GridTable &table, int row)

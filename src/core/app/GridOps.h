@@ -31,40 +31,6 @@ public:
     virtual void fitColumnWidth(int col) = 0;
 };
 
-// A table held in memory: what the row operations are tested on.
-class TextGrid : public GridTable
-{
-public:
-    TextGrid(int rows, int cols);
-    int rowCount() const override { return m_rows; }
-    int colCount() const override { return m_cols; }
-    QString cell(int row, int col) const override { return m_cells.at(row * m_cols + col); }
-    void setCell(int row, int col, const QString &text) override { m_cells[row * m_cols + col] = text; }
-    GridEditor editorKind(int col) const override { return m_editors.at(col); }
-    void setEditorKind(int col, GridEditor kind) { m_editors[col] = kind; }
-    int currentRow() const override { return m_currentRow; }
-    int currentCol() const override { return m_currentCol; }
-    void setCurrentCell(int row, int col) override
-    {
-        m_currentRow = row;
-        m_currentCol = col;
-    }
-    void fitColumnWidth(int col) override { m_fitted.append(col); }
-    const QVector<int> &fittedColumns() const { return m_fitted; }
-    // The data cells of a row, columns 1 onwards.
-    QStringList rowTexts(int row) const;
-    void setRowTexts(int row, const QStringList &texts);
-
-private:
-    int m_rows;
-    int m_cols;
-    QVector<QString> m_cells;
-    QVector<GridEditor> m_editors;
-    int m_currentRow = 1;
-    int m_currentCol = 1;
-    QVector<int> m_fitted;
-};
-
 // With enable_jump_field_tables on, Enter moves to the next data cell (the next column, or column 1
 // of the next row, or from the last row to row 1) and is consumed: key becomes 0 so the table
 // does not act on it. Any other key, or the option off, leaves key alone.

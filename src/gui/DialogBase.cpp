@@ -6,6 +6,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 
 DialogBase::DialogBase(AppContext &context, QWidget *parent)
     : QDialog(parent)
@@ -87,6 +88,20 @@ QPushButton *DialogBase::makeButton(QWidget *parent, const QString &objectName, 
 void DialogBase::onClick(QAbstractButton *button, const std::function<void()> &command)
 {
     connect(button, &QAbstractButton::clicked, this, ErrorReport::guarded(m_ctx.messages, command));
+}
+
+QLabel *DialogBase::makeLabel(QWidget *parent, const QString &objectName, const QRect &geometry)
+{
+    auto *label = new QLabel(parent);
+    label->setObjectName(objectName);
+    label->setGeometry(geometry);
+    return label;
+}
+
+void DialogBase::centreOnScreen()
+{
+    if (const QScreen *s = screen())
+        move(s->availableGeometry().center() - QPoint(width() / 2, height() / 2));
 }
 
 void DialogBase::setFixedClientSize(int width, int height)

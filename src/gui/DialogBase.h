@@ -42,6 +42,10 @@ protected:
     QPushButton *makeButton(QWidget *parent, const QString &objectName, const QRect &geometry);
     // Runs the command on click through the general error report.
     void onClick(QAbstractButton *button, const std::function<void()> &command);
+    // A label with its objectName at a fixed place; the window sets its text in Set_Lang.
+    static QLabel *makeLabel(QWidget *parent, const QString &objectName, const QRect &geometry);
+    // Centred on the screen the window is on (on showing: the window manager may place it elsewhere).
+    void centreOnScreen();
     // Fixed client size, close box only.
     void setFixedClientSize(int width, int height);
     // Each opening also brings the names and descriptions read by assistive technology up to date.

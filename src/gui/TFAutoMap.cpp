@@ -16,14 +16,6 @@ namespace {
 
 constexpr int Width = 440;
 
-QLabel *makeLabel(QWidget *parent, const QString &objectName, const QRect &geometry)
-{
-    auto *label = new QLabel(parent);
-    label->setObjectName(objectName);
-    label->setGeometry(geometry);
-    return label;
-}
-
 QLineEdit *makeEdit(QWidget *parent, const QString &objectName, const QRect &geometry)
 {
     auto *edit = new QLineEdit(parent);

@@ -45,13 +45,6 @@ QWidget *makePanel(QWidget *parent, const QString &name, int height)
     return panel;
 }
 
-QLabel *makeLabel(QWidget *parent, const QString &name, const QRect &geometry)
-{
-    auto *label = new QLabel(parent);
-    label->setObjectName(name);
-    label->setGeometry(geometry);
-    return label;
-}
 } // namespace
 
 TFBoot::TFBoot(AppContext &context, QWidget *parent)
@@ -198,8 +191,7 @@ void TFBoot::FormShow()
     if (first->isEnabled())
         first->setFocus();
 
-    if (const QScreen *s = screen())
-        move(s->availableGeometry().center() - rect().center());
+    centreOnScreen();
 }
 
 void TFBoot::update_ComPort()

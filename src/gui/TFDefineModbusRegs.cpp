@@ -80,14 +80,6 @@ void setBaseColour(QWidget *widget, const QColor &colour)
 const QColor EditorColour(204, 255, 204);
 const QColor RegisterListColour(224, 255, 255);
 
-QLabel *makeLabel(QWidget *parent, const QString &objectName, int x, int y, int width)
-{
-    auto *label = new QLabel(parent);
-    label->setObjectName(objectName);
-    label->setGeometry(x, y, width, 16);
-    return label;
-}
-
 } // namespace
 
 TFDefineModbusRegs::TFDefineModbusRegs(AppContext &context, QWidget *parent)
@@ -123,8 +115,8 @@ void TFDefineModbusRegs::buildPage(int p)
     const auto name = [&suffix](const QString &stem) { return stem + suffix; };
 
     // Slave column.
-    pg.slaveCaption[0] = makeLabel(pg.tab, name(QStringLiteral("L_Slave_List_1_")), 6, 6, 160);
-    pg.slaveCaption[1] = makeLabel(pg.tab, name(QStringLiteral("L_Slave_List_2_")), 6, 22, 160);
+    pg.slaveCaption[0] = makeLabel(pg.tab, name(QStringLiteral("L_Slave_List_1_")), QRect(6, 6, 160, 16));
+    pg.slaveCaption[1] = makeLabel(pg.tab, name(QStringLiteral("L_Slave_List_2_")), QRect(6, 22, 160, 16));
     pg.slaves = new QListWidget(pg.tab);
     pg.slaves->setObjectName(QStringLiteral("LB_DeviceNet_Slave_%1_Frames").arg(suffix));
     pg.slaves->setGeometry(6, 42, 160, 330);
@@ -132,8 +124,8 @@ void TFDefineModbusRegs::buildPage(int p)
     pg.slaves->setUniformItemSizes(true);
 
     // Register column.
-    pg.regCaption[0] = makeLabel(pg.tab, name(QStringLiteral("L_Reg_List_1_")), 174, 6, 200);
-    pg.regCaption[1] = makeLabel(pg.tab, name(QStringLiteral("L_Reg_List_2_")), 174, 22, 200);
+    pg.regCaption[0] = makeLabel(pg.tab, name(QStringLiteral("L_Reg_List_1_")), QRect(174, 6, 200, 16));
+    pg.regCaption[1] = makeLabel(pg.tab, name(QStringLiteral("L_Reg_List_2_")), QRect(174, 22, 200, 16));
     pg.regs = new PassiveFocusList(pg.tab);
     pg.regs->setObjectName(QStringLiteral("LB_Modbus_%1_Regs").arg(suffix));
     pg.regs->setGeometry(174, 42, 200, 330);
@@ -142,18 +134,18 @@ void TFDefineModbusRegs::buildPage(int p)
 
     // Register editor.
     const int x = 382;
-    pg.editorCaption[0] = makeLabel(pg.tab, name(QStringLiteral("L_Editor_1_")), x, 6, 220);
-    pg.editorCaption[1] = makeLabel(pg.tab, name(QStringLiteral("L_Editor_2_")), x, 22, 220);
+    pg.editorCaption[0] = makeLabel(pg.tab, name(QStringLiteral("L_Editor_1_")), QRect(x, 6, 220, 16));
+    pg.editorCaption[1] = makeLabel(pg.tab, name(QStringLiteral("L_Editor_2_")), QRect(x, 22, 220, 16));
     pg.index = new QLineEdit(pg.tab);
     pg.index->setObjectName(name(QStringLiteral("E_Index_Modbus_")));
     pg.index->setGeometry(x, 42, 120, 22);
-    pg.highCaption[0] = makeLabel(pg.tab, name(QStringLiteral("L_High_1_")), x, 74, 220);
-    pg.highCaption[1] = makeLabel(pg.tab, name(QStringLiteral("L_High_2_")), x, 90, 220);
+    pg.highCaption[0] = makeLabel(pg.tab, name(QStringLiteral("L_High_1_")), QRect(x, 74, 220, 16));
+    pg.highCaption[1] = makeLabel(pg.tab, name(QStringLiteral("L_High_2_")), QRect(x, 90, 220, 16));
     pg.high = new QComboBox(pg.tab);
     pg.high->setObjectName(name(QStringLiteral("CB_Byte_High_Part_")));
     pg.high->setGeometry(x, 108, 200, 22);
-    pg.lowCaption[0] = makeLabel(pg.tab, name(QStringLiteral("L_Low_1_")), x, 140, 220);
-    pg.lowCaption[1] = makeLabel(pg.tab, name(QStringLiteral("L_Low_2_")), x, 156, 220);
+    pg.lowCaption[0] = makeLabel(pg.tab, name(QStringLiteral("L_Low_1_")), QRect(x, 140, 220, 16));
+    pg.lowCaption[1] = makeLabel(pg.tab, name(QStringLiteral("L_Low_2_")), QRect(x, 156, 220, 16));
     pg.low = new QComboBox(pg.tab);
     pg.low->setObjectName(name(QStringLiteral("CB_Byte_Low_Part_")));
     pg.low->setGeometry(x, 174, 200, 22);

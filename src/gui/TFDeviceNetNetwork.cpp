@@ -93,8 +93,7 @@ void TFDeviceNetNetwork::resizeEvent(QResizeEvent *event)
 void TFDeviceNetNetwork::showEvent(QShowEvent *event)
 {
     DialogBase::showEvent(event);
-    if (const QScreen *s = screen())
-        move(s->availableGeometry().center() - QPoint(width() / 2, height() / 2));
+    centreOnScreen();
     FormShow();
 }
 

@@ -15,14 +15,6 @@ namespace {
 
 constexpr int Width = 680;
 
-QLabel *makeLabel(QWidget *parent, const QString &objectName, const QRect &geometry)
-{
-    auto *label = new QLabel(parent);
-    label->setObjectName(objectName);
-    label->setGeometry(geometry);
-    return label;
-}
-
 // Entry order of the page filter, and the page each entry stands for (0 both).
 const int PageFilters[] = {0, ModbusMap::Read, ModbusMap::Write};
 

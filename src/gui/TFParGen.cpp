@@ -47,14 +47,6 @@ QLineEdit *TFParGen::makeField(QWidget *parent, const QString &name, const QRect
     return field;
 }
 
-QLabel *TFParGen::makeLabel(QWidget *parent, const QString &name, const QRect &geometry)
-{
-    auto *label = new QLabel(parent);
-    label->setObjectName(name);
-    label->setGeometry(geometry);
-    return label;
-}
-
 void TFParGen::makeAddressRow(QWidget *parent, const char *prefix, int top, std::array<QLineEdit *, 4> &fields)
 {
     for (int i = 0; i < 4; ++i) {
@@ -249,10 +241,7 @@ void TFParGen::RePosition_Objects_917()
 void TFParGen::showEvent(QShowEvent *event)
 {
     DialogBase::showEvent(event);
-    if (const QScreen *s = screen()) {
-        const QRect area = s->availableGeometry();
-        move(area.center() - QPoint(width() / 2, height() / 2));
-    }
+    centreOnScreen();
     FormShow();
     FormActivate();
 }

@@ -59,7 +59,6 @@ private:
     void fillFields(const ParGenValues &values);
 
     QLineEdit *makeField(QWidget *parent, const QString &name, const QRect &geometry);
-    QLabel *makeLabel(QWidget *parent, const QString &name, const QRect &geometry);
     void makeAddressRow(QWidget *parent, const char *prefix, int top, std::array<QLineEdit *, 4> &fields);
     void makeGroupButtons(Group &group, const QString &name);
 

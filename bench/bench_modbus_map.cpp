@@ -9,7 +9,7 @@
 #include "Messages.h"
 #include "TFDefineModbusRegs.h"
 #include "app/AppContext.h"
-#include "app/ParseIntOrDefault.h"
+#include "base/ParseIntOrDefault.h"
 #include "documents/ModbusMap.h"
 #include "documents/ProjectDocument.h"
 #include "documents/XmlTree.h"

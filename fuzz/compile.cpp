@@ -3,8 +3,8 @@
 // them into a scratch configuration and builds both images in memory, as Update Device does before it writes.
 #include "FuzzSupport.h"
 
-#include "app/AppError.h"
-#include "app/WorkspacePaths.h"
+#include "base/AppError.h"
+#include "base/WorkspacePaths.h"
 #include "documents/ModbusMap.h"
 #include "image/CompileDriver.h"
 

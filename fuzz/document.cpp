@@ -2,7 +2,7 @@
 // the compiler's compact tree must see exactly the nodes the editors' DOM sees.
 #include "FuzzSupport.h"
 
-#include "app/AppError.h"
+#include "base/AppError.h"
 #include "app/AppSettings.h"
 #include "documents/DnetNetDocument.h"
 #include "documents/ModbusMap.h"

@@ -1,8 +1,8 @@
 #include "Cli.h"
 #include "Commands.h"
 
-#include "app/AppError.h"
-#include "app/WorkspacePaths.h"
+#include "base/AppError.h"
+#include "base/WorkspacePaths.h"
 #include "image/CompileDriver.h"
 
 #include <QDir>

@@ -1,7 +1,7 @@
 #include "Cli.h"
 #include "Commands.h"
 
-#include "app/BoundedFile.h"
+#include "base/BoundedFile.h"
 #include "image/Bank2Image.h"
 #include "image/BankImage.h"
 #include "image/ByteWriter.h"

@@ -2,8 +2,8 @@
 #include "Cli.h"
 #include "Commands.h"
 
-#include "app/BoundedFile.h"
-#include "app/TextUtil.h"
+#include "base/BoundedFile.h"
+#include "base/TextUtil.h"
 #include "text/LanguageFile.h"
 #include "text/TextCatalog.h"
 

@@ -3,9 +3,9 @@
 #include "Cli.h"
 #include "Commands.h"
 
-#include "app/AppError.h"
-#include "app/ParseIntOrDefault.h"
-#include "app/WorkspacePaths.h"
+#include "base/AppError.h"
+#include "base/ParseIntOrDefault.h"
+#include "base/WorkspacePaths.h"
 #include "documents/AutoMap.h"
 #include "documents/MapCsv.h"
 #include "documents/MapOverview.h"

@@ -1,7 +1,7 @@
 #include "DialogBase.h"
 
 #include "Accessibility.h"
-#include "app/ProductIdentity.h"
+#include "base/ProductIdentity.h"
 
 #include <QKeyEvent>
 #include <QLabel>

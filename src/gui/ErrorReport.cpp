@@ -1,7 +1,7 @@
 #include "ErrorReport.h"
 
 #include "Messages.h"
-#include "app/AppError.h"
+#include "base/AppError.h"
 #include "text/TextCatalog.h"
 
 #include <exception>

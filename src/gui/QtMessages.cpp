@@ -1,6 +1,6 @@
 #include "QtMessages.h"
 
-#include "app/ProductIdentity.h"
+#include "base/ProductIdentity.h"
 
 #include <QApplication>
 #include <QMessageBox>

@@ -1,7 +1,7 @@
 #include "TFAbout.h"
 
 #include "ClickableLabel.h"
-#include "app/ProductIdentity.h"
+#include "base/ProductIdentity.h"
 
 #include <QLabel>
 #include <QPainter>

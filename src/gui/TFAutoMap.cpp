@@ -1,6 +1,6 @@
 #include "TFAutoMap.h"
 
-#include "app/ParseIntOrDefault.h"
+#include "base/ParseIntOrDefault.h"
 
 #include <QComboBox>
 #include <QGroupBox>

@@ -2,7 +2,7 @@
 
 #include "Accessibility.h"
 #include "UserInputDiscarder.h"
-#include "app/SplitIpAddress.h"
+#include "base/SplitIpAddress.h"
 #include "update/EchoTest.h"
 #include "update/UpdateJob.h"
 

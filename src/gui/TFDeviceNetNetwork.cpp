@@ -2,7 +2,7 @@
 
 #include "Accessibility.h"
 #include "GridWidget.h"
-#include "app/AppError.h"
+#include "base/AppError.h"
 #include "documents/ProjectDocument.h"
 #include "documents/RegisterRenumber.h"
 

@@ -12,8 +12,8 @@
 #include "TFOpenConf.h"
 #include "TFParGen.h"
 #include "TFSoftOptions.h"
-#include "app/AppError.h"
-#include "app/ProductIdentity.h"
+#include "base/AppError.h"
+#include "base/ProductIdentity.h"
 #include "image/CompileDriver.h"
 #include "text/VersionCheck.h"
 
@@ -195,7 +195,7 @@ void TFFabricoreFirmWare::FormCreate()
     L_SW_Desc->setText(Product::Description);
     L_SW_Desc->adjustSize();
 
-    m_ctx.catalog.LoadLanguage(m_ctx.settings, m_ctx.paths.LanguageFolder);
+    m_ctx.catalog.LoadLanguage(m_ctx.settings.language, m_ctx.paths.LanguageFolder);
 
     // A remembered name whose folder is gone stays remembered, but nothing is active. Folder names
     // compare as on Windows, ignoring case, so a configuration copied from there is found again.

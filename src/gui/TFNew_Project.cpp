@@ -1,6 +1,6 @@
 #include "TFNew_Project.h"
 
-#include "app/ProjectName.h"
+#include "base/ProjectName.h"
 
 #include <QDir>
 #include <QFileInfo>

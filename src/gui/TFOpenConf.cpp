@@ -1,6 +1,6 @@
 #include "TFOpenConf.h"
 
-#include "app/ProjectName.h"
+#include "base/ProjectName.h"
 
 #include <QCollator>
 #include <QDir>

@@ -2,7 +2,7 @@
 
 #include "ClickableLabel.h"
 #include "UserInputDiscarder.h"
-#include "app/ProductIdentity.h"
+#include "base/ProductIdentity.h"
 #include "text/VersionCheck.h"
 
 #include <QCheckBox>
@@ -265,7 +265,7 @@ void TFSoftOptions::LangClick(int slot)
     // The texts switch now; the stored choice changes only with OK.
     const QString previous = m_ctx.settings.language;
     m_ctx.settings.language = name;
-    m_ctx.catalog.LoadLanguage(m_ctx.settings, m_ctx.paths.LanguageFolder);
+    m_ctx.catalog.LoadLanguage(m_ctx.settings.language, m_ctx.paths.LanguageFolder);
     m_ctx.settings.language = previous;
 
     if (m_changeLanguage)

@@ -1,5 +1,5 @@
 #include "TestWorkspace.h"
-#include "app/AppError.h"
+#include "base/AppError.h"
 #include "app/AppSettings.h"
 
 #include <QtTest>

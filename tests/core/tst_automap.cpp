@@ -1,6 +1,6 @@
 // Auto-map: which bytes go into which registers at which indexes, the refusals that change nothing,
 // and the images an auto-mapped configuration compiles to.
-#include "app/WorkspacePaths.h"
+#include "base/WorkspacePaths.h"
 #include "documents/AutoMap.h"
 #include "documents/ProjectDocument.h"
 #include "image/BankImage.h"

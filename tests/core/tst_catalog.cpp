@@ -122,10 +122,10 @@ void TestCatalog::switchingRestoresEnglish()
     TestWorkspace::writeFile(joinPath(folder, QStringLiteral("Kurz.lng")), "STR15 = Nuovo\n");
     AppSettings settings;
     settings.language = QStringLiteral("Deutsch");
-    ws.context.catalog.LoadLanguage(settings, folder);
+    ws.context.catalog.LoadLanguage(settings.language, folder);
     QCOMPARE(ws.context.catalog.text(18), QStringLiteral("Fehler"));
     settings.language = QStringLiteral("Kurz");
-    ws.context.catalog.LoadLanguage(settings, folder);
+    ws.context.catalog.LoadLanguage(settings.language, folder);
     QCOMPARE(ws.context.catalog.text(15), QStringLiteral("Nuovo"));
     QCOMPARE(ws.context.catalog.text(18), QStringLiteral("Error! Project not Valid"));
     QCOMPARE(settings.language, QStringLiteral("Kurz"));
@@ -150,7 +150,7 @@ void TestCatalog::missingLanguageFallsBackToEnglish()
         TestWorkspace::writeFile(joinPath(folder, QStringLiteral("English.lng")), "STR15 = New Configuration (en)\n");
     AppSettings settings;
     settings.language = QStringLiteral("Klingon");
-    ws.context.catalog.LoadLanguage(settings, folder);
+    ws.context.catalog.LoadLanguage(settings.language, folder);
     QCOMPARE(settings.language, QStringLiteral("English"));
     QCOMPARE(ws.context.catalog.text(15), expected15);
     QCOMPARE(ws.context.catalog.size(), TextCatalog::Size);

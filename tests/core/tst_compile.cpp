@@ -1,5 +1,5 @@
-#include "app/AppError.h"
-#include "app/WorkspacePaths.h"
+#include "base/AppError.h"
+#include "base/WorkspacePaths.h"
 #include "documents/ProjectDocument.h"
 #include "image/Bank2Image.h"
 #include "image/CompileDriver.h"

@@ -1,7 +1,7 @@
 // The compile on documents from elsewhere: re-laid out by another tool it gives the same images; hostile
 // files (deep nesting, devices, FIFOs, huge files) stop it with a message naming the file.
-#include "app/AppError.h"
-#include "app/WorkspacePaths.h"
+#include "base/AppError.h"
+#include "base/WorkspacePaths.h"
 #include "documents/ProjectDocument.h"
 #include "image/CompileDriver.h"
 

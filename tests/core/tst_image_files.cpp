@@ -1,7 +1,7 @@
 #include "FailingSteps.h"
-#include "app/AppError.h"
-#include "app/SafeFile.h"
-#include "app/WorkspacePaths.h"
+#include "base/AppError.h"
+#include "base/SafeFile.h"
+#include "base/WorkspacePaths.h"
 #include "image/CompileDriver.h"
 
 #include <QDir>

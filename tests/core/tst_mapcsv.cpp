@@ -1,6 +1,6 @@
 // The register map as CSV: the exact export, the import of an export, bad lines named and refused
 // whole, both separators, and the file rules on both sides.
-#include "app/AppError.h"
+#include "base/AppError.h"
 #include "documents/MapCsv.h"
 #include "documents/ProjectDocument.h"
 #include "text/TextCatalog.h"

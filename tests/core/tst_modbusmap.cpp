@@ -1,5 +1,5 @@
-#include "app/AppError.h"
-#include "app/ParseIntOrDefault.h"
+#include "base/AppError.h"
+#include "base/ParseIntOrDefault.h"
 #include "documents/ModbusMap.h"
 #include "documents/ProjectDocument.h"
 #include "documents/SlaveListLimits.h"

@@ -1,4 +1,4 @@
-#include "app/AppError.h"
+#include "base/AppError.h"
 #include "documents/ParGenDocument.h"
 #include "documents/ProjectDocument.h"
 

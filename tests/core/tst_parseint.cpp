@@ -1,5 +1,5 @@
-#include "app/ParseIntOrDefault.h"
-#include "app/TextUtil.h"
+#include "base/ParseIntOrDefault.h"
+#include "base/TextUtil.h"
 
 #include <QtTest>
 

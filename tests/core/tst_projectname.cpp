@@ -1,5 +1,5 @@
-#include "app/ProjectName.h"
-#include "app/WorkspacePaths.h"
+#include "base/ProjectName.h"
+#include "base/WorkspacePaths.h"
 
 #include <QDir>
 #include <QtTest>

@@ -1,4 +1,4 @@
-#include "app/SplitIpAddress.h"
+#include "base/SplitIpAddress.h"
 
 #include <QtTest>
 

@@ -169,7 +169,7 @@ struct Program
     void switchTo(const QString &language)
     {
         ws.context.settings.language = language;
-        ws.context.catalog.LoadLanguage(ws.context.settings, ws.context.paths.LanguageFolder);
+        ws.context.catalog.LoadLanguage(ws.context.settings.language, ws.context.paths.LanguageFolder);
         windows->main()->Change_Language();
         // The update dialog and About put their texts when shown.
         windows->boot->Set_Lang();

@@ -1,7 +1,7 @@
 // The About dialog: fixed identity texts, and the two ways to the maker's home page.
 #include "TFAbout.h"
 #include "TestWorkspace.h"
-#include "app/ProductIdentity.h"
+#include "base/ProductIdentity.h"
 
 #include <QLabel>
 #include <QPushButton>

@@ -3,7 +3,7 @@
 #include "TFFabricoreFirmWare.h"
 #include "TFSoftOptions.h"
 #include "TestWorkspace.h"
-#include "app/ProductIdentity.h"
+#include "base/ProductIdentity.h"
 
 #include <QCheckBox>
 #include <QImage>

@@ -2,7 +2,7 @@
 #include "PlatformServices.h"
 #include "TFFabricoreFirmWare.h"
 #include "TestWorkspace.h"
-#include "app/ProductIdentity.h"
+#include "base/ProductIdentity.h"
 #include "text/VersionCheck.h"
 
 #include <QElapsedTimer>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/SafeFile.h"
+#include "base/SafeFile.h"
 
 #include <QFileDevice>
 #include <QFileInfo>

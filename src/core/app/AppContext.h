@@ -2,8 +2,8 @@
 
 #include "Messages.h"
 #include "app/AppSettings.h"
-#include "app/ProductIdentity.h"
-#include "app/WorkspacePaths.h"
+#include "base/ProductIdentity.h"
+#include "base/WorkspacePaths.h"
 #include "platform/Platform.h"
 #include "text/TextCatalog.h"
 #include "text/VersionCheck.h"

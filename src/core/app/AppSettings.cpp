@@ -1,7 +1,7 @@
 #include "AppSettings.h"
 
-#include "app/AppError.h"
-#include "app/ProjectName.h"
+#include "base/AppError.h"
+#include "base/ProjectName.h"
 #include "documents/ProjectDocument.h"
 
 #include <QFileInfo>

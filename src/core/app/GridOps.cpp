@@ -2,7 +2,7 @@
 
 #include "AppSettings.h"
 #include "Messages.h"
-#include "TextUtil.h"
+#include "base/TextUtil.h"
 #include "text/TextCatalog.h"
 
 #include <QtCore/qnamespace.h>

@@ -1,6 +1,6 @@
 #include "WorkspaceSetup.h"
 
-#include "app/AppError.h"
+#include "base/AppError.h"
 #include "app/AppSettings.h"
 
 #include <QDir>

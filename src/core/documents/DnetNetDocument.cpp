@@ -3,8 +3,8 @@
 #include "DocumentSchema.h"
 #include "ProjectDocument.h"
 #include "XmlTree.h"
-#include "app/ParseIntOrDefault.h"
-#include "app/TextUtil.h"
+#include "base/ParseIntOrDefault.h"
+#include "base/TextUtil.h"
 #include "text/TextCatalog.h"
 
 #include <QFileInfo>

@@ -1,9 +1,9 @@
 #include "MapCsv.h"
 
 #include "MapOverview.h"
-#include "app/AppError.h"
-#include "app/ParseIntOrDefault.h"
-#include "app/TextUtil.h"
+#include "base/AppError.h"
+#include "base/ParseIntOrDefault.h"
+#include "base/TextUtil.h"
 #include "text/TextCatalog.h"
 
 #include <QFile>

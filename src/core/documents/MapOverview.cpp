@@ -1,6 +1,6 @@
 #include "MapOverview.h"
 
-#include "app/ParseIntOrDefault.h"
+#include "base/ParseIntOrDefault.h"
 #include "text/TextCatalog.h"
 
 #include <QStringList>

@@ -3,7 +3,7 @@
 #include "DocumentSchema.h"
 #include "ProjectDocument.h"
 #include "XmlTree.h"
-#include "app/ParseIntOrDefault.h"
+#include "base/ParseIntOrDefault.h"
 
 #include <QFileInfo>
 

@@ -2,7 +2,7 @@
 
 #include "DocumentSchema.h"
 #include "ProjectDocument.h"
-#include "app/ParseIntOrDefault.h"
+#include "base/ParseIntOrDefault.h"
 
 #include <QFileInfo>
 

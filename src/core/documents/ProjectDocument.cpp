@@ -1,9 +1,9 @@
 #include "ProjectDocument.h"
 
 #include "XmlTree.h"
-#include "app/AppError.h"
-#include "app/SafeFile.h"
-#include "app/BoundedFile.h"
+#include "base/AppError.h"
+#include "base/SafeFile.h"
+#include "base/BoundedFile.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,7 +1,7 @@
 #include "RegisterRenumber.h"
 
 #include "ProjectDocument.h"
-#include "app/ParseIntOrDefault.h"
+#include "base/ParseIntOrDefault.h"
 
 namespace {
 

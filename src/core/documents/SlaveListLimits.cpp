@@ -2,7 +2,7 @@
 
 #include "DocumentSchema.h"
 
-#include "app/ParseIntOrDefault.h"
+#include "base/ParseIntOrDefault.h"
 #include "documents/ModbusMap.h"
 #include "text/TextCatalog.h"
 

@@ -1,8 +1,8 @@
 #include "XmlTree.h"
 
 #include "XmlMarkupScan.h"
-#include "app/AppError.h"
-#include "app/BoundedFile.h"
+#include "base/AppError.h"
+#include "base/BoundedFile.h"
 
 #include <QXmlStreamReader>
 

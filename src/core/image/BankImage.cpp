@@ -1,7 +1,7 @@
 #include "BankImage.h"
 
 #include "DeviceConfigRecord.h"
-#include "app/AppError.h"
+#include "base/AppError.h"
 #include "documents/DocumentSchema.h"
 
 namespace {

@@ -3,8 +3,8 @@
 #include "Bank2Image.h"
 #include "BankImage.h"
 #include "DocumentReaders.h"
-#include "app/AppError.h"
-#include "app/SafeFile.h"
+#include "base/AppError.h"
+#include "base/SafeFile.h"
 
 #include <QDir>
 #include <QFileInfo>

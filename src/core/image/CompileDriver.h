@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/SafeFile.h"
-#include "app/WorkspacePaths.h"
+#include "base/SafeFile.h"
+#include "base/WorkspacePaths.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,7 +1,7 @@
 #include "DocumentReaders.h"
 
-#include "app/AppError.h"
-#include "app/ParseIntOrDefault.h"
+#include "base/AppError.h"
+#include "base/ParseIntOrDefault.h"
 #include "documents/DocumentSchema.h"
 
 namespace {

@@ -1,7 +1,7 @@
 #include "ImageSources.h"
 
-#include "app/AppError.h"
-#include "app/ParseIntOrDefault.h"
+#include "base/AppError.h"
+#include "base/ParseIntOrDefault.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/WorkspacePaths.h"
+#include "base/WorkspacePaths.h"
 #include "documents/XmlTree.h"
 
 #include <QString>

@@ -1,7 +1,7 @@
 #include "LanguageFile.h"
 
-#include "app/ParseIntOrDefault.h"
-#include "app/TextUtil.h"
+#include "base/ParseIntOrDefault.h"
+#include "base/TextUtil.h"
 
 #include <QStringDecoder>
 

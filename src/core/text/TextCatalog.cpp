@@ -1,9 +1,8 @@
 #include "TextCatalog.h"
 
 #include "LanguageFile.h"
-#include "app/AppSettings.h"
-#include "app/BoundedFile.h"
-#include "app/WorkspacePaths.h"
+#include "base/BoundedFile.h"
+#include "base/WorkspacePaths.h"
 
 #include <QFileInfo>
 
@@ -42,15 +41,15 @@ void TextCatalog::LoadLanguageFile(const QString &path)
             setText(line.index, line.text);
 }
 
-void TextCatalog::LoadLanguage(AppSettings &settings, const QString &languageFolder)
+void TextCatalog::LoadLanguage(QString &language, const QString &languageFolder)
 {
     LoadDefaultTexts();
-    const QString chosen = joinPath(languageFolder, settings.language + QStringLiteral(".lng"));
+    const QString chosen = joinPath(languageFolder, language + QStringLiteral(".lng"));
     if (QFileInfo(chosen).isFile()) {
         LoadLanguageFile(chosen);
         return;
     }
-    settings.language = QStringLiteral("English");
+    language = QStringLiteral("English");
     const QString english = joinPath(languageFolder, QStringLiteral("English.lng"));
     if (QFileInfo(english).isFile())
         LoadLanguageFile(english);

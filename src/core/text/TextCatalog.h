@@ -3,7 +3,6 @@
 #include <QString>
 #include <QVector>
 
-struct AppSettings;
 
 // Every caption, hint and message that a window shows, fetched by a fixed zero-based index.
 class TextCatalog
@@ -17,8 +16,8 @@ public:
     void LoadDefaultTexts();
     // Applies a language file to the catalog (entries it does not name keep their text).
     void LoadLanguageFile(const QString &path);
-    // Defaults, then the language named in the settings; a missing file switches it to English.
-    void LoadLanguage(AppSettings &settings, const QString &languageFolder);
+    // Defaults, then the named language (the settings' choice); a missing file switches the name to English.
+    void LoadLanguage(QString &language, const QString &languageFolder);
 
     QString text(int index) const;
     QString operator[](int index) const { return text(index); }

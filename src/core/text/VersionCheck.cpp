@@ -1,7 +1,7 @@
 #include "VersionCheck.h"
 
-#include "app/ProductIdentity.h"
-#include "app/TextUtil.h"
+#include "base/ProductIdentity.h"
+#include "base/TextUtil.h"
 #include "platform/HttpClient.h"
 
 namespace {

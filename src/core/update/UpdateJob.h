@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/WorkspacePaths.h"
+#include "base/WorkspacePaths.h"
 
 #include <QDomDocument>
 #include <QString>

@@ -1,6 +1,6 @@
 #include "SafeFile.h"
 
-#include "app/AppError.h"
+#include "base/AppError.h"
 
 #include <QDir>
 #include <QFile>

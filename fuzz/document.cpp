@@ -2,8 +2,8 @@
 // the compiler's compact tree must see exactly the nodes the editors' DOM sees.
 #include "FuzzSupport.h"
 
-#include "base/AppError.h"
 #include "app/AppSettings.h"
+#include "base/AppError.h"
 #include "documents/DnetNetDocument.h"
 #include "documents/ModbusMap.h"
 #include "documents/ParGenDocument.h"

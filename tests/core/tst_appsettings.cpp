@@ -1,6 +1,6 @@
 #include "TestWorkspace.h"
-#include "base/AppError.h"
 #include "app/AppSettings.h"
+#include "base/AppError.h"
 
 #include <QtTest>
 

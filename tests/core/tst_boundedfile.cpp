@@ -1,7 +1,7 @@
 // Every reader of outside files goes through BoundedFile: regular files of bounded size only, everything
 // else a message naming the file and the reason, without waiting on a FIFO or reading a device for ever.
-#include "base/AppError.h"
 #include "app/AppSettings.h"
+#include "base/AppError.h"
 #include "base/BoundedFile.h"
 #include "documents/DnetNetDocument.h"
 #include "documents/ModbusMap.h"

@@ -1,7 +1,7 @@
 #include "FailingSteps.h"
 #include "TestWorkspace.h"
-#include "base/AppError.h"
 #include "app/AppSettings.h"
+#include "base/AppError.h"
 #include "base/SafeFile.h"
 #include "documents/DnetNetDocument.h"
 #include "documents/ModbusMap.h"

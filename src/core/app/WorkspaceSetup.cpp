@@ -1,7 +1,7 @@
 #include "WorkspaceSetup.h"
 
-#include "base/AppError.h"
 #include "app/AppSettings.h"
+#include "base/AppError.h"
 
 #include <QDir>
 #include <QDirIterator>

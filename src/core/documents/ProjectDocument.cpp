@@ -2,8 +2,8 @@
 
 #include "XmlTree.h"
 #include "base/AppError.h"
-#include "base/SafeFile.h"
 #include "base/BoundedFile.h"
+#include "base/SafeFile.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -3,7 +3,6 @@
 #include <QString>
 #include <QVector>
 
-
 // Every caption, hint and message that a window shows, fetched by a fixed zero-based index.
 class TextCatalog
 {

@@ -189,11 +189,7 @@ QDomDocument parse(const QByteArray &bytes, const QString &fileNameForMessages)
     reader.setNamespaceProcessing(true);
     QDomDocument doc = buildDocument(reader);
     if (reader.hasError())
-        throw AppError(QStringLiteral("%1: line %2, column %3: %4")
-                           .arg(fileNameForMessages)
-                           .arg(reader.lineNumber())
-                           .arg(reader.columnNumber())
-                           .arg(reader.errorString()));
+        XmlTree::throwParseError(reader, fileNameForMessages);
     if (doc.documentElement().isNull())
         throw AppError(QStringLiteral("%1: the document has no root element").arg(fileNameForMessages));
     return doc;

@@ -185,11 +185,7 @@ XmlTree XmlTree::parse(const QByteArray &bytes, const QString &fileNameForMessag
         }
     }
     if (reader.hasError())
-        throw AppError(QStringLiteral("%1: line %2, column %3: %4")
-                           .arg(fileNameForMessages)
-                           .arg(reader.lineNumber())
-                           .arg(reader.columnNumber())
-                           .arg(reader.errorString()));
+        throwParseError(reader, fileNameForMessages);
     if (!hasRoot)
         throw AppError(QStringLiteral("%1: the document has no root element").arg(fileNameForMessages));
     tree.m_names = {};
@@ -273,4 +269,13 @@ QString XmlTree::text(int node) const
             c = m_nodes[size_t(c)].nextSibling;
     }
     return out;
+}
+
+void XmlTree::throwParseError(const QXmlStreamReader &reader, const QString &fileNameForMessages)
+{
+    throw AppError(QStringLiteral("%1: line %2, column %3: %4")
+                       .arg(fileNameForMessages)
+                       .arg(reader.lineNumber())
+                       .arg(reader.columnNumber())
+                       .arg(reader.errorString()));
 }

@@ -14,6 +14,8 @@ class QByteArray;
 // thousands of rows.
 // Comments and instructions are kept as nodes (each is a row where rows are read) but not their data,
 // which nothing reads.
+class QXmlStreamReader;
+
 class XmlTree
 {
 public:
@@ -31,6 +33,8 @@ public:
     // Both readers call this first: throws AppError, in the parser's form, for what would cost the parser
     // time out of proportion to the file (see XmlMarkupScan).
     static void checkMarkup(const QByteArray &bytes, const QString &fileNameForMessages);
+    // Throws the reader's error as "FILE: line L, column C: REASON", the form of every parse error.
+    [[noreturn]] static void throwParseError(const QXmlStreamReader &reader, const QString &fileNameForMessages);
 
     // Throws AppError with the parser's message and the file name, as ProjectDocument::parse does.
     static XmlTree parse(const QByteArray &bytes, const QString &fileNameForMessages);

@@ -1,11 +1,12 @@
 #include "RegisterRenumber.h"
 
+#include "DocumentSchema.h"
 #include "ProjectDocument.h"
 #include "base/ParseIntOrDefault.h"
 
 namespace {
 
-const QString NodeName = QStringLiteral("NrDNNode");
+const QString NodeName = Schema::name(Schema::DefReg::SlaveNumber);
 
 } // namespace
 

@@ -1,3 +1,4 @@
+#include "CompileProject.h"
 #include "base/AppError.h"
 #include "base/WorkspacePaths.h"
 #include "documents/ProjectDocument.h"
@@ -12,50 +13,16 @@
 
 namespace {
 
-const QStringList kDocuments = {QStringLiteral("ParGen.xml"), QStringLiteral("DNET_Net.xml"),
-                                QStringLiteral("DefReg.xml")};
 const QByteArray kVersion = "<!--SW_VERSION = 2.004-->\n";
-
-QByteArray readFile(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    QVERIFY2(f.open(QIODevice::WriteOnly), qPrintable(path));
-    f.write(bytes);
-}
 
 QByteArray fromHex(const QString &text)
 {
     return QByteArray::fromHex(text.simplified().remove(QLatin1Char(' ')).toLatin1());
 }
 
-// A configuration folder with its bin folder, documents written on demand.
-struct Project
-{
-    QTemporaryDir dir;
-    WorkspacePaths paths;
-
-    Project()
-    {
-        QDir(dir.path()).mkpath(QStringLiteral("Case/bin"));
-        paths.ProjectFolder = QDir::toNativeSeparators(dir.path() + QStringLiteral("/Case"));
-        paths.Set_Files();
-    }
-    QString bankPath() const { return joinPath(paths.binFolder(), QStringLiteral("bank.bin")); }
-    QString bank2Path() const { return joinPath(paths.binFolder(), QStringLiteral("bank2.bin")); }
-    void copyDocumentsFrom(const QString &folder)
-    {
-        for (const QString &name : kDocuments) {
-            if (QFile::exists(folder + QLatin1Char('/') + name))
-                QFile::copy(folder + QLatin1Char('/') + name, joinPath(paths.ProjectFolder, name));
-        }
-    }
-};
+using Project = CompileProject;
+using TestFiles::readFile;
+using TestFiles::writeFile;
 
 QByteArray slaveRows(int count, int nbIn = 1, int nbOut = 1)
 {
@@ -208,7 +175,7 @@ void TestCompile::golden()
 
 void TestCompile::exampleFolderIsTheGoldenExample()
 {
-    for (const QString &name : kDocuments)
+    for (const QString &name : TestFiles::DocumentNames)
         QCOMPARE(readFile(QStringLiteral(SW_SOURCE_DIR "/examples/Example/") + name),
                  readFile(QStringLiteral(SW_TEST_DATA "/compile/example/") + name));
 }
@@ -313,7 +280,7 @@ void TestCompile::secondCompileKeepsNothingOfTheFirst()
     Project project;
     project.copyDocumentsFrom(QStringLiteral(SW_TEST_DATA "/compile/rows"));
     CompileDeviceImages(project.paths);
-    for (const QString &name : kDocuments)
+    for (const QString &name : TestFiles::DocumentNames)
         QFile::remove(joinPath(project.paths.ProjectFolder, name));
 
     CompileDeviceImages(project.paths);

@@ -1,3 +1,4 @@
+#include "CompileProject.h"
 // The compile on documents from elsewhere: re-laid out by another tool it gives the same images; hostile
 // files (deep nesting, devices, FIFOs, huge files) stop it with a message naming the file.
 #include "base/AppError.h"
@@ -16,34 +17,8 @@
 
 namespace {
 
-const QStringList kDocuments = {QStringLiteral("ParGen.xml"), QStringLiteral("DNET_Net.xml"),
-                                QStringLiteral("DefReg.xml")};
-
-QByteArray readFile(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
-
-struct Project
-{
-    QTemporaryDir dir;
-    WorkspacePaths paths;
-
-    Project()
-    {
-        QDir(dir.path()).mkpath(QStringLiteral("Case/bin"));
-        paths.ProjectFolder = QDir::toNativeSeparators(dir.path() + QStringLiteral("/Case"));
-        paths.Set_Files();
-    }
-    QString document(const QString &name) const { return joinPath(paths.ProjectFolder, name); }
-};
+using Project = CompileProject;
+using TestFiles::readFile;
 
 enum class Layout { Indented, Crlf, Utf8Bom, Utf16 };
 
@@ -135,7 +110,7 @@ void TestCompileInput::relaidOutGivesTheSameImages_data()
         if (expected.startsWith("error:") || expected.contains("\nerror:"))
             continue;
         QByteArrayList documents;
-        for (const QString &document : kDocuments)
+        for (const QString &document : TestFiles::DocumentNames)
             documents << readFile(root.filePath(name + QLatin1Char('/') + document));
         configurations.append({name, documents});
     }
@@ -163,11 +138,12 @@ void TestCompileInput::relaidOutGivesTheSameImages()
     QFETCH(int, layout);
     Project compact;
     Project relaid;
-    for (int i = 0; i < kDocuments.size(); ++i) {
+    for (int i = 0; i < TestFiles::DocumentNames.size(); ++i) {
         if (documents.at(i).isEmpty())
             continue;
-        QVERIFY(writeFile(compact.document(kDocuments.at(i)), documents.at(i)));
-        QVERIFY(writeFile(relaid.document(kDocuments.at(i)), relaidOut(documents.at(i), Layout(layout))));
+        QVERIFY(TestFiles::writeBytes(compact.document(TestFiles::DocumentNames.at(i)), documents.at(i)));
+        QVERIFY(TestFiles::writeBytes(relaid.document(TestFiles::DocumentNames.at(i)),
+                                      relaidOut(documents.at(i), Layout(layout))));
     }
     const DeviceImages expected = BuildDeviceImages(compact.paths);
     DeviceImages actual;
@@ -184,9 +160,10 @@ void TestCompileInput::relaidOutGivesTheSameImages()
 void TestCompileInput::emptyTablesLaidOut()
 {
     Project project;
-    QVERIFY(writeFile(project.paths.DnetNetPath, "<DNET_Net>\n</DNET_Net>\n"));
-    QVERIFY(writeFile(project.paths.DefRegPath, "<InfoMod>\n  <Modbus_Read>\n  </Modbus_Read>\n  <Modbus_Write>\n  "
-                                                "</Modbus_Write>\n</InfoMod>\n"));
+    QVERIFY(TestFiles::writeBytes(project.paths.DnetNetPath, "<DNET_Net>\n</DNET_Net>\n"));
+    QVERIFY(TestFiles::writeBytes(project.paths.DefRegPath,
+                                  "<InfoMod>\n  <Modbus_Read>\n  </Modbus_Read>\n  <Modbus_Write>\n  "
+                                  "</Modbus_Write>\n</InfoMod>\n"));
     const DeviceImages images = BuildDeviceImages(project.paths);
     QCOMPARE(images.bank.toHex(' '), QByteArray("10 00 00 00 10 00 00 00 10 00 00 00 10 00 00 00"));
 }
@@ -222,12 +199,13 @@ void TestCompileInput::hostileDocumentStopsTheCompile()
     QFETCH(QString, reason);
     Project project;
     // Valid companions, so that the hostile file is what stops the compile.
-    for (const QString &name : kDocuments)
-        QVERIFY(writeFile(project.document(name), readFile(QStringLiteral(SW_TEST_DATA "/compile/example/") + name)));
+    for (const QString &name : TestFiles::DocumentNames)
+        QVERIFY(TestFiles::writeBytes(project.document(name),
+                                      readFile(QStringLiteral(SW_TEST_DATA "/compile/example/") + name)));
     const QString path = project.document(document);
     QFile::remove(path);
     if (kind == QLatin1String("bytes"))
-        QVERIFY(writeFile(path, bytes));
+        QVERIFY(TestFiles::writeBytes(path, bytes));
     else if (kind == QLatin1String("link"))
         QVERIFY(QFile::link(QString::fromLatin1(bytes), path));
     else if (kind == QLatin1String("fifo"))

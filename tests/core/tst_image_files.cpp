@@ -1,3 +1,4 @@
+#include "CompileProject.h"
 #include "FailingSteps.h"
 #include "base/AppError.h"
 #include "base/SafeFile.h"
@@ -12,45 +13,15 @@
 // How the compile stores the two images: as a pair, never through a link, nothing left behind.
 namespace {
 
-const QStringList kDocuments = {QStringLiteral("ParGen.xml"), QStringLiteral("DNET_Net.xml"),
-                                QStringLiteral("DefReg.xml")};
-
-QByteArray readFile(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    QVERIFY2(f.open(QIODevice::WriteOnly), qPrintable(path));
-    f.write(bytes);
-}
+using TestFiles::readFile;
+using TestFiles::writeFile;
 
 // A configuration folder with its bin folder and the documents of a golden case.
-struct Project
+struct Project : CompileProject
 {
-    QTemporaryDir dir;
-    WorkspacePaths paths;
-
-    Project()
-    {
-        QDir(dir.path()).mkpath(QStringLiteral("Case/bin"));
-        paths.ProjectFolder = QDir::toNativeSeparators(dir.path() + QStringLiteral("/Case"));
-        paths.Set_Files();
-    }
-    QString bankPath() const { return joinPath(paths.binFolder(), QStringLiteral("bank.bin")); }
-    QString bank2Path() const { return joinPath(paths.binFolder(), QStringLiteral("bank2.bin")); }
     void useDocumentsOf(const QString &goldenCase)
     {
-        for (const QString &name : kDocuments) {
-            const QString target = joinPath(paths.ProjectFolder, name);
-            QFile::remove(target);
-            const QString source = QStringLiteral(SW_TEST_DATA "/compile/") + goldenCase + QLatin1Char('/') + name;
-            if (QFile::exists(source))
-                QFile::copy(source, target);
-        }
+        copyDocumentsFrom(QStringLiteral(SW_TEST_DATA "/compile/") + goldenCase);
     }
 };
 

@@ -15,13 +15,23 @@ XmlTree::Span XmlTree::store(QStringView text)
 
 XmlTree::Span XmlTree::storeName(QStringView name)
 {
-    for (const Span &known : m_names) {
-        if (view(known) == name)
-            return known;
+    const auto matches = [&](size_t k) {
+        return m_names[k].length == name.size() && view(m_names[k]) == name;
+    };
+    if (!m_names.empty()) {
+        const size_t next = (m_lastName + 1) % m_names.size();
+        if (matches(next))
+            return m_names[m_lastName = next];
+    }
+    for (size_t k = 0; k < m_names.size(); ++k) {
+        if (matches(k))
+            return m_names[m_lastName = k];
     }
     const Span span = store(name);
-    if (m_names.size() < 32)
+    if (m_names.size() < 32) {
+        m_lastName = m_names.size();
         m_names.push_back(span);
+    }
     return span;
 }
 
@@ -237,7 +247,7 @@ bool XmlTree::attribute(int node, const QString &name, QString *value) const
         return false;
     for (int i = n.firstAttribute; i < n.firstAttribute + n.attributeCount; ++i) {
         const Attribute &a = m_attributes[size_t(i)];
-        if (view(a.name) == name) {
+        if (a.name.length == name.size() && view(a.name) == name) {
             *value = QString::fromRawData(m_pool.constData() + a.value.offset, a.value.length);
             return true;
         }

@@ -94,7 +94,8 @@ private:
     std::vector<Node> m_nodes;
     std::vector<Attribute> m_attributes;
     QString m_pool;
-    std::vector<Span> m_names;
+    std::vector<Span> m_names; // the names stored so far, each once
+    size_t m_lastName = 0;     // where the previous name was found: rows repeat their names in order
     int m_firstTop = None;
     int m_lastTop = None;
 };

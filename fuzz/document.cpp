@@ -1,5 +1,6 @@
 // The editors' document reader: the three document models and the settings read what the parser gives, and
 // the compiler's compact tree must see exactly the nodes the editors' DOM sees.
+#include "DomRegisterMap.h"
 #include "FuzzSupport.h"
 
 #include "app/AppSettings.h"
@@ -92,8 +93,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         if (fromTree.slaves != slaves.slaves || fromTree.notLoaded != slaves.notLoaded)
             disagree("slave list");
         ModbusMap map;
-        map.readSlaves(doc);
-        map.readRegisters(doc);
+        DomRegisterMap::readSlaves(map, doc);
+        DomRegisterMap::readRegisters(map, doc);
         ModbusMap mapFromTree;
         mapFromTree.readSlaves(tree);
         mapFromTree.readRegisters(tree);

@@ -3,6 +3,7 @@
 #include "base/AppError.h"
 #include "documents/MapCsv.h"
 #include "documents/ProjectDocument.h"
+#include "documents/XmlTree.h"
 #include "text/TextCatalog.h"
 
 #include <QFile>
@@ -40,8 +41,8 @@ const QByteArray Exported = "Address (0-based),Page,Slave,ID,Mnemonic,High byte,
 ModbusMap loadedMap()
 {
     ModbusMap map;
-    map.readSlaves(ProjectDocument::parse(Slaves, QStringLiteral("DNET_Net.xml")));
-    map.readRegisters(ProjectDocument::parse(Registers, QStringLiteral("DefReg.xml")));
+    map.readSlaves(XmlTree::parse(Slaves, QStringLiteral("DNET_Net.xml")));
+    map.readRegisters(XmlTree::parse(Registers, QStringLiteral("DefReg.xml")));
     return map;
 }
 

@@ -3,6 +3,7 @@
 #include "documents/ModbusMap.h"
 #include "documents/ProjectDocument.h"
 #include "documents/SlaveListLimits.h"
+#include "documents/XmlTree.h"
 #include "text/TextCatalog.h"
 
 #include <QFile>
@@ -53,8 +54,8 @@ QByteArray readFile(const QString &path)
 ModbusMap mapOf(const QByteArray &slaves, const QByteArray &registers)
 {
     ModbusMap map;
-    map.readSlaves(ProjectDocument::parse(slaves, QStringLiteral("DNET_Net.xml")));
-    map.readRegisters(ProjectDocument::parse(registers, QStringLiteral("DefReg.xml")));
+    map.readSlaves(XmlTree::parse(slaves, QStringLiteral("DNET_Net.xml")));
+    map.readRegisters(XmlTree::parse(registers, QStringLiteral("DefReg.xml")));
     return map;
 }
 

@@ -1,3 +1,4 @@
+#include "DomRegisterMap.h"
 #include "base/AppError.h"
 #include "documents/ModbusMap.h"
 #include "documents/ProjectDocument.h"
@@ -291,8 +292,8 @@ void TestXmlTree::registerMapReadsAsFromTheDocumentParser()
     QFETCH(QByteArray, dnetNet);
     QFETCH(QByteArray, defReg);
     ModbusMap fromDocuments;
-    fromDocuments.readSlaves(ProjectDocument::parse(dnetNet, QStringLiteral("DNET_Net.xml")));
-    fromDocuments.readRegisters(ProjectDocument::parse(defReg, QStringLiteral("DefReg.xml")));
+    DomRegisterMap::readSlaves(fromDocuments, ProjectDocument::parse(dnetNet, QStringLiteral("DNET_Net.xml")));
+    DomRegisterMap::readRegisters(fromDocuments, ProjectDocument::parse(defReg, QStringLiteral("DefReg.xml")));
     // Each tree is gone once read: the map must hold texts of its own.
     ModbusMap fromTrees;
     fromTrees.readSlaves(XmlTree::parse(dnetNet, QStringLiteral("DNET_Net.xml")));

@@ -170,17 +170,6 @@ void ModbusMap::readRegisterRow(int page, const QString &slaveNumber, const QStr
     appendRegister(slavePosition, page, reg);
 }
 
-void ModbusMap::readSlaves(const QDomDocument &dnetNet)
-{
-    clear();
-    const QDomNode root = ProjectDocument::firstNode(dnetNet);
-    const auto value = [](const QDomNode &row, const QString &name) {
-        return ProjectDocument::attribute(row, name).value_or(QString());
-    };
-    for (QDomNode row = ProjectDocument::firstRow(root); !row.isNull(); row = row.nextSibling())
-        readSlaveRow(value(row, IdName), value(row, InName), value(row, OutName), value(row, MnemonicName));
-}
-
 void ModbusMap::readSlaves(const XmlTree &dnetNet)
 {
     clear();
@@ -188,19 +177,6 @@ void ModbusMap::readSlaves(const XmlTree &dnetNet)
     for (int row = dnetNet.firstRow(root); row != XmlTree::None; row = dnetNet.nextSibling(row))
         readSlaveRow(ownText(dnetNet, row, IdName), treeText(dnetNet, row, InName), treeText(dnetNet, row, OutName),
                      ownText(dnetNet, row, MnemonicName));
-}
-
-void ModbusMap::readRegisters(const QDomDocument &defReg)
-{
-    const QDomNode root = ProjectDocument::firstNode(defReg);
-    const auto value = [](const QDomNode &row, const QString &name) {
-        return ProjectDocument::attribute(row, name).value_or(QString());
-    };
-    for (int page : {Read, Write}) {
-        const QDomElement section = ProjectDocument::firstChildElement(root, page == Read ? ReadSection : WriteSection);
-        for (QDomNode row = ProjectDocument::firstRow(section); !row.isNull(); row = row.nextSibling())
-            readRegisterRow(page, value(row, NodeName), value(row, IndexName), value(row, PosCompName));
-    }
 }
 
 void ModbusMap::readRegisters(const XmlTree &defReg)

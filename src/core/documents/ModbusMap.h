@@ -74,11 +74,9 @@ public:
 
     // Replaces the whole map by the slaves of a DNET_Net.xml document (every child node of its root,
     // whatever its kind; a missing attribute reads as an empty text).
-    void readSlaves(const QDomDocument &dnetNet);
     void readSlaves(const XmlTree &dnetNet);
     // Adds the registers of a DefReg.xml document (every child node of each section); rows naming a
     // slave that does not exist are dropped.
-    void readRegisters(const QDomDocument &defReg);
     void readRegisters(const XmlTree &defReg);
     // The DefReg.xml document of the map.
     QDomDocument toDocument() const;

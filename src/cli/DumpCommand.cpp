@@ -59,7 +59,7 @@ void dumpRegisterRecords(QTextStream &out, const char *title, const uchar *data,
     out << title << " (" << count << ")\n";
     for (quint32 i = 0; i < count; ++i)
         out << "  " << (i + 1) << ": "
-            << recordText(data + from + i * BankImage::RegisterRecordSize, bankRegisterLayout()) << "\n";
+            << recordText(data + from + i * BankImage::RegisterRecordSize, bankRegisterLayout) << "\n";
 }
 
 int dumpBank(const QByteArray &bytes, const quint32 offsets[4], QTextStream &out)
@@ -72,14 +72,14 @@ int dumpBank(const QByteArray &bytes, const quint32 offsets[4], QTextStream &out
 
     out << "bank.bin, " << bytes.size() << " bytes\n";
     out << "Header\n";
-    for (const auto &field : bankHeaderLayout()) {
+    for (const auto &field : bankHeaderLayout) {
         const bool absent = noParameters && QLatin1String(field.name) == QLatin1String("parameter section");
         line(out, field.name, fieldText(data, field) + (absent ? QStringLiteral(" (absent)") : QString()));
     }
     out << "Slaves (" << slaves << ")\n";
     for (quint32 i = 0; i < slaves; ++i)
         out << "  " << (i + 1) << ": "
-            << recordText(data + offsets[0] + i * BankImage::SlaveRecordSize, bankSlaveLayout()) << "\n";
+            << recordText(data + offsets[0] + i * BankImage::SlaveRecordSize, bankSlaveLayout) << "\n";
     dumpRegisterRecords(out, "Read registers", data, offsets[1], offsets[2]);
     dumpRegisterRecords(out, "Write registers", data, offsets[2], offsets[3]);
 
@@ -89,11 +89,11 @@ int dumpBank(const QByteArray &bytes, const quint32 offsets[4], QTextStream &out
     }
     const uchar *p = data + offsets[3];
     out << "Parameters\n";
-    for (const auto &field : bankParameterLayout())
+    for (const auto &field : bankParameterLayout)
         line(out, field.name, fieldText(p, field));
-    if (fieldNumber(p, bankParameterLayout(), "slave count") != slaves % 256 ||
-        fieldNumber(p, bankParameterLayout(), "read count") != reads % 65536 ||
-        fieldNumber(p, bankParameterLayout(), "write count") != writes % 65536)
+    if (fieldNumber(p, bankParameterLayout, "slave count") != slaves % 256 ||
+        fieldNumber(p, bankParameterLayout, "read count") != reads % 65536 ||
+        fieldNumber(p, bankParameterLayout, "write count") != writes % 65536)
         out << "Note: the counts in the parameter section differ from the records in the file\n";
     return Ok;
 }
@@ -102,7 +102,7 @@ int dumpBank(const QByteArray &bytes, const quint32 offsets[4], QTextStream &out
 QVector<bool> filledBytes()
 {
     QVector<bool> filled(Bank2Image::ParameterBlockSize, false);
-    for (const auto &field : parameterBlockLayout()) {
+    for (const auto &field : parameterBlockLayout) {
         if (!field.fixed)
             std::fill(filled.begin() + field.offset, filled.begin() + field.offset + field.width, true);
     }
@@ -117,7 +117,7 @@ void dumpRegisterTable(QTextStream &out, const char *title, const uchar *table, 
     out << title << " (" << count << ")\n";
     for (quint32 i = 0; i < listed; ++i) {
         const uchar *r = table + i * entry;
-        out << "  slot " << i << ": " << recordText(r, registerEntryLayout()) << (r[7] ? ", last byte not zero" : "")
+        out << "  slot " << i << ": " << recordText(r, registerEntryLayout) << (r[7] ? ", last byte not zero" : "")
             << "\n";
     }
     int used = 0;
@@ -149,7 +149,7 @@ int dumpBank2(const QByteArray &bytes, QTextStream &out)
              .arg(Bank2Image::SlaveEntrySize));
 
     out << "Parameters\n";
-    for (const auto &field : parameterBlockLayout()) {
+    for (const auto &field : parameterBlockLayout) {
         if (!field.fixed)
             line(out, field.name, fieldText(block, field));
     }
@@ -182,21 +182,20 @@ int dumpBank2(const QByteArray &bytes, QTextStream &out)
     else
         out << "  CHECKSUM MISMATCH: the stored checksum differs from the sum of the parameter block.\n";
 
-    const quint32 slaveCount = fieldNumber(block, parameterBlockLayout(), "SlaveCount");
+    const quint32 slaveCount = fieldNumber(block, parameterBlockLayout, "SlaveCount");
     const quint32 listedSlaves = qMin(slaveCount, quint32(DeviceSlaveSlots));
     out << "Slaves (" << slaveCount << ")\n";
     const uchar *slaves = data + Bank2Image::SlaveTableOffset;
     for (quint32 i = 0; i < listedSlaves; ++i)
-        out << "  slot " << i << ": " << recordText(slaves + i * Bank2Image::SlaveEntrySize, slaveEntryLayout())
-            << "\n";
+        out << "  slot " << i << ": " << recordText(slaves + i * Bank2Image::SlaveEntrySize, slaveEntryLayout) << "\n";
     int slaveBytes = 0;
     for (int i = int(listedSlaves) * Bank2Image::SlaveEntrySize; i < Bank2Image::SlaveTableSize; ++i)
         slaveBytes += slaves[i] != 0;
     if (slaveBytes)
         out << "  Note: " << slaveBytes << " bytes beyond the count are not zero\n";
-    dumpRegisterTable(out, "Read registers", data, fieldNumber(block, parameterBlockLayout(), "ReadCount"));
+    dumpRegisterTable(out, "Read registers", data, fieldNumber(block, parameterBlockLayout, "ReadCount"));
     dumpRegisterTable(out, "Write registers", data + MaxRegisters * entry,
-                      fieldNumber(block, parameterBlockLayout(), "WriteCount"));
+                      fieldNumber(block, parameterBlockLayout, "WriteCount"));
     return stored == computed ? Ok : Failed;
 }
 

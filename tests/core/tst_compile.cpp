@@ -152,7 +152,7 @@ void TestCompile::golden()
         } else if (check.key == QLatin1String("bank2.field")) {
             const QStringList nameValue = check.value.split(QStringLiteral(" = "));
             QCOMPARE(nameValue.size(), 2);
-            const auto *field = parameterBlockLayout().find(nameValue[0]);
+            const auto *field = parameterBlockLayout.find(nameValue[0]);
             QVERIFY2(field, qPrintable(QStringLiteral("no field ") + nameValue[0]));
             QCOMPARE(fieldText(block, *field), nameValue[1]);
         } else if (check.key.startsWith(QLatin1String("bank2@"))) {

@@ -1,9 +1,9 @@
 #pragma once
 
+#include "base/ParseIntOrDefault.h"
 #include "documents/DocumentSchema.h"
 #include "documents/ModbusMap.h"
 #include "documents/ProjectDocument.h"
-#include "base/ParseIntOrDefault.h"
 
 #include <QDomDocument>
 

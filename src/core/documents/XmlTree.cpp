@@ -15,9 +15,7 @@ XmlTree::Span XmlTree::store(QStringView text)
 
 XmlTree::Span XmlTree::storeName(QStringView name)
 {
-    const auto matches = [&](size_t k) {
-        return m_names[k].length == name.size() && view(m_names[k]) == name;
-    };
+    const auto matches = [&](size_t k) { return m_names[k].length == name.size() && view(m_names[k]) == name; };
     if (!m_names.empty()) {
         const size_t next = (m_lastName + 1) % m_names.size();
         if (matches(next))

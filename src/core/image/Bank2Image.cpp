@@ -63,28 +63,15 @@ const LayoutField<S> kSlaveFields[] = {
 
 } // namespace
 
-const RecordLayout<RegisterEntry> &registerEntryLayout()
-{
-    static const RecordLayout<RegisterEntry> layout = makeLayout(Bank2Image::RegisterEntrySize, kRegisterFields);
-    return layout;
-}
-
-const RecordLayout<ParameterFields> &parameterBlockLayout()
-{
-    static const RecordLayout<ParameterFields> layout = makeLayout(Bank2Image::ParameterBlockSize, kParameterFields);
-    return layout;
-}
-
-const RecordLayout<SlaveEntry> &slaveEntryLayout()
-{
-    static const RecordLayout<SlaveEntry> layout = makeLayout(Bank2Image::SlaveEntrySize, kSlaveFields);
-    return layout;
-}
+constexpr RecordLayout<RegisterEntry> registerEntryLayout = makeLayout(Bank2Image::RegisterEntrySize, kRegisterFields);
+constexpr RecordLayout<ParameterFields> parameterBlockLayout =
+    makeLayout(Bank2Image::ParameterBlockSize, kParameterFields);
+constexpr RecordLayout<SlaveEntry> slaveEntryLayout = makeLayout(Bank2Image::SlaveEntrySize, kSlaveFields);
 
 int SerialiseRegisterTables(const DeviceConfigRecord &record, Bank2Image &image, int position)
 {
     uchar *at = dataAt(image, position, Bank2Image::RegisterTablesSize);
-    const RecordLayout<RegisterEntry> &layout = registerEntryLayout();
+    const RecordLayout<RegisterEntry> &layout = registerEntryLayout;
     for (const auto *table : {&record.ReadTable, &record.WriteTable}) {
         for (const RegisterEntry &entry : *table) {
             writeRecord(at, entry, layout);
@@ -106,7 +93,7 @@ int SerialiseParameterBlock(const DeviceConfigRecord &record, Bank2Image &image,
 {
     uchar *block = dataAt(image, position, Bank2Image::ParameterBlockSize);
     // Fixed fields without a field of their own are zero in the image.
-    writeRecord(block, record.DeviceParameters, parameterBlockLayout());
+    writeRecord(block, record.DeviceParameters, parameterBlockLayout);
     putU32(block + Bank2Image::ChecksumOffset, parameterBlockChecksum(block));
     return position + Bank2Image::ParameterBlockSize;
 }
@@ -114,7 +101,7 @@ int SerialiseParameterBlock(const DeviceConfigRecord &record, Bank2Image &image,
 int SerialiseSlaveTable(const DeviceConfigRecord &record, Bank2Image &image, int position)
 {
     uchar *at = dataAt(image, position, Bank2Image::SlaveTableSize);
-    const RecordLayout<SlaveEntry> &layout = slaveEntryLayout();
+    const RecordLayout<SlaveEntry> &layout = slaveEntryLayout;
     for (const SlaveEntry &entry : record.SlaveTable) {
         writeRecord(at, entry, layout);
         at += Bank2Image::SlaveEntrySize;

@@ -25,10 +25,11 @@ struct Bank2Image
     QByteArray bytes() const { return buffer.left(length); }
 };
 
-const RecordLayout<RegisterEntry> &registerEntryLayout();
+// Constant-initialised tables: ready before any code runs, static initialisers included.
+extern const RecordLayout<RegisterEntry> registerEntryLayout;
 // The parameter block without its checksum, which is the sum of the bytes before it.
-const RecordLayout<ParameterFields> &parameterBlockLayout();
-const RecordLayout<SlaveEntry> &slaveEntryLayout();
+extern const RecordLayout<ParameterFields> parameterBlockLayout;
+extern const RecordLayout<SlaveEntry> slaveEntryLayout;
 
 // Each writes at position and returns the position after its last byte.
 int SerialiseRegisterTables(const DeviceConfigRecord &record, Bank2Image &image, int position);

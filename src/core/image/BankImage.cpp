@@ -58,7 +58,7 @@ void writeSection(BankWriter &writer, const SourceDocument &source, const QStrin
         record.Position = quint32(attributeAsInteger(source, row, where, posComp));
         record.SlavePosition = quint32(node) - 1;
         writeRecord(writer.reserve(BankImage::RegisterRecordSize, source.path + QStringLiteral(", ") + where), record,
-                    bankRegisterLayout());
+                    bankRegisterLayout);
     }
 }
 
@@ -110,30 +110,12 @@ const LayoutField<P> kParameterFields[] = {
 
 } // namespace
 
-const RecordLayout<BankHeader> &bankHeaderLayout()
-{
-    static const RecordLayout<BankHeader> layout = makeLayout(BankImage::HeaderSize, kHeaderFields);
-    return layout;
-}
-
-const RecordLayout<BankSlaveRecord> &bankSlaveLayout()
-{
-    static const RecordLayout<BankSlaveRecord> layout = makeLayout(BankImage::SlaveRecordSize, kSlaveFields);
-    return layout;
-}
-
-const RecordLayout<BankRegisterRecord> &bankRegisterLayout()
-{
-    static const RecordLayout<BankRegisterRecord> layout = makeLayout(BankImage::RegisterRecordSize, kRegisterFields);
-    return layout;
-}
-
-const RecordLayout<BankParameterSection> &bankParameterLayout()
-{
-    static const RecordLayout<BankParameterSection> layout =
-        makeLayout(BankImage::ParameterSectionSize, kParameterFields);
-    return layout;
-}
+constexpr RecordLayout<BankHeader> bankHeaderLayout = makeLayout(BankImage::HeaderSize, kHeaderFields);
+constexpr RecordLayout<BankSlaveRecord> bankSlaveLayout = makeLayout(BankImage::SlaveRecordSize, kSlaveFields);
+constexpr RecordLayout<BankRegisterRecord> bankRegisterLayout =
+    makeLayout(BankImage::RegisterRecordSize, kRegisterFields);
+constexpr RecordLayout<BankParameterSection> bankParameterLayout =
+    makeLayout(BankImage::ParameterSectionSize, kParameterFields);
 
 void BuildBankImage(BankImage &image, ImageSources &sources)
 {
@@ -171,7 +153,7 @@ void BuildBankImage(BankImage &image, ImageSources &sources)
             record.InputOffset = inputSum;
             record.OutputOffset = outputSum;
             writeRecord(writer.reserve(BankImage::SlaveRecordSize, dnetNet.path + QStringLiteral(", ") + where), record,
-                        bankSlaveLayout());
+                        bankSlaveLayout);
             inputSum = (inputSum + record.InputBytes) & 0xFFFF;
             outputSum = (outputSum + record.OutputBytes) & 0xFFFF;
         }
@@ -211,8 +193,8 @@ void BuildBankImage(BankImage &image, ImageSources &sources)
         section.ReadCount = readCount;
         section.WriteCount = writeCount;
         writeRecord(writer.reserve(BankImage::ParameterSectionSize, QStringLiteral("the parameter section")), section,
-                    bankParameterLayout());
+                    bankParameterLayout);
     }
-    writeRecord(headerAt, header, bankHeaderLayout());
+    writeRecord(headerAt, header, bankHeaderLayout);
     image.length = writer.position();
 }

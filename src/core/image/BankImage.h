@@ -64,10 +64,11 @@ struct BankParameterSection
     quint32 SlaveStateRegister = 0;
 };
 
-const RecordLayout<BankHeader> &bankHeaderLayout();
-const RecordLayout<BankSlaveRecord> &bankSlaveLayout();
-const RecordLayout<BankRegisterRecord> &bankRegisterLayout();
-const RecordLayout<BankParameterSection> &bankParameterLayout();
+// Constant-initialised tables: ready before any code runs, static initialisers included.
+extern const RecordLayout<BankHeader> bankHeaderLayout;
+extern const RecordLayout<BankSlaveRecord> bankSlaveLayout;
+extern const RecordLayout<BankRegisterRecord> bankRegisterLayout;
+extern const RecordLayout<BankParameterSection> bankParameterLayout;
 
 // Builds the image; throws AppError at the first value it cannot convert, for a configuration with
 // more than DeviceSlaveSlots slaves, or for one whose image would exceed BankImage::Capacity.

@@ -5,11 +5,10 @@
 //
 // Usage: bench_map_tools
 
+#include "BenchSupport.h"
 #include "MapOverviewModel.h"
-#include "Messages.h"
 #include "TFDefineModbusRegs.h"
 #include "TFMapOverview.h"
-#include "app/AppContext.h"
 #include "documents/AutoMap.h"
 #include "documents/MapCsv.h"
 #include "documents/MapOverview.h"
@@ -17,29 +16,14 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QElapsedTimer>
-#include <QTemporaryDir>
 #include <QTextStream>
 
-#include <algorithm>
-#include <ctime>
 #include <vector>
 
 namespace {
 
 constexpr int Slaves = 63;
 constexpr int Rounds = 9;
-
-class CountingMessages : public Messages
-{
-public:
-    void error(const QString &text) override { last = text, ++count; }
-    void warning(const QString &text) override { last = text, ++count; }
-    bool question(const QString &text) override { return last = text, ++count, true; }
-    Answer questionWithCancel(const QString &text) override { return last = text, ++count, Answer::Yes; }
-    QString last;
-    int count = 0;
-};
 
 // 6000 bytes each way over 63 slaves: 15 slaves of 96 bytes, 48 of 95.
 int bytesOf(int slave)
@@ -63,56 +47,9 @@ void addSpares(ModbusMap &map, int perPage)
             map.appendRegister(Slaves - 1, page, TMod_Reg{QString::number(30000 + (page - 1) * perPage + i), 0, 0});
 }
 
-struct Sample
+template <typename F> std::vector<Bench::Sample> measure(F step)
 {
-    double wallMs;
-    double cpuMs;
-};
-
-class Stopwatch
-{
-public:
-    void start()
-    {
-        m_cpu = std::clock();
-        m_wall.start();
-    }
-    Sample sample() const
-    {
-        return {double(m_wall.nsecsElapsed()) / 1e6, double(std::clock() - m_cpu) * 1000.0 / CLOCKS_PER_SEC};
-    }
-
-private:
-    QElapsedTimer m_wall;
-    std::clock_t m_cpu = 0;
-};
-
-QString summary(const std::vector<Sample> &samples)
-{
-    std::vector<double> wall;
-    std::vector<double> cpu;
-    for (const Sample &s : samples) {
-        wall.push_back(s.wallMs);
-        cpu.push_back(s.cpuMs);
-    }
-    std::sort(wall.begin(), wall.end());
-    std::sort(cpu.begin(), cpu.end());
-    return QStringLiteral("median %1 ms (CPU %2 ms), max %3 ms")
-        .arg(wall.at(wall.size() / 2), 0, 'f', 2)
-        .arg(cpu.at(cpu.size() / 2), 0, 'f', 2)
-        .arg(wall.back(), 0, 'f', 2);
-}
-
-template <typename F> std::vector<Sample> measure(F step)
-{
-    std::vector<Sample> samples;
-    Stopwatch t;
-    for (int i = 0; i < Rounds; ++i) {
-        t.start();
-        step();
-        samples.push_back(t.sample());
-    }
-    return samples;
+    return Bench::measure(Rounds, step);
 }
 
 } // namespace
@@ -124,14 +61,9 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     QTextStream out(stdout);
 
-    QTemporaryDir dir;
-    CountingMessages messages;
-    AppContext ctx;
-    ctx.messages = &messages;
-    ctx.catalog.LoadDefaultTexts();
-    ctx.paths.setProgramFolder(dir.path());
-    QDir(dir.path()).mkpath(QStringLiteral("PROJECTS/Bench/bin"));
-    ctx.paths.activateProject(QStringLiteral("Bench"));
+    Bench::Workspace workspace;
+    AppContext &ctx = workspace.ctx;
+    const Bench::CountingMessages &messages = workspace.messages;
 
     // Auto-map of every slave, both pages, on an empty map (48 registers per slave and page).
     ModbusMap mapped;
@@ -151,9 +83,9 @@ int main(int argc, char **argv)
         addSpares(m, spares);
         return m;
     }();
-    std::vector<Sample> fullRuns;
+    std::vector<Bench::Sample> fullRuns;
     {
-        Stopwatch t;
+        Bench::Stopwatch t;
         for (int i = 0; i < Rounds; ++i) {
             largest = withSpares;
             t.start();
@@ -179,7 +111,7 @@ int main(int argc, char **argv)
     });
 
     // CSV: the text, the file written, and an import of it checked whole.
-    const QString csvPath = QDir(dir.path()).filePath(QStringLiteral("map.csv"));
+    const QString csvPath = QDir(workspace.dir.path()).filePath(QStringLiteral("map.csv"));
     QByteArray csv;
     const auto exportText = measure([&] { csv = MapCsv::toCsv(largest); });
     const auto exportFile = measure([&] { MapCsv::save(largest, csvPath); });
@@ -208,16 +140,16 @@ int main(int argc, char **argv)
     });
 
     out << "63 slaves, 6000 bytes each way\n";
-    out << "  auto-map all, empty map        " << summary(emptyRuns) << "  (" << mapped.registerCount()
+    out << "  auto-map all, empty map        " << Bench::summary(emptyRuns) << "  (" << mapped.registerCount()
         << " registers)\n";
-    out << "  auto-map all, to 6144 per page " << summary(fullRuns) << "  (" << largest.registerCount()
+    out << "  auto-map all, to 6144 per page " << Bench::summary(fullRuns) << "  (" << largest.registerCount()
         << " registers, " << spares << " spare per page before)\n";
-    out << "  overview data                  " << summary(overviewData) << '\n';
-    out << "  overview window, shown         " << summary(overviewWindow) << '\n';
-    out << "  CSV text                       " << summary(exportText) << "  (" << csv.size() / 1024 << " KiB)\n";
-    out << "  CSV export to a file           " << summary(exportFile) << '\n';
-    out << "  CSV import, checked            " << summary(importFile) << '\n';
-    out << "  register map dialog open+paint " << summary(opens) << '\n';
+    out << "  overview data                  " << Bench::summary(overviewData) << '\n';
+    out << "  overview window, shown         " << Bench::summary(overviewWindow) << '\n';
+    out << "  CSV text                       " << Bench::summary(exportText) << "  (" << csv.size() / 1024 << " KiB)\n";
+    out << "  CSV export to a file           " << Bench::summary(exportFile) << '\n';
+    out << "  CSV import, checked            " << Bench::summary(importFile) << '\n';
+    out << "  register map dialog open+paint " << Bench::summary(opens) << '\n';
     if (messages.count)
         out << "  messages shown: " << messages.count << " (last: " << messages.last << ")\n";
     return 0;

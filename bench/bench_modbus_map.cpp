@@ -6,9 +6,8 @@
 //   one     63 slaves, all 6144 registers of each page on slave 1
 //   every   63 slaves, 6144 registers on each page of every slave (774144 in all; indexes repeat)
 
-#include "Messages.h"
+#include "BenchSupport.h"
 #include "TFDefineModbusRegs.h"
-#include "app/AppContext.h"
 #include "base/ParseIntOrDefault.h"
 #include "documents/ModbusMap.h"
 #include "documents/ProjectDocument.h"
@@ -21,11 +20,9 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTextStream>
 
 #include <algorithm>
-#include <ctime>
 #include <vector>
 
 namespace {
@@ -33,17 +30,6 @@ namespace {
 constexpr int Slaves = 63;
 constexpr int RegistersPerPage = 6144;
 constexpr int BytesPerSlave = 95; // 63 * 95 = 5985, within the 6000 bytes of each direction
-
-class CountingMessages : public Messages
-{
-public:
-    void error(const QString &text) override { last = text, ++count; }
-    void warning(const QString &text) override { last = text, ++count; }
-    bool question(const QString &text) override { return last = text, ++count, true; }
-    Answer questionWithCancel(const QString &text) override { return last = text, ++count, Answer::Yes; }
-    QString last;
-    int count = 0;
-};
 
 struct Layout
 {
@@ -81,63 +67,19 @@ void writeProject(const AppContext &ctx, const QString &layout)
     map.saveRegisters(ctx.paths.DefRegPath);
 }
 
-// Wall time and the process's CPU time of one measured step; the CPU figure stays meaningful on a
-// machine busy with other work.
-struct Sample
-{
-    double wallMs;
-    double cpuMs;
-};
-
-class Stopwatch
-{
-public:
-    void start()
-    {
-        m_cpu = std::clock();
-        m_wall.start();
-    }
-    Sample sample() const
-    {
-        return {double(m_wall.nsecsElapsed()) / 1e6, double(std::clock() - m_cpu) * 1000.0 / CLOCKS_PER_SEC};
-    }
-
-private:
-    QElapsedTimer m_wall;
-    std::clock_t m_cpu = 0;
-};
-
-QString summary(std::vector<Sample> samples)
-{
-    std::vector<double> wall;
-    std::vector<double> cpu;
-    for (const Sample &s : samples) {
-        wall.push_back(s.wallMs);
-        cpu.push_back(s.cpuMs);
-    }
-    std::sort(wall.begin(), wall.end());
-    std::sort(cpu.begin(), cpu.end());
-    return QStringLiteral("median %1 ms (CPU %2 ms), max %3 ms")
-        .arg(wall.at(wall.size() / 2), 0, 'f', 2)
-        .arg(cpu.at(cpu.size() / 2), 0, 'f', 2)
-        .arg(wall.back(), 0, 'f', 2);
-}
+using Bench::Sample;
+using Bench::summary;
 
 void run(const QString &layout, QTextStream &out)
 {
-    QTemporaryDir dir;
-    CountingMessages messages;
-    AppContext ctx;
-    ctx.messages = &messages;
-    ctx.catalog.LoadDefaultTexts();
-    ctx.paths.setProgramFolder(dir.path());
-    QDir(dir.path()).mkpath(QStringLiteral("PROJECTS/Bench/bin"));
-    ctx.paths.activateProject(QStringLiteral("Bench"));
+    Bench::Workspace workspace;
+    AppContext &ctx = workspace.ctx;
+    const Bench::CountingMessages &messages = workspace.messages;
     writeProject(ctx, layout);
     const qint64 fileSize = QFileInfo(ctx.paths.DefRegPath).size();
     const int rounds = layout == QLatin1String("every") ? 3 : 9;
 
-    Stopwatch t;
+    Bench::Stopwatch t;
     // Reading the two documents alone: the part of opening that does not depend on the widgets.
     std::vector<Sample> reads;
     std::vector<Sample> parses;

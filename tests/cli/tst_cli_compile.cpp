@@ -39,10 +39,7 @@ private Q_SLOTS:
 
 void TestCliCompile::usage_data()
 {
-    QTest::addColumn<QStringList>("arguments");
-    QTest::addColumn<int>("code");
-    QTest::addColumn<QString>("outContains");
-    QTest::addColumn<QString>("errContains");
+    addUsageColumns();
     QTest::newRow("compile --help") << QStringList{"compile", "--help"} << 0 << "compile PROJECT_FOLDER"
                                     << "";
     QTest::newRow("dump --help") << QStringList{"dump", "--help"} << 0 << "dump FILE"
@@ -61,13 +58,7 @@ void TestCliCompile::usage_data()
 
 void TestCliCompile::usage()
 {
-    QFETCH(QStringList, arguments);
-    QFETCH(QString, outContains);
-    QFETCH(QString, errContains);
-    const CliRun r = runCli(arguments);
-    QTEST(r.code, "code");
-    QVERIFY2(r.out.contains(outContains), qPrintable(r.out));
-    QVERIFY2(r.err.contains(errContains), qPrintable(r.err));
+    checkUsageRow();
 }
 
 void TestCliCompile::compileWritesBothFiles()

@@ -1,5 +1,6 @@
 // map, map --csv, map-import and automap: output, exit codes, and DefReg.xml changed only on success.
 #include "CliRun.h"
+#include "TestFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -21,18 +22,8 @@ const QByteArray Registers = "<InfoMod><Modbus_Read>"
                              "</Modbus_Write></InfoMod>" +
                              Comment;
 
-QByteArray readFile(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    QVERIFY2(f.open(QIODevice::WriteOnly), qPrintable(path));
-    f.write(bytes);
-}
+using TestFiles::readFile;
+using TestFiles::writeFile;
 
 // A configuration folder with the two documents.
 struct Project
@@ -76,10 +67,7 @@ private Q_SLOTS:
 
 void TestCliMap::usage_data()
 {
-    QTest::addColumn<QStringList>("arguments");
-    QTest::addColumn<int>("code");
-    QTest::addColumn<QString>("outContains");
-    QTest::addColumn<QString>("errContains");
+    addUsageColumns();
     QTest::newRow("map --help") << QStringList{"map", "--help"} << 0 << "map PROJECT_FOLDER [--csv]"
                                 << "";
     QTest::newRow("automap --help") << QStringList{"automap", "--help"} << 0 << "--high-first"
@@ -110,13 +98,7 @@ void TestCliMap::usage_data()
 
 void TestCliMap::usage()
 {
-    QFETCH(QStringList, arguments);
-    QFETCH(QString, outContains);
-    QFETCH(QString, errContains);
-    const CliRun r = runCli(arguments);
-    QTEST(r.code, "code");
-    QVERIFY2(r.out.contains(outContains), qPrintable(r.out));
-    QVERIFY2(r.err.contains(errContains), qPrintable(r.err));
+    checkUsageRow();
 }
 
 void TestCliMap::mapPrintsTheOverview()

@@ -1,3 +1,4 @@
+#include "TestFiles.h"
 #include "base/AppError.h"
 #include "base/ParseIntOrDefault.h"
 #include "documents/ModbusMap.h"
@@ -38,18 +39,8 @@ QByteArray regRow(const QByteArray &index, const QByteArray &node, const QByteAr
     return "<row Index=\"" + index + "\" NrDNNode=\"" + node + "\" PosComp=\"" + posComp + "\"/>";
 }
 
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
+using TestFiles::readFile;
+using TestFiles::writeFile;
 
 ModbusMap mapOf(const QByteArray &slaves, const QByteArray &registers)
 {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "TestFiles.h"
 #include "base/WorkspacePaths.h"
 
 #include <QDir>
@@ -7,33 +8,6 @@
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QtTest>
-
-// Files and configuration folders that the compile and image tests set up.
-namespace TestFiles {
-
-inline const QStringList DocumentNames = {QStringLiteral("ParGen.xml"), QStringLiteral("DNET_Net.xml"),
-                                          QStringLiteral("DefReg.xml")};
-
-inline QByteArray readFile(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-// True when every byte was written.
-inline bool writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
-
-// Fails the running test when the file cannot be written.
-inline void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QVERIFY2(writeBytes(path, bytes), qPrintable(path));
-}
-
-} // namespace TestFiles
 
 // A configuration folder "Case" with its bin folder, in a temporary directory.
 struct CompileProject

@@ -48,6 +48,24 @@ void usage(QTextStream &stream)
 
 } // namespace
 
+bool wantsHelp(const QStringList &args)
+{
+    return args.size() == 1 && (args.first() == QLatin1String("--help") || args.first() == QLatin1String("-h"));
+}
+
+int helpOrUsage(const QStringList &args, QTextStream &out, QTextStream &err, void (*help)(QTextStream &))
+{
+    if (wantsHelp(args)) {
+        help(out);
+        return Ok;
+    }
+    if (args.size() != 1 || args.first().startsWith(QLatin1Char('-'))) {
+        help(err);
+        return Usage;
+    }
+    return -1;
+}
+
 int guarded(QTextStream &err, const std::function<int()> &command)
 {
     try {

@@ -14,4 +14,10 @@ int langCheckCommand(const QStringList &args, QTextStream &out, QTextStream &err
 int mapCommand(const QStringList &args, QTextStream &out, QTextStream &err);
 int mapImportCommand(const QStringList &args, QTextStream &out, QTextStream &err);
 int autoMapCommand(const QStringList &args, QTextStream &out, QTextStream &err);
+
+// True when the arguments are "--help" or "-h" alone.
+bool wantsHelp(const QStringList &args);
+// For a command of one operand and no options: prints the help to out and gives Ok when asked for it,
+// prints it to err and gives Usage when the arguments are anything but one operand, else gives -1.
+int helpOrUsage(const QStringList &args, QTextStream &out, QTextStream &err, void (*help)(QTextStream &));
 } // namespace Cli

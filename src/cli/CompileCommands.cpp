@@ -25,14 +25,8 @@ void compileHelp(QTextStream &stream)
 
 int compileCommand(const QStringList &args, QTextStream &out, QTextStream &err)
 {
-    if (args.size() == 1 && (args.first() == QLatin1String("--help") || args.first() == QLatin1String("-h"))) {
-        compileHelp(out);
-        return Ok;
-    }
-    if (args.size() != 1 || args.first().startsWith(QLatin1Char('-'))) {
-        compileHelp(err);
-        return Usage;
-    }
+    if (const int code = helpOrUsage(args, out, err, compileHelp); code >= 0)
+        return code;
     const QFileInfo folder(args.first());
     if (!folder.isDir()) {
         err << "Not a configuration folder: " << args.first() << "\n";

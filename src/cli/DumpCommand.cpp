@@ -203,14 +203,8 @@ int dumpBank2(const QByteArray &bytes, QTextStream &out)
 
 int dumpCommand(const QStringList &args, QTextStream &out, QTextStream &err)
 {
-    if (args.size() == 1 && (args.first() == QLatin1String("--help") || args.first() == QLatin1String("-h"))) {
-        dumpHelp(out);
-        return Ok;
-    }
-    if (args.size() != 1 || args.first().startsWith(QLatin1Char('-'))) {
-        dumpHelp(err);
-        return Usage;
-    }
+    if (const int code = helpOrUsage(args, out, err, dumpHelp); code >= 0)
+        return code;
     // Only a regular file: a FIFO or a device would keep the command waiting or reading for ever.
     QString error;
     const std::optional<QByteArray> bytes = BoundedFile::read(args.first(), &error);

@@ -18,11 +18,6 @@ namespace Cli {
 
 namespace {
 
-bool wantsHelp(const QStringList &args)
-{
-    return args.size() == 1 && (args.first() == QLatin1String("--help") || args.first() == QLatin1String("-h"));
-}
-
 void mapHelp(QTextStream &stream)
 {
     stream << "Usage: SW40917-cli map PROJECT_FOLDER [--csv]\n\n"

@@ -71,10 +71,9 @@ constexpr RecordLayout<SlaveEntry> slaveEntryLayout = makeLayout(Bank2Image::Sla
 int SerialiseRegisterTables(const DeviceConfigRecord &record, Bank2Image &image, int position)
 {
     uchar *at = dataAt(image, position, Bank2Image::RegisterTablesSize);
-    const RecordLayout<RegisterEntry> &layout = registerEntryLayout;
     for (const auto *table : {&record.ReadTable, &record.WriteTable}) {
         for (const RegisterEntry &entry : *table) {
-            writeRecord(at, entry, layout);
+            writeRecord(at, entry, registerEntryLayout);
             at += Bank2Image::RegisterEntrySize;
         }
     }
@@ -101,9 +100,8 @@ int SerialiseParameterBlock(const DeviceConfigRecord &record, Bank2Image &image,
 int SerialiseSlaveTable(const DeviceConfigRecord &record, Bank2Image &image, int position)
 {
     uchar *at = dataAt(image, position, Bank2Image::SlaveTableSize);
-    const RecordLayout<SlaveEntry> &layout = slaveEntryLayout;
     for (const SlaveEntry &entry : record.SlaveTable) {
-        writeRecord(at, entry, layout);
+        writeRecord(at, entry, slaveEntryLayout);
         at += Bank2Image::SlaveEntrySize;
     }
     return position + Bank2Image::SlaveTableSize;

@@ -1,0 +1,559 @@
+#include "EdsFile.h"
+
+#include "base/BoundedFile.h"
+#include "text/LanguageFile.h"
+#include "text/TextCatalog.h"
+
+#include <QHash>
+#include <QRegularExpression>
+
+#include <exception>
+
+namespace Eds {
+
+namespace {
+
+enum Text {
+    PollText = 1528,
+    ChangeOfStateText = 1529,
+    CyclicText = 1530,
+    StrobeText = 1531,
+    CanOpenFile = 1535,
+    EtherNetIpFile = 1536,
+    NoIoInfo = 1537,
+    NotText = 1538,
+    AtLine = 1539,
+    SectionNotClosed = 1540,
+    NotAnEntry = 1541,
+    EntryNotClosed = 1542,
+    StringNotClosed = 1543,
+    MissingEntry = 1544,
+    SizeOutOfRange = 1545,
+    NotANumber = 1546,
+    NoConnection = 1547,
+    Repeated = 1548,
+};
+
+// Every line ends in LF alone, so that lines are counted once.
+QString unixLineEnds(QString text)
+{
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return text;
+}
+
+bool isVendorKeyword(const QString &keyword)
+{
+    static const QRegularExpression vendor(QStringLiteral("^[0-9]+_"));
+    return vendor.match(keyword).hasMatch();
+}
+
+// Longer text cut, so that a message quoting a line stays one line.
+QString excerpt(const QString &text)
+{
+    const QString simple = text.simplified();
+    return simple.size() > 40 ? simple.left(40) + QChar(0x2026) : simple;
+}
+
+class Parser
+{
+public:
+    Parser(QString text, const TextCatalog &catalog)
+        : m_text(std::move(text))
+        , m_catalog(catalog)
+    {}
+
+    Parsed run()
+    {
+        while (m_result.error == std::nullopt) {
+            skipBlanks();
+            if (atEnd())
+                break;
+            if (peek() == QLatin1Char('['))
+                readSection();
+            else
+                readEntry();
+        }
+        return std::move(m_result);
+    }
+
+private:
+    bool atEnd() const { return m_pos >= m_text.size(); }
+    QChar peek() const { return m_text.at(m_pos); }
+
+    void fail(int line, const QString &what)
+    {
+        if (!m_result.error)
+            m_result.error = Problem{line, what};
+    }
+
+    void skipComment()
+    {
+        while (!atEnd() && peek() != QLatin1Char('\n'))
+            ++m_pos;
+    }
+
+    // Blanks, line ends and comments between statements and between the parts of a value.
+    void skipBlanks()
+    {
+        while (!atEnd()) {
+            const QChar c = peek();
+            if (c == QLatin1Char('\n')) {
+                ++m_line;
+                ++m_pos;
+            } else if (c == QLatin1Char('$')) {
+                skipComment();
+            } else if (c.isSpace()) {
+                ++m_pos;
+            } else {
+                return;
+            }
+        }
+    }
+
+    void readSection()
+    {
+        const qsizetype close = m_text.indexOf(QLatin1Char(']'), m_pos);
+        const qsizetype lineEnd = m_text.indexOf(QLatin1Char('\n'), m_pos);
+        if (close < 0 || (lineEnd >= 0 && lineEnd < close)) {
+            fail(m_line, m_catalog.text(SectionNotClosed));
+            return;
+        }
+        const QString name = m_text.mid(m_pos + 1, close - m_pos - 1).trimmed();
+        m_pos = close + 1;
+        const QString key = name.toLower();
+        auto found = m_sectionIndex.constFind(key);
+        if (found != m_sectionIndex.constEnd()) {
+            // A section written twice goes on where the first one stopped.
+            m_current = found.value();
+            return;
+        }
+        m_current = int(m_result.sections.size());
+        m_sectionIndex.insert(key, m_current);
+        m_result.sections.append(Section{name, m_line, {}});
+        m_keywordLines.append(QHash<QString, int>());
+    }
+
+    void readEntry()
+    {
+        const int startLine = m_line;
+        const qsizetype start = m_pos;
+        while (!atEnd()) {
+            const QChar c = peek();
+            if (c == QLatin1Char('=') || c == QLatin1Char('\n') || c == QLatin1Char(';') || c == QLatin1Char('"') ||
+                c == QLatin1Char('$') || c == QLatin1Char('[') || c == QLatin1Char(','))
+                break;
+            ++m_pos;
+        }
+        const QString keyword = m_text.mid(start, m_pos - start).trimmed();
+        if (atEnd() || peek() != QLatin1Char('=') || keyword.isEmpty() || m_current < 0) {
+            fail(startLine, m_catalog.text(NotAnEntry).arg(excerpt(m_text.mid(start, m_pos - start + 1))));
+            return;
+        }
+        ++m_pos; // '='
+        QStringList fields;
+        if (!readFields(keyword, startLine, &fields))
+            return;
+        if (isVendorKeyword(keyword))
+            return;
+        QHash<QString, int> &lines = m_keywordLines[m_current];
+        const QString key = keyword.toLower();
+        if (const auto first = lines.constFind(key); first != lines.constEnd()) {
+            m_result.warnings.append(Problem{startLine, m_catalog.text(Repeated).arg(keyword).arg(first.value())});
+            return;
+        }
+        lines.insert(key, startLine);
+        m_result.sections[m_current].entries.append(Entry{keyword, fields, startLine});
+    }
+
+    // The fields up to the closing ';', over as many lines as they take.
+    bool readFields(const QString &keyword, int startLine, QStringList *fields)
+    {
+        QString field;
+        QString pendingBlanks; // kept only between two pieces of one unquoted value
+        bool bare = false;     // the field's last piece was unquoted text
+        while (true) {
+            if (atEnd()) {
+                fail(startLine, m_catalog.text(EntryNotClosed).arg(keyword));
+                return false;
+            }
+            const QChar c = peek();
+            if (c == QLatin1Char('\n')) {
+                ++m_line;
+                ++m_pos;
+                pendingBlanks.clear();
+                bare = false;
+            } else if (c == QLatin1Char('$')) {
+                skipComment();
+            } else if (c == QLatin1Char('"')) {
+                if (!readString(&field))
+                    return false;
+                pendingBlanks.clear();
+                bare = false;
+            } else if (c == QLatin1Char(',') || c == QLatin1Char(';')) {
+                fields->append(field);
+                field.clear();
+                pendingBlanks.clear();
+                bare = false;
+                ++m_pos;
+                if (c == QLatin1Char(';'))
+                    return true;
+            } else if (c == QLatin1Char('=') || c == QLatin1Char('[')) {
+                // No value holds these outside quotes: the ';' before the next entry or section is missing.
+                fail(startLine, m_catalog.text(EntryNotClosed).arg(keyword));
+                return false;
+            } else if (c.isSpace()) {
+                if (bare)
+                    pendingBlanks.append(c);
+                ++m_pos;
+            } else {
+                if (bare)
+                    field.append(pendingBlanks);
+                pendingBlanks.clear();
+                field.append(c);
+                bare = true;
+                ++m_pos;
+            }
+        }
+    }
+
+    // A quoted string on one line; '$' inside it is text. A backslash keeps a quote or a backslash.
+    bool readString(QString *field)
+    {
+        ++m_pos; // opening quote
+        while (!atEnd()) {
+            const QChar c = peek();
+            if (c == QLatin1Char('\n'))
+                break;
+            ++m_pos;
+            if (c == QLatin1Char('"'))
+                return true;
+            if (c == QLatin1Char('\\') && !atEnd() && (peek() == QLatin1Char('"') || peek() == QLatin1Char('\\'))) {
+                field->append(peek());
+                ++m_pos;
+                continue;
+            }
+            field->append(c);
+        }
+        fail(m_line, m_catalog.text(StringNotClosed));
+        return false;
+    }
+
+    const QString m_text;
+    const TextCatalog &m_catalog;
+    qsizetype m_pos = 0;
+    int m_line = 1;
+    int m_current = -1;
+    QHash<QString, int> m_sectionIndex;
+    QVector<QHash<QString, int>> m_keywordLines; // per section: keyword -> line of its first entry
+    Parsed m_result;
+};
+
+// The section names as they stand at the start of lines, read before the whole syntax: a CANopen file
+// (keyword=value lines without ';') is told apart before its first line would be a syntax error.
+QStringList sectionNames(const QString &text)
+{
+    QStringList names;
+    for (const QStringView line : QStringView(text).split(QLatin1Char('\n'))) {
+        const QStringView trimmed = line.trimmed();
+        if (!trimmed.startsWith(QLatin1Char('[')))
+            continue;
+        const qsizetype close = trimmed.indexOf(QLatin1Char(']'));
+        if (close > 0)
+            names.append(trimmed.mid(1, close - 1).trimmed().toString().toLower());
+    }
+    return names;
+}
+
+// A count or code: decimal digits, or hexadecimal ones after 0x.
+std::optional<qint64> number(const QString &field)
+{
+    const QString t = field.trimmed();
+    if (t.isEmpty() || t.size() > 20)
+        return std::nullopt;
+    bool ok = false;
+    qint64 value = 0;
+    if (t.startsWith(QLatin1String("0x"), Qt::CaseInsensitive)) {
+        const QString digits = t.mid(2);
+        for (const QChar c : digits) {
+            if (!c.isDigit() && !QStringLiteral("abcdefABCDEF").contains(c))
+                return std::nullopt;
+        }
+        value = digits.toLongLong(&ok, 16);
+    } else {
+        for (const QChar c : t) {
+            if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+                return std::nullopt;
+        }
+        value = t.toLongLong(&ok, 10);
+    }
+    if (!ok)
+        return std::nullopt;
+    return value;
+}
+
+// The rule for the two counts, on a file whose syntax was read. Failures are thrown as Problem and
+// caught in read().
+class Rule
+{
+public:
+    Rule(const Section &ioInfo, const TextCatalog &catalog)
+        : m_io(ioInfo)
+        , m_catalog(catalog)
+    {}
+
+    qint64 numberField(const Entry &entry, int field) const
+    {
+        const QString text = entry.fields.value(field - 1);
+        const std::optional<qint64> value = number(text);
+        if (!value)
+            throw Problem{entry.line, m_catalog.text(NotANumber).arg(field).arg(entry.keyword, excerpt(text))};
+        return *value;
+    }
+
+    // The default mask, or 0 when there is none.
+    qint64 defaultMask() const
+    {
+        const Entry *def = m_io.entry(QStringLiteral("Default"));
+        return def ? numberField(*def, 1) : 0;
+    }
+
+    void choose(Device *device) const
+    {
+        static const struct
+        {
+            Connection type;
+            const char *info;
+        } byPreference[] = {{Connection::ChangeOfState, "COSInfo"},
+                            {Connection::Cyclic, "CyclicInfo"},
+                            {Connection::Strobe, "StrobeInfo"}};
+        const Entry *info = m_io.entry(QStringLiteral("PollInfo"));
+        Connection type = Connection::Poll;
+        if (!info) {
+            const qint64 mask = defaultMask();
+            for (const auto &candidate : byPreference) {
+                if (!(mask & qint64(candidate.type)))
+                    continue;
+                type = candidate.type;
+                info = m_io.entry(QLatin1String(candidate.info));
+                if (!info) {
+                    const Entry *def = m_io.entry(QStringLiteral("Default"));
+                    throw Problem{def->line,
+                                  m_catalog.text(MissingEntry).arg(def->keyword, QLatin1String(candidate.info))};
+                }
+                break;
+            }
+            if (!info)
+                throw Problem{m_io.line, m_catalog.text(NoConnection)};
+        }
+        device->connection = type;
+        const qint64 inputNumber = numberField(*info, 2);
+        device->inputs = entries(QStringLiteral("Input"), inputNumber, type, *info, &device->defaultInput);
+        if (type == Connection::Strobe) {
+            // A strobe request carries one bit per slave and no data of the slave's own.
+            device->outputs = {IoEntry{}};
+            device->defaultOutput = 0;
+        } else {
+            const qint64 outputNumber = numberField(*info, 3);
+            device->outputs = entries(QStringLiteral("Output"), outputNumber, type, *info, &device->defaultOutput);
+        }
+    }
+
+private:
+    int size(const Entry &entry) const
+    {
+        const qint64 bytes = numberField(entry, 1);
+        if (bytes > MaxBytesPerSlave)
+            throw Problem{entry.line,
+                          m_catalog.text(SizeOutOfRange).arg(entry.keyword).arg(bytes).arg(MaxBytesPerSlave)};
+        return int(bytes);
+    }
+
+    // The default entry and the others of that kind whose type mask names the connection.
+    QVector<IoEntry> entries(const QString &kind, qint64 defaultNumber, Connection type, const Entry &info,
+                             int *defaultIndex) const
+    {
+        *defaultIndex = 0;
+        if (defaultNumber == 0)
+            return {IoEntry{}};
+        const QString defaultKeyword = kind + QString::number(defaultNumber);
+        const Entry *def = m_io.entry(defaultKeyword);
+        if (!def)
+            throw Problem{info.line, m_catalog.text(MissingEntry).arg(info.keyword, defaultKeyword)};
+        const int defaultBytes = size(*def);
+
+        QVector<IoEntry> found;
+        const QRegularExpression pattern(QLatin1Char('^') + kind + QStringLiteral("([1-9][0-9]{0,8})$"),
+                                         QRegularExpression::CaseInsensitiveOption);
+        for (const Entry &entry : m_io.entries) {
+            const QRegularExpressionMatch match = pattern.match(entry.keyword);
+            if (!match.hasMatch())
+                continue;
+            const int n = match.captured(1).toInt();
+            if (n == defaultNumber) {
+                found.append(IoEntry{n, defaultBytes, entry.fields.value(3)});
+                continue;
+            }
+            // Another choice only when it is meant for this connection and its size is usable.
+            const std::optional<qint64> mask = number(entry.fields.value(2));
+            const std::optional<qint64> bytes = number(entry.fields.value(0));
+            if (mask && (*mask & qint64(type)) && bytes && *bytes <= MaxBytesPerSlave)
+                found.append(IoEntry{n, int(*bytes), entry.fields.value(3)});
+        }
+        std::sort(found.begin(), found.end(), [](const IoEntry &a, const IoEntry &b) { return a.number < b.number; });
+        for (int i = 0; i < found.size(); ++i) {
+            if (found.at(i).number == defaultNumber)
+                *defaultIndex = i;
+        }
+        return found;
+    }
+
+    const Section &m_io;
+    const TextCatalog &m_catalog;
+};
+
+QString firstField(const Section *device, const char *keyword)
+{
+    const Entry *entry = device ? device->entry(QLatin1String(keyword)) : nullptr;
+    return entry ? entry->fields.value(0).trimmed() : QString();
+}
+
+QString decimal(const Section *device, const char *keyword)
+{
+    const QString text = firstField(device, keyword);
+    const std::optional<qint64> value = number(text);
+    return value ? QString::number(*value) : text;
+}
+
+Result readText(const QByteArray &bytes, const QString &name, const TextCatalog &catalog)
+{
+    Result result;
+    const QString decoded = LanguageFile::decode(bytes);
+    if (!LanguageFile::isText(decoded)) {
+        result.error = catalog.text(NotText).arg(name);
+        return result;
+    }
+    const QString text = unixLineEnds(decoded);
+
+    const QStringList names = sectionNames(text);
+    if (names.contains(QLatin1String("fileinfo")) || names.contains(QLatin1String("deviceinfo"))) {
+        result.error = catalog.text(CanOpenFile).arg(name);
+        return result;
+    }
+    if (names.contains(QLatin1String("connection manager")) && !names.contains(QLatin1String("io_info"))) {
+        result.error = catalog.text(EtherNetIpFile).arg(name);
+        return result;
+    }
+
+    const Parsed parsed = parse(text, catalog);
+    const auto located = [&](const Problem &p) {
+        return catalog.text(AtLine).arg(name).arg(p.line).arg(p.what);
+    };
+    for (const Problem &warning : parsed.warnings)
+        result.warnings.append(located(warning));
+    if (parsed.error) {
+        result.error = located(*parsed.error);
+        return result;
+    }
+    if (const Section *classification = parsed.section(QStringLiteral("Device Classification"))) {
+        const Entry *class1 = classification->entry(QStringLiteral("Class1"));
+        if (class1 && class1->fields.value(0).trimmed().compare(QLatin1String("EtherNetIP"), Qt::CaseInsensitive) == 0) {
+            result.error = catalog.text(EtherNetIpFile).arg(name);
+            return result;
+        }
+    }
+    const Section *ioInfo = parsed.section(QStringLiteral("IO_Info"));
+    if (!ioInfo) {
+        result.error = catalog.text(NoIoInfo).arg(name);
+        return result;
+    }
+
+    Device device;
+    const Section *info = parsed.section(QStringLiteral("Device"));
+    device.productName = firstField(info, "ProdName");
+    device.vendorName = firstField(info, "VendName");
+    device.vendorCode = decimal(info, "VendCode");
+    device.productCode = decimal(info, "ProdCode");
+    const QString major = decimal(info, "MajRev");
+    const QString minor = decimal(info, "MinRev");
+    if (!major.isEmpty())
+        device.revision = major + QLatin1Char('.') + minor.rightJustified(3, QLatin1Char('0'));
+    try {
+        Rule(*ioInfo, catalog).choose(&device);
+    } catch (const Problem &problem) {
+        result.error = located(problem);
+        return result;
+    }
+    result.device = device;
+    return result;
+}
+
+} // namespace
+
+const Entry *Section::entry(const QString &keyword) const
+{
+    for (const Entry &e : entries) {
+        if (e.keyword.compare(keyword, Qt::CaseInsensitive) == 0)
+            return &e;
+    }
+    return nullptr;
+}
+
+const Section *Parsed::section(const QString &name) const
+{
+    for (const Section &s : sections) {
+        if (s.name.compare(name, Qt::CaseInsensitive) == 0)
+            return &s;
+    }
+    return nullptr;
+}
+
+Parsed parse(const QString &text, const TextCatalog &catalog)
+{
+    return Parser(unixLineEnds(text), catalog).run();
+}
+
+Result read(const QByteArray &bytes, const QString &name, const TextCatalog &catalog)
+{
+    try {
+        return readText(bytes, name, catalog);
+    } catch (const std::exception &e) {
+        Result result;
+        result.error = name + QStringLiteral(": ") + QString::fromLocal8Bit(e.what());
+        return result;
+    }
+}
+
+Result readFile(const QString &path, const TextCatalog &catalog)
+{
+    QString error;
+    std::optional<QByteArray> bytes;
+    try {
+        bytes = BoundedFile::read(path, &error, MaxFileSize);
+    } catch (const std::exception &e) {
+        error = path + QStringLiteral(": ") + QString::fromLocal8Bit(e.what());
+    }
+    if (!bytes) {
+        Result result;
+        result.error = error;
+        return result;
+    }
+    return read(*bytes, path, catalog);
+}
+
+QString connectionText(Connection connection, const TextCatalog &catalog)
+{
+    switch (connection) {
+    case Connection::Poll:
+        return catalog.text(PollText);
+    case Connection::ChangeOfState:
+        return catalog.text(ChangeOfStateText);
+    case Connection::Cyclic:
+        return catalog.text(CyclicText);
+    case Connection::Strobe:
+        return catalog.text(StrobeText);
+    }
+    return QString();
+}
+
+} // namespace Eds

@@ -8,7 +8,7 @@ cd "$(dirname "$0")/.."
 seconds=${1:-60}
 [ $# -gt 0 ] && shift
 targets=("$@")
-[ ${#targets[@]} -eq 0 ] && targets=(document compile langfile dump http)
+[ ${#targets[@]} -eq 0 ] && targets=(document compile langfile dump http eds)
 jobs=${SW_FUZZ_JOBS:-2}
 tools/setup-deps.sh clang libclang-rt-14-dev
 

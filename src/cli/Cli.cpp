@@ -35,6 +35,8 @@ const Command kCommands[] = {
      "automap PROJECT_FOLDER [--start N] [--step N] [--page read|write|both] [--high-first]\n"
      "                           map every byte without a register onto free registers",
      autoMapCommand},
+    {"eds", "eds FILE...              print what a DeviceNet EDS file gives for N Byte IN and N Byte OUT",
+     edsCommand},
 };
 
 void usage(QTextStream &stream)

@@ -71,6 +71,8 @@ const char *windowOf(int index)
         return "Update device";
     if (index >= 1350 && index < 1450)
         return "Register map tools";
+    if (index >= 1520 && index < 1550)
+        return "EDS import";
     return "Table rows";
 }
 

@@ -2,6 +2,7 @@
 
 #include "Accessibility.h"
 #include "GridWidget.h"
+#include "SlaveEdsImport.h"
 #include "base/AppError.h"
 #include "documents/ProjectDocument.h"
 #include "documents/RegisterRenumber.h"
@@ -53,6 +54,7 @@ void TFDeviceNetNetwork::FormCreate()
     onClick(Btn_InsRow, [this] { Btn_InsRowClick(); });
     onClick(Btn_CopyRow, [this] { Btn_CopyRowClick(); });
     onClick(Btn_PasteRow, [this] { Btn_PasteRowClick(); });
+    new SlaveEdsImport(m_ctx, *this, *sga);
     resize(766, 337);
     setMinimumSize(400, 200);
     Set_Lang();

@@ -18,7 +18,7 @@ namespace {
 
 constexpr int Width = 680;
 constexpr int Height = 560;
-constexpr int MinimumWidth = 560;
+constexpr int MinimumWidth = Width; // the filters and the count need the whole row
 constexpr int MinimumHeight = 400;
 // The free-bytes list and the button below the table keep their height; the table takes the rest.
 constexpr int TableTop = 108;

@@ -4,6 +4,7 @@
 #include "base/AppError.h"
 #include "base/WorkspacePaths.h"
 #include "image/CompileDriver.h"
+#include "text/TextCatalog.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -14,22 +15,37 @@ namespace {
 
 void compileHelp(QTextStream &stream)
 {
-    stream << "Usage: SW40917-cli compile PROJECT_FOLDER\n\n"
+    stream << "Usage: SW40917-cli compile [--strict] PROJECT_FOLDER\n\n"
               "Compiles ParGen.xml, DNET_Net.xml and DefReg.xml of the configuration in PROJECT_FOLDER into\n"
               "bin/bank.bin and bin/bank2.bin, exactly as the update buttons do, and prints the files written.\n"
-              "On an error nothing is written and the message goes to standard error.\n\n"
+              "On an error nothing is written and the message goes to standard error.\n"
+              "Registers that carry bytes beyond their slave's byte count are listed on standard error as a\n"
+              "warning and compiled as they are; with --strict they are an error and nothing is written.\n\n"
               "Exit codes: 0 both files written, 1 compile or write failed, 2 wrong usage.\n";
+}
+
+// The texts of the command line are the English defaults.
+const TextCatalog &defaultCatalog()
+{
+    static const TextCatalog catalog = [] {
+        TextCatalog c;
+        c.LoadDefaultTexts();
+        return c;
+    }();
+    return catalog;
 }
 
 } // namespace
 
 int compileCommand(const QStringList &args, QTextStream &out, QTextStream &err)
 {
-    if (const int code = helpOrUsage(args, out, err, compileHelp); code >= 0)
+    QStringList operands = args;
+    const bool strict = operands.removeAll(QStringLiteral("--strict")) > 0;
+    if (const int code = helpOrUsage(operands, out, err, compileHelp); code >= 0)
         return code;
-    const QFileInfo folder(args.first());
+    const QFileInfo folder(operands.first());
     if (!folder.isDir()) {
-        err << "Not a configuration folder: " << args.first() << "\n";
+        err << "Not a configuration folder: " << operands.first() << "\n";
         return Failed;
     }
 
@@ -38,7 +54,14 @@ int compileCommand(const QStringList &args, QTextStream &out, QTextStream &err)
     paths.ProjectName = folder.fileName();
     paths.Set_Files();
     try {
-        const CompileResult result = CompileDeviceImages(paths);
+        const DeviceImages images = BuildDeviceImages(paths);
+        if (!images.pastBytes.isEmpty()) {
+            // The stored map is compiled as it stands unless asked otherwise: scripts rely on the exit status.
+            err << (strict ? "Error: " : "Warning: ") << PastBytes::warning(images.pastBytes, defaultCatalog()) << "\n";
+            if (strict)
+                return Failed;
+        }
+        const CompileResult result = WriteImageFiles(paths, images);
         out << result.bankPath << " (" << result.bankSize << " bytes)\n";
         out << result.bank2Path << " (" << result.bank2Size << " bytes)\n";
         return Ok;

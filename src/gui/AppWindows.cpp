@@ -1,5 +1,6 @@
 #include "AppWindows.h"
 
+#include "AppIcon.h"
 #include "TFAbout.h"
 #include "TFBoot.h"
 #include "TFDefineModbusRegs.h"
@@ -14,6 +15,7 @@ AppWindows::AppWindows(AppContext &context)
     : m_reportTexts(context.catalog)
     , m_main(std::make_unique<TFFabricoreFirmWare>(context))
 {
+    AppIcon::install();
     QWidget *parent = m_main.get();
     newProject = new TFNew_Project(context, parent);
     openConf = new TFOpenConf(context, parent);

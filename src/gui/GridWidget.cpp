@@ -27,6 +27,14 @@ protected:
     bool eventFilter(QObject *object, QEvent *event) override
     {
         auto *editor = qobject_cast<QWidget *>(object);
+        // Tab past the table's end (and the like) leaves it with the typed text kept.
+        if (editor && event->type() == QEvent::KeyPress && m_grid->leavesOnTab(static_cast<QKeyEvent *>(event))) {
+            Q_EMIT commitData(editor);
+            Q_EMIT closeEditor(editor, QAbstractItemDelegate::NoHint);
+            m_grid->leaveTable(static_cast<QKeyEvent *>(event)->key() == Qt::Key_Tab &&
+                               !(static_cast<QKeyEvent *>(event)->modifiers() & Qt::ShiftModifier));
+            return true;
+        }
         if (editor && event->type() == QEvent::KeyPress && isEnter(static_cast<QKeyEvent *>(event)) &&
             m_grid->jumpsOnEnter()) {
             Q_EMIT commitData(editor);
@@ -183,8 +191,45 @@ QModelIndex GridWidget::moveCursor(CursorAction cursorAction, Qt::KeyboardModifi
     return model()->index(row, columnCount() - 1);
 }
 
+bool GridWidget::leavesOnTab(const QKeyEvent *event) const
+{
+    const bool tab = event->key() == Qt::Key_Tab && !(event->modifiers() & Qt::ShiftModifier);
+    const bool backtab = event->key() == Qt::Key_Backtab || (event->key() == Qt::Key_Tab && !tab);
+    if (!tab && !backtab)
+        return false;
+    if (event->modifiers() & Qt::ControlModifier)
+        return true;
+    const QModelIndex at = currentIndex();
+    if (tab)
+        return !at.isValid() || (at.row() == rowCount() - 1 && at.column() == columnCount() - 1);
+    return !at.isValid() || (at.row() == 0 && at.column() <= 1);
+}
+
+void GridWidget::leaveTable(bool forward)
+{
+    commitOpenEditor();
+    QWidget::focusNextPrevChild(forward);
+}
+
+bool GridWidget::focusNextPrevChild(bool next)
+{
+    // The table is one stop of the dialog's Tab order: past its last cell (or before its first) the
+    // focus goes on to the dialog's other controls instead of wrapping around inside it.
+    const QKeyEvent tab(QEvent::KeyPress, next ? Qt::Key_Tab : Qt::Key_Backtab,
+                        next ? Qt::NoModifier : Qt::ShiftModifier);
+    if (leavesOnTab(&tab))
+        return QWidget::focusNextPrevChild(next);
+    return QTableWidget::focusNextPrevChild(next);
+}
+
 void GridWidget::keyPressEvent(QKeyEvent *event)
 {
+    if ((event->key() == Qt::Key_Tab || event->key() == Qt::Key_Backtab) &&
+        (event->modifiers() & Qt::ControlModifier)) {
+        leaveTable(event->key() == Qt::Key_Tab && !(event->modifiers() & Qt::ShiftModifier));
+        event->accept();
+        return;
+    }
     if (isEnter(event) && enterKeyJump(event->key())) {
         event->accept();
         return;

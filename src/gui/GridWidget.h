@@ -52,9 +52,15 @@ public:
     void commitOpenEditor();
     // Applies the Enter rule to the current cell; true when the key was consumed.
     bool enterKeyJump(int key);
+    // True for a Tab that leaves the table: Tab at its last cell, Shift+Tab at its first, Ctrl+Tab
+    // (and Ctrl+Shift+Tab) anywhere.
+    bool leavesOnTab(const QKeyEvent *event) const;
+    // Keeps what an open editor holds and moves the focus to the dialog's next (or previous) control.
+    void leaveTable(bool forward);
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
+    bool focusNextPrevChild(bool next) override;
     // Tab and Backtab pass over the numbered column, which holds nothing to edit.
     QModelIndex moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers) override;
 

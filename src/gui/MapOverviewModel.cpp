@@ -2,6 +2,8 @@
 
 #include "text/TextCatalog.h"
 
+#include <QColor>
+
 namespace {
 
 constexpr int Columns = 7;
@@ -53,9 +55,17 @@ QVariant MapOverviewModel::data(const QModelIndex &index, int role) const
         return c == 1 || c == 3 || c == 4 ? QVariant(Qt::AlignLeft | Qt::AlignVCenter)
                                           : QVariant(Qt::AlignRight | Qt::AlignVCenter);
     }
+    const OverviewRow &r = overviewRow(index.row());
+    if (role == PastCountRole || role == Qt::ForegroundRole || role == Qt::ToolTipRole) {
+        // A register past its slave's bytes stands out, and its hint says why.
+        if (!MapOverview::pastCount(m_map, r))
+            return role == PastCountRole ? QVariant(false) : QVariant();
+        if (role == Qt::ForegroundRole)
+            return QColor(176, 0, 0);
+        return role == PastCountRole ? QVariant(true) : QVariant(m_catalog.text(1506));
+    }
     if (role != Qt::DisplayRole)
         return {};
-    const OverviewRow &r = overviewRow(index.row());
     const TMod_Reg &reg = m_map.registers(r.slave, r.page).at(r.position);
     switch (index.column()) {
     case 0:

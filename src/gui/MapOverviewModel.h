@@ -12,6 +12,9 @@ class MapOverviewModel : public QAbstractTableModel
 {
     Q_OBJECT
 public:
+    // True for a register that carries a byte beyond its slave's count.
+    static constexpr int PastCountRole = Qt::UserRole + 1;
+
     MapOverviewModel(const ModbusMap &map, const TextCatalog &catalog, QObject *parent = nullptr);
 
     // Shows only one slave (position; -1 all) and one page (0 both).

@@ -6,12 +6,18 @@
 #include "documents/AutoMap.h"
 #include "documents/MapCsv.h"
 
+#include "base/ParseIntOrDefault.h"
+#include "documents/MapOverview.h"
+
 #include <QEvent>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
 #include <QTabWidget>
+
+#include <algorithm>
 
 RegisterMapTools::RegisterMapTools(TFDefineModbusRegs &dialog)
     : QObject(&dialog)
@@ -99,6 +105,47 @@ void RegisterMapTools::refreshRegisters()
     m_dialog.Aggiorna_Lista_ModReg();
 }
 
+void RegisterMapTools::showChanged(int page, int slave)
+{
+    // The first slave that changed, on its page, with its registers in view.
+    if (page != ModbusMap::Read && page != ModbusMap::Write)
+        return;
+    m_dialog.PC_Modbus->setCurrentIndex(page - 1);
+    QListWidget *slaves = m_dialog.page(page).slaves;
+    if (slaves->currentRow() != slave)
+        slaves->setCurrentRow(slave); // refreshes the lists as a click does
+    slaves->scrollToItem(slaves->currentItem());
+}
+
+QString RegisterMapTools::pageRanges(const QVector<AutoMapResult::Block> &blocks) const
+{
+    // Per page, from the lowest index given to the highest.
+    QStringList parts;
+    for (const int page : {ModbusMap::Read, ModbusMap::Write}) {
+        int first = -1;
+        int last = -1;
+        for (const AutoMapResult::Block &b : blocks) {
+            if (b.page != page || b.count == 0)
+                continue;
+            first = first < 0 ? b.first : std::min(first, b.first);
+            last = std::max(last, b.last);
+        }
+        if (first >= 0)
+            parts.append(m_dialog.text(1499).arg(MapOverview::pageName(page, m_dialog.m_ctx.catalog),
+                                                 QString::number(first), QString::number(last)));
+    }
+    return parts.join(QLatin1String("; "));
+}
+
+void RegisterMapTools::autoMapped(const AutoMapResult &result)
+{
+    refreshRegisters();
+    m_dialog.m_bulkChanged = true;
+    m_dialog.showStatus(m_dialog.text(1498).arg(QString::number(result.added), pageRanges(result.blocks)));
+    if (!result.blocks.isEmpty())
+        showChanged(result.blocks.first().page, result.blocks.first().slave);
+}
+
 namespace {
 
 // Shows a refusal, or that there was nothing to do; true when registers were added.
@@ -126,12 +173,12 @@ void RegisterMapTools::autoMapSlave()
     if (!m_autoMapDialog)
         m_autoMapDialog = new TFAutoMap(m_dialog.m_ctx, &m_dialog);
     m_autoMapDialog->Set_Lang();
-    m_autoMapDialog->setForAllSlaves(false);
+    m_autoMapDialog->setForSlave(slave, m_dialog.Lista_DNET_Slave.slave(slave).ID, page);
     if (m_autoMapDialog->exec() != QDialog::Accepted)
         return;
     const AutoMapResult result = AutoMap::mapSlave(m_dialog.Lista_DNET_Slave, slave, page, m_autoMapDialog->options());
     if (report(result, m_dialog.messages(), m_dialog.m_ctx))
-        refreshRegisters();
+        autoMapped(result);
 }
 
 void RegisterMapTools::autoMapAll()
@@ -145,13 +192,18 @@ void RegisterMapTools::autoMapAll()
     const AutoMapResult result =
         AutoMap::mapAll(m_dialog.Lista_DNET_Slave, m_autoMapDialog->pages(), m_autoMapDialog->options());
     if (report(result, m_dialog.messages(), m_dialog.m_ctx))
-        refreshRegisters();
+        autoMapped(result);
 }
 
 void RegisterMapTools::showOverview()
 {
     TFMapOverview overview(m_dialog.m_ctx, m_dialog.Lista_DNET_Slave, &m_dialog);
-    if (overview.exec() != QDialog::Accepted || !overview.chosen())
+    // The size the user gave the window last, for the rest of the run.
+    if (m_overviewSize.isValid())
+        overview.resize(m_overviewSize);
+    const int result = overview.exec();
+    m_overviewSize = overview.size();
+    if (result != QDialog::Accepted || !overview.chosen())
         return;
     const OverviewRow chosen = *overview.chosen();
     const int p = chosen.page;
@@ -182,8 +234,11 @@ QString RegisterMapTools::askFile(bool forSave) const
 void RegisterMapTools::exportCsv()
 {
     const QString path = askFile(true);
-    if (!path.isEmpty())
-        MapCsv::save(m_dialog.Lista_DNET_Slave, path);
+    if (path.isEmpty())
+        return;
+    MapCsv::save(m_dialog.Lista_DNET_Slave, path);
+    m_dialog.showStatus(m_dialog.text(1501).arg(QString::number(m_dialog.Lista_DNET_Slave.registerCount()),
+                                                QFileInfo(path).fileName()));
 }
 
 void RegisterMapTools::importCsv()
@@ -202,6 +257,36 @@ void RegisterMapTools::importCsv()
     if (before > 0 &&
         !m_dialog.messages().question(ctx.text(1358).arg(QString::number(before), QString::number(result.registers))))
         return;
+    // Which slave changed first, and which indexes the imported registers use, page by page.
+    const ModbusMap &old = m_dialog.Lista_DNET_Slave;
+    const ModbusMap &imported = result.map;
+    int changedPage = 0;
+    int changedSlave = -1;
+    QVector<AutoMapResult::Block> spans;
+    for (const int page : {ModbusMap::Read, ModbusMap::Write}) {
+        for (int s = 0; s < imported.slaveCount(); ++s) {
+            const QVector<TMod_Reg> &now = imported.registers(s, page);
+            const QVector<TMod_Reg> was = old.hasSlave(s) ? old.registers(s, page) : QVector<TMod_Reg>();
+            const bool same = now.size() == was.size() &&
+                              std::equal(now.begin(), now.end(), was.begin(), [](const TMod_Reg &x, const TMod_Reg &y) {
+                                  return x.Ind_Mod == y.Ind_Mod && x.HiPart == y.HiPart && x.LoPart == y.LoPart;
+                              });
+            if (!same && changedSlave < 0) {
+                changedPage = page;
+                changedSlave = s;
+            }
+            for (const TMod_Reg &reg : now) {
+                const int index = ParseIntOrDefault(reg.Ind_Mod, -1);
+                if (index >= 0)
+                    spans.append({s, page, 1, index, index});
+            }
+        }
+    }
+    const QString ranges = pageRanges(spans);
     m_dialog.Lista_DNET_Slave = result.map;
     refreshRegisters();
+    m_dialog.m_bulkChanged = true;
+    m_dialog.showStatus(m_dialog.text(1500).arg(QString::number(result.registers), ranges));
+    if (changedSlave >= 0)
+        showChanged(changedPage, changedSlave);
 }

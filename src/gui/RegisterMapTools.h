@@ -1,6 +1,9 @@
 #pragma once
 
+#include "documents/AutoMap.h"
+
 #include <QObject>
+#include <QSize>
 
 #include <functional>
 
@@ -41,6 +44,11 @@ private:
     void popupAt(const QPoint &globalPosition);
     void listContextMenu(QListWidget *list, const QPoint &position);
     void refreshRegisters();
+    // After auto-map: the lists refreshed, the status line, the first slave mapped shown.
+    void autoMapped(const AutoMapResult &result);
+    void showChanged(int page, int slave);
+    // "Read page, indexes 0 to 3; Write page, indexes 4 to 6"
+    QString pageRanges(const QVector<AutoMapResult::Block> &blocks) const;
     QString askFile(bool forSave) const;
 
     TFDefineModbusRegs &m_dialog;
@@ -52,4 +60,5 @@ private:
     QAction *m_export = nullptr;
     QAction *m_import = nullptr;
     TFAutoMap *m_autoMapDialog = nullptr;
+    QSize m_overviewSize; // the overview's size when it was last closed
 };

@@ -1,6 +1,8 @@
 #include "TFAutoMap.h"
 
+#include "Accessibility.h"
 #include "base/ParseIntOrDefault.h"
+#include "documents/MapOverview.h"
 
 #include <QComboBox>
 #include <QGroupBox>
@@ -63,6 +65,11 @@ TFAutoMap::TFAutoMap(AppContext &context, QWidget *parent)
     onClick(Btn_OK, [this] { Btn_OKClick(); });
     connect(Btn_Cancel, &QPushButton::clicked, this, &QDialog::reject);
 
+    // Names read by assistive technology come from the labels above the fields.
+    Accessibility::setCaption(E_Start, {L_Start});
+    Accessibility::setCaption(E_Step, {L_Step});
+    Accessibility::setCaption(CB_Pages, {L_Pages});
+
     Set_Lang();
 }
 
@@ -71,7 +78,8 @@ void TFAutoMap::Set_Lang()
     setWindowTitle(text(1360));
     titleDescription()->setText(text(1361));
     L_Start->setText(text(1362));
-    L_Step->setText(text(1363));
+    // The step counts from the first index.
+    L_Step->setText(text(1511));
     GB_Byte_Order->setTitle(text(1364));
     RB_Low_First->setText(text(1365));
     RB_High_First->setText(text(1366));
@@ -82,7 +90,7 @@ void TFAutoMap::Set_Lang()
     Btn_OK->setText(text(1371));
     Btn_Cancel->setText(text(1372));
     E_Start->setToolTip(text(1375));
-    E_Step->setToolTip(text(1376));
+    E_Step->setToolTip(text(1512));
     Btn_OK->setToolTip(text(1377));
     Btn_Cancel->setToolTip(text(1378));
 }
@@ -91,6 +99,14 @@ void TFAutoMap::setForAllSlaves(bool allSlaves)
 {
     L_Pages->setVisible(allSlaves);
     CB_Pages->setVisible(allSlaves);
+    titleDescription()->setText(text(1361));
+}
+
+void TFAutoMap::setForSlave(int position, const QString &id, int page)
+{
+    setForAllSlaves(false);
+    titleDescription()->setText(
+        text(1503).arg(QString::number(position + 1), id, MapOverview::pageName(page, m_ctx.catalog)));
 }
 
 void TFAutoMap::showEvent(QShowEvent *event)
@@ -128,6 +144,10 @@ void TFAutoMap::Btn_OKClick()
 {
     if (const int failure = Controllo_Dati()) {
         messages().error(text(failure));
+        // Straight back to the value to correct.
+        QLineEdit *bad = failure == 1373 ? E_Start : E_Step;
+        bad->setFocus();
+        bad->selectAll();
         return;
     }
     m_options.start = ParseIntOrDefault(E_Start->text(), 0);

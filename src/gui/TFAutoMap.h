@@ -19,8 +19,10 @@ public:
     explicit TFAutoMap(AppContext &context, QWidget *parent = nullptr);
     void Set_Lang() override;
 
-    // The page choice is offered only for all slaves; one slave is mapped on the page it was picked on.
+    // The page choice is offered only for all slaves; one slave is mapped on the page it was picked on,
+    // which the description line names with the slave.
     void setForAllSlaves(bool allSlaves);
+    void setForSlave(int position, const QString &id, int page);
 
     // The values accepted last.
     const AutoMapOptions &options() const { return m_options; }

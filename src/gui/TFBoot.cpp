@@ -259,7 +259,7 @@ void TFBoot::startUpdater(const QString &program, const QStringList &arguments)
     }
     // Ended or still running: the dialog goes on the same way in both cases.
     if (m_lastLaunch == StartProgramWait::Outcome::NotStarted)
-        messages().error(text(1255) + QDir::toNativeSeparators(program));
+        messages().error(UpdateJob::notStartedMessage(m_ctx.paths, program, m_ctx.catalog));
 }
 
 void TFBoot::Btn_UpdateClick()

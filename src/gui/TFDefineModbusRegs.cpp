@@ -3,6 +3,7 @@
 #include "Accessibility.h"
 #include "PassiveFocusList.h"
 #include "RegisterMapTools.h"
+#include "documents/PastBytes.h"
 #include "documents/SlaveListLimits.h"
 
 #include <optional>
@@ -97,6 +98,12 @@ TFDefineModbusRegs::TFDefineModbusRegs(AppContext &context, QWidget *parent)
 
     Btn_OK = makeButton(this, QStringLiteral("Btn_OK"), QRect(385, 494, 110, 28));
     Btn_Cancel = makeButton(this, QStringLiteral("Btn_Cancel"), QRect(503, 494, 110, 28));
+    // What the last whole-map tool did, between the tools button and OK.
+    L_Status = makeLabel(this, QStringLiteral("L_Status"), QRect(146, 486, 232, 42));
+    L_Status->setWordWrap(true);
+    QFont statusFont = L_Status->font();
+    statusFont.setPixelSize(11);
+    L_Status->setFont(statusFont);
     onClick(Btn_OK, [this] { Btn_OKClick(); });
     connect(Btn_Cancel, &QPushButton::clicked, this, &QDialog::reject);
     new RegisterMapTools(*this);
@@ -180,9 +187,16 @@ void TFDefineModbusRegs::buildPage(int p)
     Accessibility::setCaption(pg.low, {pg.lowCaption[0], pg.lowCaption[1]});
 }
 
+void TFDefineModbusRegs::updateTitle()
+{
+    // How many registers carry bytes their slave does not have: the lists mark each of them.
+    const int past = int(PastBytes::find(Lista_DNET_Slave).size());
+    setWindowTitle(past > 0 ? text(600) + QStringLiteral(" - ") + text(1485).arg(past) : text(600));
+}
+
 void TFDefineModbusRegs::Set_Lang()
 {
-    setWindowTitle(text(600));
+    updateTitle();
     titleDescription()->setText(text(601));
     Btn_OK->setText(text(602));
     Btn_Cancel->setText(text(603));
@@ -222,6 +236,20 @@ void TFDefineModbusRegs::Set_Lang()
     }
 }
 
+void TFDefineModbusRegs::showStatus(const QString &status)
+{
+    L_Status->setText(status);
+    L_Status->setToolTip(status);
+}
+
+void TFDefineModbusRegs::reject()
+{
+    // Work of a whole-map tool is not thrown away without a word; edits of single registers are, as ever.
+    if (m_bulkChanged && !messages().question(text(1502)))
+        return;
+    DialogBase::reject();
+}
+
 void TFDefineModbusRegs::showEvent(QShowEvent *event)
 {
     DialogBase::showEvent(event);
@@ -250,6 +278,8 @@ void TFDefineModbusRegs::FormShow()
     const bool registersRead =
         slavesRead && ErrorReport::run(messages(), [this] { Lista_DNET_Slave.loadRegisters(m_ctx.paths.DefRegPath); });
     m_loadFailed = !registersRead;
+    m_bulkChanged = false;
+    showStatus(QString());
     Aggiorna_Lista_Frame();
     Aggiorna_Lista_ModReg();
     Aggiorna_Green_Fields();
@@ -337,13 +367,26 @@ void TFDefineModbusRegs::Aggiorna_Lista_ModReg()
         for (const TMod_Reg &reg : regs)
             highestPart = std::max({highestPart, reg.HiPart, reg.LoPart});
         const QStringList partNames = partTexts(highestPart);
+        const int bytes = Lista_DNET_Slave.byteCount(slave, p);
         QStringList lines;
         lines.reserve(regs.size());
-        for (const TMod_Reg &reg : regs)
+        QVector<int> past;
+        for (const TMod_Reg &reg : regs) {
             lines.append(registerLine(reg, partNames));
+            if (reg.HiPart > bytes || reg.LoPart > bytes) {
+                past.append(int(lines.size()) - 1);
+                lines.last() += text(1484);
+            }
+        }
         list->addItems(lines);
+        for (const int row : past) {
+            QListWidgetItem *item = list->item(row);
+            item->setForeground(QColor(176, 0, 0));
+            item->setToolTip(text(1506));
+        }
         list->setCurrentRow(-1);
     }
+    updateTitle();
 }
 
 void TFDefineModbusRegs::Aggiorna_Green_Fields()
@@ -455,6 +498,10 @@ void TFDefineModbusRegs::Btn_OKClick()
         messages().error(text(663));
         return;
     }
+    const QVector<RegisterPastBytes> past = PastBytes::find(Lista_DNET_Slave);
+    if (!past.isEmpty() &&
+        !messages().question(PastBytes::warning(past, m_ctx.catalog) + QStringLiteral("\n\n") + text(1486)))
+        return;
     Lista_DNET_Slave.saveRegisters(m_ctx.paths.DefRegPath);
     accept();
 }

@@ -30,6 +30,8 @@ public:
     // Opens only on a slave list that the DeviceNet Network step could have written; else says which
     // row breaks a limit and stays closed.
     int exec() override;
+    // Cancel, Escape and the close box: after auto-map or import changed the map, asks first.
+    void reject() override;
     void LB_DeviceNet_Slave_Click();
     void LB_Modbus_Regs_Click();
     void Aggiorna_Lista_Frame();
@@ -81,6 +83,10 @@ private:
     };
 
     void buildPage(int page);
+    // The title, with the count of registers past their slave's bytes when there are any.
+    void updateTitle();
+    // The status line below the pages says what the last whole-map tool did.
+    void showStatus(const QString &status);
     Page &page(int p) { return m_pages[p - 1]; }
     int selectedSlave(int p) const;
     int selectedRegister(int p) const;
@@ -94,6 +100,9 @@ private:
     Page m_pages[2];
     // A document of this showing could not be read: OK must not replace DefReg.xml with what little was loaded.
     bool m_loadFailed = false;
+    // Auto-map or import changed the map since this showing began.
+    bool m_bulkChanged = false;
+    QLabel *L_Status = nullptr;
     QTabWidget *PC_Modbus = nullptr;
     QPushButton *Btn_OK = nullptr;
     QPushButton *Btn_Cancel = nullptr;

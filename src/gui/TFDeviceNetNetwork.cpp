@@ -4,6 +4,8 @@
 #include "GridWidget.h"
 #include "SlaveEdsImport.h"
 #include "base/AppError.h"
+#include "base/ParseIntOrDefault.h"
+#include "documents/MapOverview.h"
 #include "documents/ProjectDocument.h"
 #include "documents/RegisterRenumber.h"
 
@@ -12,6 +14,10 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollBar>
+#include <QStyle>
+
+#include <algorithm>
 
 namespace {
 
@@ -19,6 +25,7 @@ constexpr int TitleHeight = 69;
 constexpr int ButtonBandHeight = 40;
 constexpr int Columns = 5;
 constexpr int ColumnWidths[Columns] = {40, 90, 90, 90, 430};
+constexpr int MinimumDescriptionWidth = 120;
 
 } // namespace
 
@@ -90,6 +97,13 @@ void TFDeviceNetNetwork::resizeEvent(QResizeEvent *event)
     DialogBase::resizeEvent(event);
     sga->setGeometry(8, TitleHeight, width() - 16, height() - TitleHeight - ButtonBandHeight);
     m_buttonBand->setGeometry(0, height() - ButtonBandHeight, width(), ButtonBandHeight);
+    // The description takes the width left beside the vertical scroll bar, so that no horizontal
+    // one appears (a wider description can still be fitted with a double-click).
+    int room = sga->width() - 2 * sga->frameWidth() -
+               sga->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, sga->verticalScrollBar());
+    for (int c = 0; c < Columns - 1; ++c)
+        room -= sga->columnWidth(c);
+    sga->setColumnWidth(Columns - 1, std::max(room, MinimumDescriptionWidth));
 }
 
 void TFDeviceNetNetwork::showEvent(QShowEvent *event)
@@ -103,9 +117,11 @@ void TFDeviceNetNetwork::FormShow()
 {
     sga->clearData();
     m_origin.fill(0, DnetNetDocument::EditorSlaveRows);
+    m_loaded.clear();
     // An unreadable document leaves the table empty; the file on disk stays as it is.
     ErrorReport::run(messages(), [this] {
         const DnetNetDocument::Loaded loaded = DnetNetDocument::load(m_ctx.paths.DnetNetPath);
+        m_loaded = loaded.slaves;
         fillTable(loaded.slaves);
         if (loaded.notLoaded > 0)
             messages().warning(text(532));
@@ -164,31 +180,75 @@ void TFDeviceNetNetwork::Btn_OKClick()
         accept();
 }
 
+QString TFDeviceNetNetwork::registerQuestion(const RegisterRenumber::Result &change,
+                                             const QList<DnetSlaveRow> &slaves) const
+{
+    const auto loadedId = [this](int position) {
+        return position >= 1 && position <= m_loaded.size() ? m_loaded.at(position - 1).ID.trimmed() : QString();
+    };
+    QStringList lines;
+    for (auto it = change.removedOf.cbegin(); it != change.removedOf.cend(); ++it)
+        lines.append(text(1491).arg(QString::number(it.key()), loadedId(it.key()), QString::number(it.value())));
+    for (auto it = change.movedOf.cbegin(); it != change.movedOf.cend(); ++it) {
+        const int target = it.key() - 1 < m_newPositions.size() ? m_newPositions.at(it.key() - 1) : 0;
+        lines.append(text(1492).arg(QString::number(it.key()), loadedId(it.key()), QString::number(target),
+                                    QString::number(it.value())));
+    }
+    for (auto it = change.pastBytesOf.cbegin(); it != change.pastBytesOf.cend(); ++it) {
+        const int target = it.key().first;
+        const DnetSlaveRow &slave = slaves.at(target - 1);
+        const bool read = it.key().second == ModbusMap::Read;
+        lines.append(text(1490).arg(QString::number(target), slave.ID.trimmed(),
+                                    MapOverview::pageName(it.key().second, m_ctx.catalog), QString::number(it.value()),
+                                    QString::number(ParseIntOrDefault(read ? slave.NB_OUT : slave.NB_IN, 0))));
+    }
+    // A long list would push the buttons off the screen.
+    constexpr int Shown = 10;
+    if (lines.size() > Shown) {
+        const int more = int(lines.size()) - Shown;
+        lines.erase(lines.begin() + Shown, lines.end());
+        lines.append(text(1482).arg(more));
+    }
+    const int removed = change.removed + change.pastBytes;
+    return text(1489) + QLatin1Char('\n') + lines.join(QLatin1Char('\n')) + QStringLiteral("\n\n") +
+           (removed > 0 ? text(1493).arg(removed) : text(1496)) + QLatin1Char('\n') + text(1494) + QLatin1Char('\n') +
+           text(1495);
+}
+
 bool TFDeviceNetNetwork::saveWithRegisters(const QList<DnetSlaveRow> &slaves)
 {
     // Where each loaded slave is now; a slave beyond the saved list is gone.
-    QVector<int> newPositions;
+    m_newPositions.clear();
     for (int i = 0; i < m_origin.size(); ++i) {
         if (m_origin.at(i) <= 0)
             continue;
-        if (newPositions.size() < m_origin.at(i))
-            newPositions.resize(m_origin.at(i));
-        newPositions[m_origin.at(i) - 1] = i < slaves.size() ? i + 1 : 0;
+        if (m_newPositions.size() < m_origin.at(i))
+            m_newPositions.resize(m_origin.at(i));
+        m_newPositions[m_origin.at(i) - 1] = i < slaves.size() ? i + 1 : 0;
     }
+    QVector<RegisterRenumber::SlaveBytes> bytes;
+    for (const DnetSlaveRow &slave : slaves)
+        bytes.append({ParseIntOrDefault(slave.NB_IN, 0), ParseIntOrDefault(slave.NB_OUT, 0)});
+
     bool identity = true;
-    for (int k = 0; k < newPositions.size() && identity; ++k)
-        identity = newPositions.at(k) == k + 1;
+    for (int k = 0; k < m_newPositions.size() && identity; ++k)
+        identity = m_newPositions.at(k) == k + 1;
 
     const QString defRegPath = m_ctx.paths.DefRegPath;
     RegisterRenumber::Result renumbered;
-    if (!identity && QFileInfo(defRegPath).isFile())
-        renumbered = RegisterRenumber::renumber(ProjectDocument::load(defRegPath), newPositions);
+    if (!m_newPositions.isEmpty() && QFileInfo(defRegPath).isFile()) {
+        try {
+            renumbered = RegisterRenumber::renumber(ProjectDocument::load(defRegPath), m_newPositions, bytes);
+        } catch (const AppError &) {
+            // With no slave moved, a register map that cannot be read does not hold up the slave list:
+            // the register map step reports it when opened. Moved slaves need it renumbered.
+            if (!identity)
+                throw;
+        }
+    }
     bool follow = false;
     if (renumbered.changed()) {
-        QString question = text(1252);
-        if (renumbered.removed > 0)
-            question += text(1253) + QString::number(renumbered.removed);
-        switch (messages().questionWithCancel(question)) {
+        switch (messages().questionWithCancel(registerQuestion(renumbered, slaves))) {
         case Messages::Answer::Cancel:
             return false;
         case Messages::Answer::Yes:

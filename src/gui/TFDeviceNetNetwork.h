@@ -2,6 +2,7 @@
 
 #include "DialogBase.h"
 #include "documents/DnetNetDocument.h"
+#include "documents/RegisterRenumber.h"
 
 class GridWidget;
 class QPushButton;
@@ -38,8 +39,11 @@ private:
     void Btn_PasteRowClick();
     void fillTable(const QList<DnetSlaveRow> &slaves);
     // Saves the slave list and, when the user wants it, renumbers DefReg.xml so that each register
-    // stays with its slave. False when the user called it off or the register map was not saved.
+    // stays with its slave, dropping the registers of deleted slaves and those carrying bytes beyond
+    // their slave's new count. False when the user called it off or the register map was not saved.
     bool saveWithRegisters(const QList<DnetSlaveRow> &slaves);
+    // What the save would do to the registers, slave by slave, and what each answer means.
+    QString registerQuestion(const RegisterRenumber::Result &change, const QList<DnetSlaveRow> &slaves) const;
 
     GridWidget *sga = nullptr;
     QWidget *m_buttonBand = nullptr;
@@ -53,4 +57,7 @@ private:
     // Delete Row and Insert Row move these along with the rows, so that on OK it is known where each
     // loaded slave went. Editing or pasting into a row keeps its entry.
     QVector<int> m_origin;
+    // The slaves as loaded, and where each went (from 1, 0 deleted) at the last OK.
+    QList<DnetSlaveRow> m_loaded;
+    QVector<int> m_newPositions;
 };

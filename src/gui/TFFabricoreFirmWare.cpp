@@ -381,7 +381,13 @@ void TFFabricoreFirmWare::Open_Project()
 void TFFabricoreFirmWare::Update_Device(int Type_Update)
 {
     // An error stops here: the general error report shows it and the update dialog stays closed.
-    CompileDeviceImages(m_ctx.paths);
+    const DeviceImages images = BuildDeviceImages(m_ctx.paths);
+    // Registers past their slave's bytes would make the device serve other slaves' bytes: the user
+    // decides, and No writes nothing.
+    if (!images.pastBytes.isEmpty() && !m_ctx.messages->question(PastBytes::warning(images.pastBytes, m_ctx.catalog) +
+                                                                 QStringLiteral("\n\n") + m_ctx.text(1483)))
+        return;
+    WriteImageFiles(m_ctx.paths, images);
     if (!m_dialogs.boot)
         return;
     m_dialogs.boot->Form_Type = Type_Update;

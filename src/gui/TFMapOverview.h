@@ -12,8 +12,8 @@ class QListWidget;
 class QTableView;
 
 // The whole register map at a glance, read-only: every register of both pages by address, filtered
-// by slave and page, and below it the bytes that no register carries. A double-click on a register
-// closes the window with that register chosen, for the editor to select it.
+// by slave and page, and below it the bytes that no register carries. Activating a register
+// (double-click, Enter or Space) closes the window with it chosen, for the editor to select it.
 class TFMapOverview : public DialogBase
 {
     Q_OBJECT
@@ -25,15 +25,21 @@ public:
     const std::optional<OverviewRow> &chosen() const { return m_chosen; }
     MapOverviewModel *model() const { return m_model; }
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+
 private:
     void filterChanged();
     void fillFreeBytes();
-    void registerDoubleClicked(const QModelIndex &index);
+    // Closes the window with the register of that row chosen.
+    void registerChosen(const QModelIndex &index);
 
     const ModbusMap &m_map;
     QVector<FreeBytes> m_free;
     std::optional<OverviewRow> m_chosen;
     MapOverviewModel *m_model = nullptr;
+    QWidget *m_titleBand = nullptr;
 
     QLabel *L_Filter_Slave = nullptr;
     QComboBox *CB_Filter_Slave = nullptr;

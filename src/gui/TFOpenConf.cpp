@@ -33,6 +33,11 @@ TFOpenConf::TFOpenConf(AppContext &context, QWidget *parent)
     connect(Btn_Cancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(ListBox1, &QListWidget::currentRowChanged, this, [this] { ListBox1Click(); });
     connect(ListBox1, &QListWidget::itemDoubleClicked, this, &QDialog::accept);
+    // Enter on the list opens the configuration chosen, as OK does (and a double-click).
+    connect(ListBox1, &QAbstractItemView::activated, this, [this](const QModelIndex &index) {
+        if (index.isValid() && isVisible())
+            accept();
+    });
     Set_Lang();
 }
 

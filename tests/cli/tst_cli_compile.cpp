@@ -28,6 +28,8 @@ private Q_SLOTS:
     void usage();
     void compileWritesBothFiles();
     void compileErrorWritesNothing();
+    void registersPastTheirSlavesBytes_data();
+    void registersPastTheirSlavesBytes();
     void dumpBank();
     void dumpBank2();
     void dumpBank2WithWrongChecksum();
@@ -40,12 +42,14 @@ private Q_SLOTS:
 void TestCliCompile::usage_data()
 {
     addUsageColumns();
-    QTest::newRow("compile --help") << QStringList{"compile", "--help"} << 0 << "compile PROJECT_FOLDER"
+    QTest::newRow("compile --help") << QStringList{"compile", "--help"} << 0 << "compile [--strict] PROJECT_FOLDER"
                                     << "";
     QTest::newRow("dump --help") << QStringList{"dump", "--help"} << 0 << "dump FILE"
                                  << "";
     QTest::newRow("compile without folder") << QStringList{"compile"} << 2 << ""
                                             << "Usage: SW40917-cli compile";
+    QTest::newRow("compile --strict without folder") << QStringList{"compile", "--strict"} << 2 << ""
+                                                     << "Usage: SW40917-cli compile [--strict]";
     QTest::newRow("compile two folders") << QStringList{"compile", "a", "b"} << 2 << ""
                                          << "Usage";
     QTest::newRow("dump unknown option") << QStringList{"dump", "--all"} << 2 << ""
@@ -83,6 +87,45 @@ void TestCliCompile::compileErrorWritesNothing()
     QVERIFY2(r.err.contains(QStringLiteral("row 2: attribute NB_IN \"abc\" is not an integer")), qPrintable(r.err));
     QVERIFY(!QFile::exists(folder + QStringLiteral("/bin/bank.bin")));
     QVERIFY(!QFile::exists(folder + QStringLiteral("/bin/bank2.bin")));
+}
+
+void TestCliCompile::registersPastTheirSlavesBytes_data()
+{
+    QTest::addColumn<bool>("strict");
+    QTest::addColumn<bool>("past"); // slave 1 of the example shrunk to 1 byte OUT
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("err");
+    const QString lines = QStringLiteral(
+        "1 Modbus Registers carry bytes that their DeviceNet Slave does not have, so the device would serve other "
+        "Slaves' bytes there:\nRead, index 100: slave 1 (ID 1) has 1 bytes, not byte 2\n");
+    QTest::newRow("warned and compiled") << false << true << 0 << "Warning: " + lines;
+    QTest::newRow("strict: an error") << true << true << 1 << "Error: " + lines;
+    QTest::newRow("strict, nothing past") << true << false << 0 << QString();
+}
+
+void TestCliCompile::registersPastTheirSlavesBytes()
+{
+    QFETCH(bool, strict);
+    QFETCH(bool, past);
+    QFETCH(int, code);
+    QTemporaryDir dir;
+    const QString folder = copyCase(dir, QStringLiteral("example"));
+    if (past) {
+        // Register 100 carries bytes 1 and 2 of slave 1.
+        QFile f(folder + QStringLiteral("/DNET_Net.xml"));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("<DNET_Net><row ID=\"1\" NB_IN=\"4\" NB_OUT=\"1\" Mnemonic=\"\"/>"
+                "<row ID=\"2\" NB_IN=\"6\" NB_OUT=\"8\" Mnemonic=\"\"/></DNET_Net>");
+    }
+    QStringList arguments{QStringLiteral("compile"), folder};
+    if (strict)
+        arguments.insert(1, QStringLiteral("--strict"));
+    const CliRun r = runCli(arguments);
+    QCOMPARE(r.code, code);
+    QTEST(r.err, "err");
+    QCOMPARE(r.out.isEmpty(), code != 0);
+    QCOMPARE(QFile::exists(folder + QStringLiteral("/bin/bank.bin")), code == 0);
+    QCOMPARE(QFile::exists(folder + QStringLiteral("/bin/bank2.bin")), code == 0);
 }
 
 void TestCliCompile::dumpBank()

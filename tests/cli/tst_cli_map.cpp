@@ -176,11 +176,12 @@ void TestCliMap::autoMap_data()
                                             "<row Index=\"0\" NrDNNode=\"1\" PosComp=\"3\"/></Modbus_Read>"
                                             "<Modbus_Write><row Index=\"1\" NrDNNode=\"1\" PosComp=\"131073\"/>"
                                             "<row Index=\"4\" NrDNNode=\"2\" PosComp=\"1\"/></Modbus_Write>");
-    QTest::newRow("write page, high first, from 16 in steps of 100")
-        << QStringList{"--page", "write", "--high-first", "--start", "16", "--step", "100"}
-        << "write  slave 1 (ID 5): 1 register, indexes 100 to 100\n"
+    // The steps count from the start: the first slave starts there when it is free.
+    QTest::newRow("write page, high first, from 17 in steps of 100")
+        << QStringList{"--page", "write", "--high-first", "--start", "17", "--step", "100"}
+        << "write  slave 1 (ID 5): 1 register, indexes 17 to 17\n"
         << QByteArray("<Modbus_Read><row Index=\"$10\" NrDNNode=\"1\" PosComp=\"65538\"/></Modbus_Read>"
-                      "<Modbus_Write><row Index=\"100\" NrDNNode=\"1\" PosComp=\"65538\"/>"
+                      "<Modbus_Write><row Index=\"17\" NrDNNode=\"1\" PosComp=\"65538\"/>"
                       "<row Index=\"4\" NrDNNode=\"2\" PosComp=\"1\"/></Modbus_Write>");
 }
 
@@ -215,7 +216,8 @@ void TestCliMap::autoMapRefusalChangesNothing()
     const CliRun r = runCli({QStringLiteral("automap"), p.folder, QStringLiteral("--start"), QStringLiteral("65535")});
     QCOMPARE(r.code, 1);
     QCOMPARE(r.out, QString());
-    QCOMPARE(r.err, QStringLiteral("Error!! Auto-map needs register indexes beyond 65535: nothing was changed\n"));
+    QCOMPARE(r.err, QStringLiteral("Error!! Slave 1 (ID 5), Write page: no run of 1 free register indexes from 65535 "
+                                   "to 65535 holds all its registers: nothing was changed\n"));
     QCOMPARE(readFile(p.defReg), Registers);
 }
 

@@ -63,6 +63,7 @@ private Q_SLOTS:
     void refusalsChangeNothing_data();
     void refusalsChangeNothing();
     void pageFilledToTheLimit();
+    void lastIndexHandedOut();
     void compiledRegisterRecords_data();
     void compiledRegisterRecords();
 };
@@ -75,11 +76,12 @@ void TestAutoMap::oneSlave_data()
     QTest::addColumn<QStringList>("expected"); // registers of slave 1 on that page afterwards
 
     // Slave 1 has 5 bytes IN and 6 OUT; slave 2 already uses index 2 on its write page.
+    // Index 2 is taken: the three registers go together to the first run of three after it.
     QTest::newRow("odd byte low, last byte alone")
-        << int(ModbusMap::Write) << 0 << false << QStringList{"0:2/1", "1:4/3", "3:0/5"};
-    QTest::newRow("high first") << int(ModbusMap::Write) << 0 << true << QStringList{"0:1/2", "1:3/4", "3:0/5"};
+        << int(ModbusMap::Write) << 0 << false << QStringList{"3:2/1", "4:4/3", "5:0/5"};
+    QTest::newRow("high first") << int(ModbusMap::Write) << 0 << true << QStringList{"3:1/2", "4:3/4", "5:0/5"};
     QTest::newRow("from a start index") << int(ModbusMap::Read) << 40 << false
-                                        << QStringList{"7:0/0", "$29:3/0", "40:2/1", "42:0/4", "43:6/5"};
+                                        << QStringList{"7:0/0", "$29:3/0", "42:2/1", "43:0/4", "44:6/5"};
     QTest::newRow("start index in use is skipped")
         << int(ModbusMap::Read) << 7 << true << QStringList{"7:0/0", "$29:3/0", "8:1/2", "9:0/4", "10:5/6"};
 }
@@ -127,12 +129,29 @@ void TestAutoMap::allSlaves_data()
         << AutoMap::BothPages << 0 << 10
         << QStringList{"R1 0:2/1", "R2 1:0/0", "R3 10:2/1", "R3 11:4/3", "W1 20:2/1", "W1 21:0/3", "W3 30:0/1"}
         << QString();
+    // The step counts from the first index: the first slave starts there.
     QTest::newRow("step 100 from 150") << AutoMap::BothPages << 150 << 100
-                                       << QStringList{"R1 200:2/1", "R2 1:0/0",   "R3 300:2/1", "R3 301:4/3",
-                                                      "W1 400:2/1", "W1 401:0/3", "W3 500:0/1"}
+                                       << QStringList{"R1 150:2/1", "R2 1:0/0",   "R3 250:2/1", "R3 251:4/3",
+                                                      "W1 350:2/1", "W1 351:0/3", "W3 450:0/1"}
                                        << QString();
+    QTest::newRow("step 16 from 1000") << AutoMap::BothPages << 1000 << 16
+                                       << QStringList{"R1 1000:2/1", "R2 1:0/0",    "R3 1016:2/1", "R3 1017:4/3",
+                                                      "W1 1032:2/1", "W1 1033:0/3", "W3 1048:0/1"}
+                                       << QString();
+    QTest::newRow("step 16 from 1000, 1000 taken")
+        << AutoMap::BothPages << 1000 << 16 << QStringList{"R1 1016:2/1", "R2 1:0/0",    "R2 1000:0/0", "R3 1032:2/1",
+                                                           "R3 1033:4/3", "W1 1048:2/1", "W1 1049:0/3", "W3 1064:0/1"}
+        << "1000";
+    // Each slave takes the first run that holds it: slave 3's one register fits before index 1.
     QTest::newRow("write page only") << int(ModbusMap::Write) << 0 << 0
-                                     << QStringList{"R2 1:0/0", "W1 0:2/1", "W1 2:0/3", "W3 3:0/1"} << QString();
+                                     << QStringList{"R2 1:0/0", "W1 2:2/1", "W1 3:0/3", "W3 0:0/1"} << QString();
+    // A taken index inside a run moves the whole slave past it, and the slave after it fills the gap.
+    QTest::newRow("a slave is not split around a taken index")
+        << int(ModbusMap::Read) << 0 << 0 << QStringList{"R1 0:2/1", "R2 1:0/0", "R2 3:0/0", "R3 4:2/1", "R3 5:4/3"}
+        << "3";
+    QTest::newRow("a slave is not split, step 2")
+        << int(ModbusMap::Read) << 0 << 2 << QStringList{"R1 0:2/1", "R2 1:0/0", "R2 2:0/0", "R3 4:2/1", "R3 5:4/3"}
+        << "2";
     QTest::newRow("read page only") << int(ModbusMap::Read) << 65532 << 0
                                     << QStringList{"R1 65532:2/1", "R2 1:0/0", "R3 65533:2/1", "R3 65534:4/3"}
                                     << QString();
@@ -170,24 +189,35 @@ void TestAutoMap::refusalsChangeNothing_data()
     QTest::addColumn<QStringList>("slaveList");
     QTest::addColumn<int>("slave");          // the slave mapped alone; -1 all slaves
     QTest::addColumn<int>("existingOnRead"); // registers already on slave 1's read page at 0.., carrying nothing
-    QTest::addColumn<bool>("everyIndexUsed");
+    QTest::addColumn<QString>("taken");      // "all": every index 0..65535, "all but 0 2": every other one
     QTest::addColumn<int>("start");
     QTest::addColumn<int>("step");
     QTest::addColumn<QString>("message");
 
-    const QString beyond = QStringLiteral("Error!! Auto-map needs register indexes beyond 65535: nothing was changed");
+    const auto noRun = [](const char *slave, int count, int from) {
+        return QStringLiteral("Error!! Slave %1, Read page: no run of %2 free register indexes from %3 to 65535 holds "
+                              "all its registers: nothing was changed")
+            .arg(QLatin1String(slave))
+            .arg(count)
+            .arg(from);
+    };
     const QString full = QStringLiteral("Error!! After auto-map the Read page would hold 6145 registers, more than "
                                         "the 6144 the device takes: nothing was changed");
     QTest::newRow("one slave: last register would be 65536")
-        << QStringList{"1:0:5"} << 0 << 0 << false << 65534 << 0 << beyond;
+        << QStringList{"1:0:5"} << 0 << 0 << "" << 65534 << 0 << noRun("1 (ID 1)", 3, 65534);
     QTest::newRow("all: second slave past 65535")
-        << QStringList{"1:0:2", "2:0:2"} << -1 << 0 << false << 65535 << 0 << beyond;
-    QTest::newRow("all: rounding up past 65535") << QStringList{"1:0:2"} << -1 << 0 << false << 65001 << 1000 << beyond;
-    QTest::newRow("all: every index used") << QStringList{"1:0:2", "9:0:0"} << -1 << 0 << true << 0 << 0 << beyond;
+        << QStringList{"1:0:2", "2:0:2"} << -1 << 0 << "" << 65535 << 0 << noRun("2 (ID 2)", 1, 65535);
+    QTest::newRow("all: rounding up past 65535")
+        << QStringList{"1:0:2", "4:0:1"} << -1 << 0 << "" << 65001 << 1000 << noRun("2 (ID 4)", 1, 65001);
+    // Room for slave 1's two registers only apart: 0 and 2 are free, 1 is not.
+    QTest::newRow("one slave: free indexes only apart")
+        << QStringList{"1:0:4"} << 0 << 0 << "all but 0 2" << 0 << 0 << noRun("1 (ID 1)", 2, 0);
+    QTest::newRow("all: every index used")
+        << QStringList{"1:0:2", "9:0:0"} << -1 << 0 << "all" << 0 << 0 << noRun("1 (ID 1)", 1, 0);
     QTest::newRow("all: 6145 registers on the read page")
-        << QStringList{"1:0:2", "2:0:4"} << -1 << 6142 << false << 0 << 0 << full;
+        << QStringList{"1:0:2", "2:0:4"} << -1 << 6142 << "" << 0 << 0 << full;
     QTest::newRow("one slave: 6145 registers on the read page")
-        << QStringList{"1:0:0", "2:0:4"} << 1 << 6143 << false << 0 << 0 << full;
+        << QStringList{"1:0:0", "2:0:4"} << 1 << 6143 << "" << 0 << 0 << full;
 }
 
 void TestAutoMap::refusalsChangeNothing()
@@ -195,16 +225,21 @@ void TestAutoMap::refusalsChangeNothing()
     QFETCH(QStringList, slaveList);
     QFETCH(int, slave);
     QFETCH(int, existingOnRead);
-    QFETCH(bool, everyIndexUsed);
+    QFETCH(QString, taken);
     QFETCH(int, start);
     QFETCH(int, step);
     QFETCH(QString, message);
     ModbusMap map = slaves(slaveList);
     for (int i = 0; i < existingOnRead; ++i)
         addRegister(map, 0, ModbusMap::Read, QString::number(i), 0, 0);
-    // Every index from 0 to 65535 taken, over both pages of the last slave.
-    for (int i = 0; everyIndexUsed && i <= ModbusMap::MaxIndex; ++i)
-        addRegister(map, map.slaveCount() - 1, i % 2 ? ModbusMap::Write : ModbusMap::Read, QString::number(i), 0, 0);
+    // Indexes from 0 to 65535 taken, over both pages of the last slave.
+    QList<int> leftFree;
+    for (const QString &i : taken.mid(8).split(QLatin1Char(' '), Qt::SkipEmptyParts))
+        leftFree.append(i.toInt());
+    for (int i = 0; taken.startsWith(QLatin1String("all")) && i <= ModbusMap::MaxIndex; ++i)
+        if (!leftFree.contains(i))
+            addRegister(map, map.slaveCount() - 1, i % 2 ? ModbusMap::Write : ModbusMap::Read, QString::number(i), 0,
+                        0);
     const QStringList before = allRegisters(map);
 
     TextCatalog catalog;
@@ -229,6 +264,19 @@ void TestAutoMap::pageFilledToTheLimit()
     QCOMPARE(result.failure, 0);
     QCOMPARE(registersOf(map, 1, ModbusMap::Read), QStringList({"6142:2/1", "6143:4/3"}));
     QCOMPARE(map.registerCount(), AutoMap::MaxRegistersPerPage);
+}
+
+void TestAutoMap::lastIndexHandedOut()
+{
+    // From 65535 on, and from 65000 on with 65000 to 65534 taken: 65535 itself is free and holds one register.
+    for (const int start : {65535, 65000}) {
+        ModbusMap map = slaves({"1:0:2", "2:0:0"});
+        for (int i = start; i < ModbusMap::MaxIndex; ++i)
+            addRegister(map, 1, ModbusMap::Write, QString::number(i), 0, 0);
+        const AutoMapResult one = AutoMap::mapSlave(map, 0, ModbusMap::Read, AutoMapOptions{start, 0, false});
+        QCOMPARE(one.failure, 0);
+        QCOMPARE(registersOf(map, 0, ModbusMap::Read), QStringList{"65535:2/1"});
+    }
 }
 
 void TestAutoMap::compiledRegisterRecords_data()

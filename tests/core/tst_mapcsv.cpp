@@ -92,21 +92,36 @@ void TestMapCsv::exportIsExact()
 void TestMapCsv::importOfExportGivesTheSameDocument_data()
 {
     QTest::addColumn<QByteArray>("csv");
-    QTest::newRow("as exported") << Exported;
+    QTest::addColumn<QString>("language"); // the language file in force, empty for English
+    QTest::newRow("as exported") << Exported << QString();
+    // The word the program shows for none stands for none, in any letter case.
+    QTest::newRow("None in the byte columns") << QByteArray(Exported)
+                                                     .replace(",1,\r\n", ",1,None\r\n")
+                                                     .replace(",,1\r\n", ",none ,1\r\n")
+                                                     .replace(",,\r\n", ",NONE,None\r\n")
+                                              << QString();
+    QTest::newRow("Keines in German")
+        << QByteArray(Exported).replace(",1,\r\n", ",1,Keines\r\n").replace(",,\r\n", ",keines,None\r\n")
+        << "Deutsch.lng";
     QByteArray semicolons = Exported;
     semicolons.replace("\"pump, left\"", "pump, left").replace(',', ';').replace("pump; left", "pump, left");
-    QTest::newRow("semicolons, as a spreadsheet writes them") << semicolons;
+    QTest::newRow("semicolons, as a spreadsheet writes them") << semicolons << QString();
     QTest::newRow("line feeds only, byte order mark")
-        << QByteArray("\xEF\xBB\xBF") + QByteArray(Exported).replace("\r\n", "\n");
+        << QByteArray("\xEF\xBB\xBF") + QByteArray(Exported).replace("\r\n", "\n") << QString();
     QTest::newRow("no header, no final line end, blank lines")
-        << QByteArray(Exported).mid(Exported.indexOf('\n') + 1).replace("\r\n301", "\r\n\r\n,,,,,,\r\n301").chopped(2);
+        << QByteArray(Exported).mid(Exported.indexOf('\n') + 1).replace("\r\n301", "\r\n\r\n,,,,,,\r\n301").chopped(2)
+        << QString();
 }
 
 void TestMapCsv::importOfExportGivesTheSameDocument()
 {
     QFETCH(QByteArray, csv);
+    QFETCH(QString, language);
+    TextCatalog catalog = english();
+    if (!language.isEmpty())
+        catalog.LoadLanguageFile(QStringLiteral(SW_SOURCE_DIR "/lang/") + language);
     const ModbusMap map = loadedMap();
-    const MapCsv::ImportResult result = MapCsv::parse(csv, map, english());
+    const MapCsv::ImportResult result = MapCsv::parse(csv, map, catalog);
     QVERIFY2(result.problems.isEmpty(), qPrintable(problems(result)));
     QCOMPARE(result.registers, 5);
     // Index texts typed as $20, " 0011" and 0x12D come back as typed: the registers are unchanged.

@@ -17,6 +17,8 @@ ModbusMap fixture()
     map.appendRegister(0, ModbusMap::Read, {QStringLiteral("x"), 9, 0}); // edited elsewhere: no index, byte 9
     map.appendRegister(0, ModbusMap::Write, {QStringLiteral("8"), 0, 3});
     map.appendRegister(1, ModbusMap::Write, {QStringLiteral("7"), 1, 2}); // 7 twice, as a hand-edited file may hold
+    // 8 on both pages as well, the read page's on the later slave.
+    map.appendRegister(1, ModbusMap::Read, {QStringLiteral("8"), 0, 0});
     return map;
 }
 
@@ -37,7 +39,8 @@ void TestMapOverview::rowsByAddress()
     QStringList order;
     for (const OverviewRow &r : MapOverview::rows(fixture()))
         order.append(QStringLiteral("%1 p%2 s%3 r%4").arg(r.address).arg(r.page).arg(r.slave).arg(r.position));
-    QCOMPARE(order, QStringList({"-1 p1 s0 r2", "7 p1 s0 r1", "7 p2 s1 r0", "8 p2 s0 r0", "32 p1 s0 r0"}));
+    QCOMPARE(order,
+             QStringList({"-1 p1 s0 r2", "7 p1 s0 r1", "7 p2 s1 r0", "8 p1 s1 r0", "8 p2 s0 r0", "32 p1 s0 r0"}));
 
     QStringList free;
     const ModbusMap map = fixture();
@@ -45,6 +48,11 @@ void TestMapOverview::rowsByAddress()
         free.append(QStringLiteral("s%1 p%2: %3").arg(f.slave).arg(f.page).arg(MapOverview::byteRanges(f.bytes)));
     // Byte 9 of the register edited elsewhere is beyond the slave and covers nothing.
     QCOMPARE(free, QStringList({"s0 p1: 3-4, 6", "s0 p2: 1-2"}));
+
+    QStringList past;
+    for (const FreeBytes &f : MapOverview::bytesPastCount(map))
+        past.append(QStringLiteral("s%1 p%2: %3").arg(f.slave).arg(f.page).arg(MapOverview::byteRanges(f.bytes)));
+    QCOMPARE(past, QStringList({"s0 p1: 9"}));
 }
 
 void TestMapOverview::byteRanges_data()
@@ -71,12 +79,14 @@ void TestMapOverview::text()
                             "x                  Read   1      5   pump      9          None\n"
                             "7                  Read   1      5   pump      None       5\n"
                             "7                  Write  2      7             1          2\n"
+                            "8                  Read   2      7             None       None\n"
                             "8                  Write  1      5   pump      None       3\n"
                             "32                 Read   1      5   pump      2          1\n"
                             "\n"
                             "Bytes that no register carries:\n"
                             "  Slave 1 (ID 5), Read: bytes 3-4, 6\n"
-                            "  Slave 1 (ID 5), Write: bytes 1-2\n"));
+                            "  Slave 1 (ID 5), Write: bytes 1-2\n"
+                            "  Slave 1 (ID 5), Read: bytes past the slave's count: 9\n"));
     ModbusMap full;
     full.appendSlave(QStringLiteral("1"), 0, 1);
     full.appendRegister(0, ModbusMap::Read, {QStringLiteral("0"), 0, 1});

@@ -30,6 +30,8 @@ private Q_SLOTS:
     void renumber_data();
     void renumber();
     void foreignNodesStay();
+    void bytesBeyondTheNewCount_data();
+    void bytesBeyondTheNewCount();
 };
 
 void TestRegisterRenumber::renumber_data()
@@ -105,6 +107,40 @@ void TestRegisterRenumber::foreignNodesStay()
                         "<row Index=\"2\" NrDNNode=\"x\" PosComp=\"1\"/><row Index=\"3\" PosComp=\"1\"/>"
                         "<!--note--></Modbus_Read><Modbus_Write/></InfoMod><!--SW_VERSION = 2.004-->"));
     QCOMPARE(result.moved, 1);
+}
+
+void TestRegisterRenumber::bytesBeyondTheNewCount_data()
+{
+    QTest::addColumn<QString>("posComp"); // of the one register, on slave 1
+    QTest::addColumn<bool>("onRead");
+    QTest::addColumn<bool>("kept"); // slave 1 has 4 bytes IN and 2 OUT
+    QTest::newRow("read, bytes 2 and 1") << "131073" << true << true;
+    QTest::newRow("read, high byte 3") << "196609" << true << false;
+    QTest::newRow("read, low byte 3") << "3" << true << false;
+    QTest::newRow("write, bytes 4 and 3") << "262147" << false << true;
+    QTest::newRow("write, low byte 5") << "5" << false << false;
+    // Read as the compiler reads it: -1 is byte 65535 in both parts, and what does not parse is 0.
+    QTest::newRow("read, PosComp -1") << "-1" << true << false;
+    QTest::newRow("read, PosComp x") << "x" << true << true;
+}
+
+void TestRegisterRenumber::bytesBeyondTheNewCount()
+{
+    QFETCH(QString, posComp);
+    QFETCH(bool, onRead);
+    QFETCH(bool, kept);
+    const QByteArray row = "<row Index=\"9\" NrDNNode=\"1\" PosComp=\"" + posComp.toUtf8() + "\"/>";
+    const QByteArray xml = defReg(onRead ? row : QByteArray(), onRead ? QByteArray() : row);
+    // Slave 1 moves to 2: the counts are those of the new position.
+    const RegisterRenumber::Result result =
+        RegisterRenumber::renumber(ProjectDocument::parse(xml, "DefReg.xml"), QVector<int>{2},
+                                   QVector<RegisterRenumber::SlaveBytes>{{0, 0}, {4, 2}});
+    QCOMPARE(result.pastBytes, kept ? 0 : 1);
+    QCOMPARE(result.moved, kept ? 1 : 0);
+    QCOMPARE(result.pastBytesOf.value({2, onRead ? 1 : 2}), kept ? 0 : 1);
+    QCOMPARE(ProjectDocument::toBytes(result.document).contains("Index=\"9\""), kept);
+    // Without counts the bytes are not looked at.
+    QCOMPARE(RegisterRenumber::renumber(ProjectDocument::parse(xml, "DefReg.xml"), QVector<int>{2}).pastBytes, 0);
 }
 
 QTEST_APPLESS_MAIN(TestRegisterRenumber)

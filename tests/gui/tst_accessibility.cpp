@@ -1,19 +1,24 @@
 // Every window read through QAccessible as a screen reader reads it, in every shipped language:
 // each control has a name, each hint is also a description, no two controls share a name.
+#include "Accessibility.h"
 #include "AccessibilityCheck.h"
 #include "AppWindows.h"
 #include "ClickableLabel.h"
 #include "TFAbout.h"
+#include "TFAutoMap.h"
 #include "TFBoot.h"
 #include "TFDefineModbusRegs.h"
 #include "TFDeviceNetNetwork.h"
 #include "TFFabricoreFirmWare.h"
+#include "TFMapOverview.h"
 #include "TFNew_Project.h"
 #include "TFOpenConf.h"
 #include "TFParGen.h"
 #include "TFSoftOptions.h"
 #include "TestWorkspace.h"
 
+#include <QLabel>
+#include <QLineEdit>
 #include <QTabWidget>
 #include <QTest>
 
@@ -30,6 +35,8 @@ struct Program
 {
     TestWorkspace ws;
     std::unique_ptr<AppWindows> windows;
+    TFAutoMap *autoMap = nullptr;
+    std::unique_ptr<TFMapOverview> overview;
 
     explicit Program(const QString &language)
     {
@@ -46,9 +53,20 @@ struct Program
         windows->main()->show();
     }
 
-    // The update dialog is one window per kind of update.
-    QWidget *window(const QString &name) const
+    // The update dialog is one window per kind of update; auto-map and the overview are opened from
+    // the register map dialog, which puts the current texts on them at every opening.
+    QWidget *window(const QString &name)
     {
+        if (name == QLatin1String("TFAutoMap")) {
+            if (!autoMap)
+                autoMap = new TFAutoMap(ws.context, windows->defineModbus);
+            autoMap->Set_Lang();
+            return autoMap;
+        }
+        if (name == QLatin1String("TFMapOverview")) {
+            overview = std::make_unique<TFMapOverview>(ws.context, windows->defineModbus->map(), windows->defineModbus);
+            return overview.get();
+        }
         if (name.startsWith(QLatin1String("TFBoot"))) {
             windows->boot->Form_Type = name.endsWith(QLatin1String("Ethernet")) ? 1 : 0;
             return windows->boot;
@@ -102,6 +120,7 @@ const QStringList kWindows = {
     QStringLiteral("TFSoftOptions"),       QStringLiteral("TFParGen"),
     QStringLiteral("TFDeviceNetNetwork"),  QStringLiteral("TFDefineModbusRegs"),
     QStringLiteral("TFBoot Serial"),       QStringLiteral("TFBoot Ethernet"),
+    QStringLiteral("TFAutoMap"),           QStringLiteral("TFMapOverview"),
 };
 
 } // namespace
@@ -115,6 +134,8 @@ private Q_SLOTS:
     void namesFollowLanguageSwitch_data();
     void namesFollowLanguageSwitch();
     void placeholdersLostInTranslation();
+    void namesFromCaptions_data();
+    void namesFromCaptions();
 };
 
 void TestAccessibility::everyControlNamed_data()
@@ -139,6 +160,16 @@ void TestAccessibility::everyControlNamed()
     const AccessibilityCheck::Report report = Program::read(w);
     QVERIFY2(report.faults.isEmpty(), qPrintable(report.faults.join(QLatin1Char('\n'))));
     QVERIFY(!report.texts.isEmpty());
+    // The window list and the task bar show the program's icon on each window.
+    QVERIFY(!w->windowIcon().isNull());
+#ifdef Q_OS_LINUX
+    QCOMPARE(QGuiApplication::desktopFileName(), QStringLiteral("sw40917"));
+#endif
+
+    // With SW_SCREENSHOT_DIR set, the window is saved there as a picture, for a look at each language.
+    if (const QString folder = qEnvironmentVariable("SW_SCREENSHOT_DIR"); !folder.isEmpty())
+        w->grab().save(QDir(folder).filePath(QString(window).replace(QLatin1Char(' '), QLatin1Char('-')) +
+                                             QLatin1Char('-') + language + QStringLiteral(".png")));
 
     // With SW_ACCESSIBILITY_DUMP set, every name and description read is listed for a look.
     if (qEnvironmentVariableIsSet("SW_ACCESSIBILITY_DUMP"))
@@ -172,7 +203,8 @@ void TestAccessibility::namesFollowLanguageSwitch()
     program.switchLanguage(language);
     if (w != program.windows->softOptions)
         program.windows->softOptions->hide();
-    const AccessibilityCheck::Report switched = Program::read(w);
+    // Opened again, as the user opens it after the switch.
+    const AccessibilityCheck::Report switched = Program::read(program.window(window));
 
     QCOMPARE(switched.texts.keys(), started.texts.keys());
     QStringList stale;
@@ -198,6 +230,41 @@ void TestAccessibility::placeholdersLostInTranslation()
         const AccessibilityCheck::Report report = Program::read(program.window(window));
         QVERIFY2(report.faults.isEmpty(), qPrintable(report.faults.join(QLatin1Char('\n'))));
     }
+}
+
+void TestAccessibility::namesFromCaptions_data()
+{
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QString>("first");   // the name after the first update
+    QTest::addColumn<QString>("ownName"); // set on the field between two updates; empty for none
+    QTest::addColumn<QString>("name");    // after the second update, the caption changed in between
+    QTest::newRow("mnemonic dropped") << "&Start index"
+                                      << "Start index" << QString() << "Start index, again";
+    QTest::newRow("&& keeps a literal &") << "Start && step"
+                                          << "Start & step" << QString() << "Start & step, again";
+    QTest::newRow("own name kept") << "&Start index"
+                                   << "Start index"
+                                   << "Where auto-map begins"
+                                   << "Where auto-map begins";
+}
+
+void TestAccessibility::namesFromCaptions()
+{
+    QFETCH(QString, caption);
+    QFETCH(QString, ownName);
+    TextCatalog catalog;
+    catalog.LoadDefaultTexts();
+    QWidget window;
+    auto *label = new QLabel(caption, &window);
+    auto *field = new QLineEdit(&window);
+    Accessibility::setCaption(field, {label});
+    Accessibility::update(&window, catalog);
+    QTEST(field->accessibleName(), "first");
+    if (!ownName.isEmpty())
+        field->setAccessibleName(ownName);
+    label->setText(caption + QStringLiteral(", again"));
+    Accessibility::update(&window, catalog);
+    QTEST(field->accessibleName(), "name");
 }
 
 QTEST_MAIN(TestAccessibility)

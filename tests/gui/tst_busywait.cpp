@@ -211,7 +211,9 @@ void TestBusyWait::updaterThatCannotStartIsReported()
         const QString program =
             QDir::toNativeSeparators(formType == 1 ? UpdateJob::ethernetUpdaterPath(f.ws.context.paths)
                                                    : UpdateJob::serialUpdaterPath(f.ws.context.paths));
-        QCOMPARE(f.ws.messages.texts(), QStringList{"Cannot start the update program " + program});
+        QCOMPARE(f.ws.messages.texts(),
+                 QStringList{"Cannot start the update program " + program + "\nIt was looked for in " +
+                             QDir::toNativeSeparators(f.ws.context.paths.ProgramFolder) + ". The file is not there."});
         QCOMPARE(f.ws.messages.lastKind(), QStringLiteral("error"));
         QVERIFY(f.dialog.isVisible());
     }

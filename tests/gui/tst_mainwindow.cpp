@@ -28,6 +28,7 @@ private Q_SLOTS:
     void createConfiguration();
     void createRefusals_data();
     void createRefusals();
+    void openDialogListsAndPreselects_data();
     void openDialogListsAndPreselects();
     void openWithEmptyProjectsLeavesNoneActive();
     void openDialogListsOnlyPlainFolders();
@@ -256,8 +257,16 @@ void TestMainWindow::createRefusals()
     QCOMPARE(QDir(ws.dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), before);
 }
 
+void TestMainWindow::openDialogListsAndPreselects_data()
+{
+    QTest::addColumn<bool>("enter");
+    QTest::newRow("OK") << false;
+    QTest::newRow("Enter on the list") << true;
+}
+
 void TestMainWindow::openDialogListsAndPreselects()
 {
+    QFETCH(bool, enter);
     TestWorkspace ws;
     for (const char *name : {"beta", "Alpha", "gamma", "Delta"})
         QDir(ws.dir.path()).mkpath(QStringLiteral("PROJECTS/") + name);
@@ -266,7 +275,7 @@ void TestMainWindow::openDialogListsAndPreselects()
     s.projectname = QStringLiteral("GAMMA"); // the folder is "gamma": found ignoring case
     s.write(ws.path("Fabricor.xml"));
     AppWindows windows(ws.context);
-    whenModal([](QWidget *dialog) {
+    whenModal([enter](QWidget *dialog) {
         auto *list = dialog->findChild<QListWidget *>("ListBox1");
         QStringList shown;
         for (int i = 0; i < list->count(); ++i)
@@ -274,7 +283,12 @@ void TestMainWindow::openDialogListsAndPreselects()
         QCOMPARE(shown, (QStringList{"Alpha", "beta", "Delta", "gamma"}));
         QCOMPARE(list->currentItem()->text(), QStringLiteral("gamma"));
         list->setCurrentRow(1);
-        click(dialog, "Btn_OK");
+        if (enter) {
+            list->setFocus();
+            QTest::keyClick(list, Qt::Key_Return);
+        } else {
+            click(dialog, "Btn_OK");
+        }
     });
     click(windows.main(), "Btn_Open");
     QCOMPARE(ws.context.paths.ProjectName, QStringLiteral("beta"));

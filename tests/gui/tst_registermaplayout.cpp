@@ -89,6 +89,8 @@ void TestRegisterMapLayout::controlsStayInPlace()
         QStringLiteral("PC_Modbus 8,72 613x412 "),
         QStringLiteral("Btn_OK 385,494 110x28 OK"),
         QStringLiteral("Btn_Cancel 503,494 110x28 Cancel"),
+        // What the last whole-map tool did; empty on opening.
+        QStringLiteral("L_Status 146,486 232x42 "),
     };
     const QStringList readPage = {
         QStringLiteral("TS_Read Modbus Registers in Read"),

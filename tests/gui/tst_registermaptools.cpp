@@ -11,6 +11,7 @@
 #include <QAction>
 #include <QComboBox>
 #include <QContextMenuEvent>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -44,11 +45,11 @@ struct Fixture
     std::unique_ptr<TFDefineModbusRegs> dlg;
     RegisterMapTools *tools = nullptr;
 
-    Fixture()
+    explicit Fixture(const QByteArray &registers = Registers)
     {
         ws.makeProject(QStringLiteral("P"));
         TestWorkspace::writeFile(ws.context.paths.DnetNetPath, Slaves);
-        TestWorkspace::writeFile(ws.context.paths.DefRegPath, Registers);
+        TestWorkspace::writeFile(ws.context.paths.DefRegPath, registers);
         dlg = std::make_unique<TFDefineModbusRegs>(ws.context);
         tools = dlg->findChild<RegisterMapTools *>();
         dlg->show();
@@ -112,7 +113,15 @@ private Q_SLOTS:
     void autoMapAllSlaves();
     void autoMapRefusalChangesNothing();
     void overviewSelectsInTheEditor();
+    void overviewMarksBytesPastTheCount();
+    void overviewKeysChooseARegister_data();
+    void overviewKeysChooseARegister();
+    void overviewSizeIsKeptForTheRun();
+    void overviewColumnsFitTheLanguage_data();
+    void overviewColumnsFitTheLanguage();
     void exportAndImport();
+    void bulkChangesAreShownAndKept_data();
+    void bulkChangesAreShownAndKept();
     void importWithOneBadLineChangesNothing();
     void exportFailureIsReported();
 };
@@ -170,6 +179,12 @@ void TestRegisterMapTools::autoMapOneSlave()
 {
     Fixture f;
     f.slaves(1)->setCurrentRow(0); // 4 bytes OUT, byte 1 carried by register 10
+    // The window says which slave and page it maps (and is closed unanswered).
+    QString description;
+    whenModal(
+        [&description](QWidget *w) { description = w->findChild<QLabel *>(QStringLiteral("L_SW_Desc"))->text(); });
+    f.action("A_AutoMap_Slave")->trigger();
+    QCOMPARE(description, QStringLiteral("Map slave 1 (ID 5) on the Read page"));
     answerAutoMap(QStringLiteral("20"), QStringLiteral("0"), true, -1);
     f.action("A_AutoMap_Slave")->trigger();
     QCOMPARE(f.ws.messages.count(), 0);
@@ -215,19 +230,23 @@ void TestRegisterMapTools::autoMapDialogRefusesBadValues()
 {
     const QString badStart = QStringLiteral("Error!! The first register index must be between 0 and 65535");
     const QString badStep = QStringLiteral("Error!! The step must be between 0 and 65535");
-    const QList<QStringList> cases = {{"65536", "0", badStart},
-                                      {"", "0", badStart},
-                                      {"-1", "10", badStart},
-                                      {"0", "x", badStep},
-                                      {"0", "70000", badStep}};
+    // The last entry: the field that has the focus after the refusal.
+    const QList<QStringList> cases = {{"65536", "0", badStart, "E_Start"},
+                                      {"", "0", badStart, "E_Start"},
+                                      {"-1", "10", badStart, "E_Start"},
+                                      {"0", "x", badStep, "E_Step"},
+                                      {"0", "70000", badStep, "E_Step"}};
     for (const QStringList &c : cases) {
         Fixture f;
         bool stayedOpen = false;
         whenModal([&](QWidget *w) {
             w->findChild<QLineEdit *>(QStringLiteral("E_Start"))->setText(c.at(0));
             w->findChild<QLineEdit *>(QStringLiteral("E_Step"))->setText(c.at(1));
+            w->findChild<QPushButton *>(QStringLiteral("Btn_OK"))->setFocus();
             QTest::mouseClick(w->findChild<QPushButton *>(QStringLiteral("Btn_OK")), Qt::LeftButton);
             stayedOpen = w->isVisible();
+            QCOMPARE(w->focusWidget() ? w->focusWidget()->objectName() : QString(), c.at(3));
+            QTest::mouseClick(w->findChild<QPushButton *>(QStringLiteral("Btn_Cancel")), Qt::LeftButton);
         });
         f.action("A_AutoMap_All")->trigger();
         QVERIFY(stayedOpen);
@@ -256,7 +275,8 @@ void TestRegisterMapTools::autoMapRefusalChangesNothing()
     answerAutoMap(QStringLiteral("65535"), QStringLiteral("0"), false, 0);
     f.action("A_AutoMap_All")->trigger();
     QCOMPARE(f.ws.messages.texts(),
-             QStringList{"Error!! Auto-map needs register indexes beyond 65535: nothing was changed"});
+             QStringList{"Error!! Slave 1 (ID 5), Read page: no run of 2 free register indexes from 65535 to 65535 "
+                         "holds all its registers: nothing was changed"});
     QCOMPARE(f.ws.messages.lastKind(), QStringLiteral("error"));
     QCOMPARE(f.dlg->map().registerCount(), 1);
     QCOMPARE(Fixture::lines(f.regs(1)), QStringList({"10; Byte 1; None;"}));
@@ -315,6 +335,119 @@ void TestRegisterMapTools::overviewSelectsInTheEditor()
     QCOMPARE(f.ws.messages.count(), 0);
 }
 
+void TestRegisterMapTools::overviewMarksBytesPastTheCount()
+{
+    // Slave 2 has 1 byte OUT: register 20 carries its bytes 3 and 1.
+    Fixture f("<InfoMod><Modbus_Read><row Index=\"10\" NrDNNode=\"1\" PosComp=\"65536\"/>"
+              "<row Index=\"20\" NrDNNode=\"2\" PosComp=\"196609\"/></Modbus_Read><Modbus_Write/></InfoMod>" +
+              Comment);
+    bool shown = false;
+    whenModal([&shown](QWidget *w) {
+        shown = true;
+        QCOMPARE(w->windowTitle(), QStringLiteral("Register Map Overview - 1 registers past their slave's bytes"));
+        auto *overview = qobject_cast<TFMapOverview *>(w);
+        MapOverviewModel *model = overview->model();
+        QCOMPARE(model->rowCount(), 2);
+        QCOMPARE(model->index(0, 0).data(MapOverviewModel::PastCountRole).toBool(), false);
+        QCOMPARE(model->index(1, 0).data(MapOverviewModel::PastCountRole).toBool(), true);
+        QCOMPARE(model->index(1, 5).data(Qt::ToolTipRole).toString(),
+                 QStringLiteral("This register carries a byte that its slave does not have"));
+        QVERIFY(!model->index(0, 5).data(Qt::ToolTipRole).isValid());
+        QCOMPARE(
+            Fixture::lines(w->findChild<QListWidget *>(QStringLiteral("LB_Free_Bytes"))),
+            QStringList({"Slave 1 (ID 5), Read: bytes 2-4", "Slave 1 (ID 5), Write: bytes 1-2",
+                         "Slave 2 (ID 7), Write: bytes 1-3", "Slave 2 (ID 7), Read: bytes past the slave's count: 3"}));
+        QTest::mouseClick(w->findChild<QPushButton *>(QStringLiteral("Btn_Close")), Qt::LeftButton);
+    });
+    f.action("A_Overview")->trigger();
+    QVERIFY(shown);
+}
+
+void TestRegisterMapTools::overviewKeysChooseARegister_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<bool>("chosen");
+    QTest::newRow("Enter") << int(Qt::Key_Enter) << true;
+    QTest::newRow("Return") << int(Qt::Key_Return) << true;
+    QTest::newRow("Space") << int(Qt::Key_Space) << true;
+    QTest::newRow("Down only moves") << int(Qt::Key_Down) << false;
+}
+
+void TestRegisterMapTools::overviewKeysChooseARegister()
+{
+    QFETCH(int, key);
+    QFETCH(bool, chosen);
+    Fixture f;
+    answerAutoMap(QStringLiteral("0"), QStringLiteral("0"), false, 0);
+    f.action("A_AutoMap_All")->trigger();
+    whenModal([key, chosen](QWidget *w) {
+        auto *view = w->findChild<QTableView *>(QStringLiteral("TV_Registers"));
+        view->setFocus();
+        view->setCurrentIndex(view->model()->index(5, 0)); // register 5: slave 2, write page
+        QTest::keyClick(view, Qt::Key(key));
+        QCOMPARE(w->isVisible(), !chosen);
+        if (!chosen)
+            QTest::mouseClick(w->findChild<QPushButton *>(QStringLiteral("Btn_Close")), Qt::LeftButton);
+    });
+    f.action("A_Overview")->trigger();
+    QCOMPARE(f.find<QTabWidget>("PC_Modbus")->currentIndex(), chosen ? 1 : 0);
+    QCOMPARE(f.regs(2)->currentRow(), chosen ? 1 : -1);
+}
+
+void TestRegisterMapTools::overviewSizeIsKeptForTheRun()
+{
+    Fixture f;
+    QList<QSize> sizes;
+    const auto closeAfter = [&sizes](const QSize &resizeTo) {
+        whenModal([&sizes, resizeTo](QWidget *w) {
+            sizes.append(w->size());
+            // Not fixed: the user can make it larger, not smaller than its contents need.
+            QVERIFY(w->maximumSize().width() > 2000);
+            if (resizeTo.isValid())
+                w->resize(resizeTo);
+            QCoreApplication::processEvents();
+            auto *view = w->findChild<QTableView *>(QStringLiteral("TV_Registers"));
+            // The table takes the room the window gains.
+            QCOMPARE(view->width(), w->width() - 32);
+            QTest::mouseClick(w->findChild<QPushButton *>(QStringLiteral("Btn_Close")), Qt::LeftButton);
+        });
+    };
+    closeAfter(QSize(900, 700));
+    f.action("A_Overview")->trigger();
+    closeAfter(QSize());
+    f.action("A_Overview")->trigger();
+    QCOMPARE(sizes, QList<QSize>({QSize(680, 560), QSize(900, 700)}));
+}
+
+void TestRegisterMapTools::overviewColumnsFitTheLanguage_data()
+{
+    QTest::addColumn<QString>("language");
+    for (const QString &file : QDir(QStringLiteral(SW_SOURCE_DIR "/lang")).entryList({QStringLiteral("*.lng")}))
+        QTest::newRow(qPrintable(file)) << file;
+}
+
+void TestRegisterMapTools::overviewColumnsFitTheLanguage()
+{
+    QFETCH(QString, language);
+    TestWorkspace ws;
+    ws.context.catalog.LoadLanguageFile(QStringLiteral(SW_SOURCE_DIR "/lang/") + language);
+    ModbusMap map;
+    map.appendSlave(QStringLiteral("1"), 2, 2);
+    map.appendRegister(0, ModbusMap::Read, {QStringLiteral("1"), 0, 1});
+    map.appendRegister(0, ModbusMap::Write, {QStringLiteral("2"), 0, 1});
+    TFMapOverview overview(ws.context, map);
+    overview.show();
+    auto *view = overview.findChild<QTableView *>(QStringLiteral("TV_Registers"));
+    // The page names and "None" are shown whole in their columns, in every language.
+    for (const int row : {0, 1}) {
+        for (const int column : {1, 5}) {
+            const QString value = view->model()->index(row, column).data().toString();
+            QVERIFY2(view->columnWidth(column) >= view->fontMetrics().horizontalAdvance(value) + 8,
+                     qPrintable(QStringLiteral("%1 in %2").arg(value).arg(view->columnWidth(column))));
+        }
+    }
+}
+
 void TestRegisterMapTools::exportAndImport()
 {
     Fixture f;
@@ -358,6 +491,82 @@ void TestRegisterMapTools::exportAndImport()
                                           "<row Index=\"7\" NrDNNode=\"2\" PosComp=\"196608\"/>"
                                           "</Modbus_Write></InfoMod>") +
                                    Comment);
+}
+
+void TestRegisterMapTools::bulkChangesAreShownAndKept_data()
+{
+    QTest::addColumn<QString>("tool");
+    QTest::addColumn<QString>("status"); // the dialog's status line afterwards
+    QTest::addColumn<int>("page");       // the page shown, with the first slave that changed selected
+    QTest::addColumn<int>("slave");
+    QTest::newRow("auto-map all") << "all"
+                                  << "Auto-map added 6 registers: Read page 0 to 2; Write page 3 to 5" << 1 << 0;
+    QTest::newRow("auto-map the write page") << "write"
+                                             << "Auto-map added 3 registers: Write page 100 to 111" << 2 << 0;
+    QTest::newRow("import") << "import"
+                            << "Imported 3 registers: Read page 10 to 10; Write page 7 to 9" << 2 << 1;
+    // One register deleted by hand: Cancel throws it away without a question, as ever.
+    QTest::newRow("delete one register") << "delete"
+                                         << "" << 1 << 0;
+}
+
+void TestRegisterMapTools::bulkChangesAreShownAndKept()
+{
+    QFETCH(QString, tool);
+    QFETCH(QString, status);
+    QFETCH(int, page);
+    QFETCH(int, slave);
+    Fixture f;
+    if (tool == QLatin1String("import")) {
+        const QString path = f.ws.path(QStringLiteral("tags.csv"));
+        TestWorkspace::writeFile(path, "Address (0-based),Page,Slave,ID,Mnemonic,High byte,Low byte\n"
+                                       "10,read,1,5,pump,1,\n9,write,2,7,,3,\n7,write,2,7,,1,2\n");
+        f.tools->chooseFile = [path](bool) { return path; };
+        f.action("A_Import_CSV")->trigger(); // the question answered Yes
+    } else if (tool == QLatin1String("delete")) {
+        f.slaves(1)->setCurrentRow(0);
+        f.regs(1)->setCurrentRow(0);
+        f.find<QPushButton>("Btn_Delete_Read")->click();
+    } else {
+        answerAutoMap(tool == QLatin1String("all") ? QStringLiteral("0") : QStringLiteral("100"),
+                      tool == QLatin1String("all") ? QStringLiteral("0") : QStringLiteral("10"), false,
+                      tool == QLatin1String("all") ? 0 : 2);
+        f.action("A_AutoMap_All")->trigger();
+    }
+    QCOMPARE(f.find<QLabel>("L_Status")->text(), status);
+    QCOMPARE(f.find<QTabWidget>("PC_Modbus")->currentIndex(), page - 1);
+    QCOMPARE(f.slaves(page)->currentRow(), slave);
+    QCOMPARE(f.regs(page)->count() > 0, !status.isEmpty()); // its registers in view
+    f.ws.messages.clear();
+
+    const QString question = QStringLiteral(
+        "Auto-map or import changed the register map since it was opened. Close without saving these changes?");
+    if (status.isEmpty()) {
+        f.find<QPushButton>("Btn_Cancel")->click();
+        QCOMPARE(f.ws.messages.texts(), QStringList());
+        QVERIFY(!f.dlg->isVisible());
+        return;
+    }
+    // Cancel and Escape ask; No keeps the dialog and the work, Yes closes without saving.
+    const int registers = f.dlg->map().registerCount();
+    f.ws.messages.setNextAnswer(false);
+    f.find<QPushButton>("Btn_Cancel")->click();
+    QCOMPARE(f.ws.messages.texts(), QStringList{question});
+    QVERIFY(f.dlg->isVisible());
+    f.ws.messages.setNextAnswer(false);
+    QTest::keyClick(f.dlg.get(), Qt::Key_Escape);
+    QCOMPARE(f.ws.messages.count(), 2);
+    QVERIFY(f.dlg->isVisible());
+    QCOMPARE(f.dlg->map().registerCount(), registers);
+    QTest::keyClick(f.dlg.get(), Qt::Key_Escape); // answered Yes
+    QVERIFY(!f.dlg->isVisible());
+    QCOMPARE(f.defRegOnDisk(), Registers);
+    // Opened again: the map as saved, nothing to ask.
+    f.dlg->show();
+    QCOMPARE(f.find<QLabel>("L_Status")->text(), QString());
+    f.ws.messages.clear();
+    f.find<QPushButton>("Btn_Cancel")->click();
+    QCOMPARE(f.ws.messages.count(), 0);
 }
 
 void TestRegisterMapTools::importWithOneBadLineChangesNothing()

@@ -32,6 +32,8 @@ private Q_SLOTS:
     void registersFollowTheirSlaves_data();
     void registersFollowTheirSlaves();
     void failedRegisterSaveIsReported();
+    void unreadableRegisterMap_data();
+    void unreadableRegisterMap();
 
 private:
     GridWidget *sga() const { return m_dlg->findChild<GridWidget *>("sga"); }
@@ -117,32 +119,71 @@ public:
 
 void TestSlaveRegisters::registersFollowTheirSlaves_data()
 {
-    QTest::addColumn<QString>("edits"); // d<row>: Delete Row, i<row>: Insert Row, n<row>: type a new slave
-    QTest::addColumn<int>("choice");    // Messages::Answer; -1: no question expected
+    // d<row>: Delete Row, i<row>: Insert Row, n<row>: type a new slave, b<row>: blank the row's cells,
+    // c<row>:<column>=<text>: type into one cell.
+    QTest::addColumn<QString>("edits");
+    QTest::addColumn<int>("choice"); // Messages::Answer; -1: no question expected
     QTest::addColumn<QByteArray>("read");
     QTest::addColumn<QByteArray>("write");
     QTest::addColumn<QStringList>("slaveIds"); // in DNET_Net.xml afterwards; empty: not saved
-    QTest::addColumn<QString>("removedNote");
+    QTest::addColumn<QStringList>("what");     // the question's lines on the registers, before the answers
+    QTest::addColumn<int>("removed");          // registers the Yes line says are removed
 
     const int yes = int(Messages::Answer::Yes);
     const int no = int(Messages::Answer::No);
     const int cancel = int(Messages::Answer::Cancel);
-    const QString removed2 = QStringLiteral(" Registers of deleted Slaves that will be removed: 2");
     const QStringList without2{"11", "13", "14", "15"};
-    QTest::newRow("delete 2, yes") << "d2" << yes << QByteArray("1-23") << QByteArray("-") << without2 << removed2;
-    QTest::newRow("delete 2, no") << "d2" << no << QByteArray("1234") << QByteArray("2") << without2 << removed2;
+    const QStringList delete2{"Slave 2 (ID 12) is deleted: its 2 Registers go with it",
+                              "Slave 3 (ID 13) is now slave 2: its 1 Registers follow it",
+                              "Slave 4 (ID 14) is now slave 3: its 1 Registers follow it"};
+    QTest::newRow("delete 2, yes") << "d2" << yes << QByteArray("1-23") << QByteArray("-") << without2 << delete2 << 2;
+    QTest::newRow("delete 2, no") << "d2" << no << QByteArray("1234") << QByteArray("2") << without2 << delete2 << 2;
     QTest::newRow("delete 2, cancel") << "d2" << cancel << QByteArray("1234") << QByteArray("2") << QStringList()
-                                      << removed2;
+                                      << delete2 << 2;
     QTest::newRow("insert at 1, yes") << "i1 n1" << yes << QByteArray("2345") << QByteArray("3")
-                                      << QStringList{"0", "11", "12", "13", "14", "15"} << QString();
+                                      << QStringList{"0", "11", "12", "13", "14", "15"}
+                                      << QStringList{"Slave 1 (ID 11) is now slave 2: its 1 Registers follow it",
+                                                     "Slave 2 (ID 12) is now slave 3: its 2 Registers follow it",
+                                                     "Slave 3 (ID 13) is now slave 4: its 1 Registers follow it",
+                                                     "Slave 4 (ID 14) is now slave 5: its 1 Registers follow it"}
+                                      << 0;
     // A new slave in the place of a deleted one does not take over its registers.
-    QTest::newRow("delete 2, new slave there, yes") << "d2 i2 n2" << yes << QByteArray("1-34") << QByteArray("-")
-                                                    << QStringList{"11", "0", "13", "14", "15"} << removed2;
+    QTest::newRow("delete 2, new slave there, yes")
+        << "d2 i2 n2" << yes << QByteArray("1-34") << QByteArray("-") << QStringList{"11", "0", "13", "14", "15"}
+        << QStringList{"Slave 2 (ID 12) is deleted: its 2 Registers go with it"} << 2;
+    // A slave whose row is blanked is gone like a deleted one, and so are its registers.
+    QTest::newRow("last two rows blanked, yes")
+        << "b4 b5" << yes << QByteArray("123-") << QByteArray("2") << QStringList{"11", "12", "13"}
+        << QStringList{"Slave 4 (ID 14) is deleted: its 1 Registers go with it"} << 1;
+    // A byte count below the bytes that registers carry: Yes drops those registers, No keeps them as
+    // they are, Cancel saves nothing.
+    const QStringList fiveSlaves{"11", "12", "13", "14", "15"};
+    const QStringList shrunk3{"Slave 3 (ID 13), Read: 1 Registers carry bytes beyond its new count of 0"};
+    QTest::newRow("slave 3 OUT to 0, yes")
+        << "c3:3=0" << yes << QByteArray("12-4") << QByteArray("2") << fiveSlaves << shrunk3 << 1;
+    QTest::newRow("slave 3 OUT to 0, no")
+        << "c3:3=0" << no << QByteArray("1234") << QByteArray("2") << fiveSlaves << shrunk3 << 1;
+    QTest::newRow("slave 3 OUT to 0, cancel")
+        << "c3:3=0" << cancel << QByteArray("1234") << QByteArray("2") << QStringList() << shrunk3 << 1;
+    QTest::newRow("slave 2 IN to 0, yes")
+        << "c2:2=0" << yes << QByteArray("1234") << QByteArray("-") << fiveSlaves
+        << QStringList{"Slave 2 (ID 12), Write: 1 Registers carry bytes beyond its new count of 0"} << 1;
+    // The registers carry bytes 1 and 1: one byte is enough.
+    QTest::newRow("slave 3 OUT to 1") << "c3:3=1" << -1 << QByteArray("1234") << QByteArray("2") << fiveSlaves
+                                      << QStringList() << 0;
+    // Moved and shrunk at once: the slave is named by its new place.
+    QTest::newRow("delete 1, slave 3 OUT to 0, yes")
+        << "d1 c2:3=0" << yes << QByteArray("-1-3") << QByteArray("1") << QStringList{"12", "13", "14", "15"}
+        << QStringList{"Slave 1 (ID 11) is deleted: its 1 Registers go with it",
+                       "Slave 2 (ID 12) is now slave 1: its 2 Registers follow it",
+                       "Slave 4 (ID 14) is now slave 3: its 1 Registers follow it",
+                       "Slave 2 (ID 13), Read: 1 Registers carry bytes beyond its new count of 0"}
+        << 2;
     // Nothing with registers moved: no question.
     QTest::newRow("delete 5") << "d5" << -1 << QByteArray("1234") << QByteArray("2")
-                              << QStringList{"11", "12", "13", "14"} << QString();
+                              << QStringList{"11", "12", "13", "14"} << QStringList() << 0;
     QTest::newRow("new slave at the end") << "n6" << -1 << QByteArray("1234") << QByteArray("2")
-                                          << QStringList{"11", "12", "13", "14", "15", "0"} << QString();
+                                          << QStringList{"11", "12", "13", "14", "15", "0"} << QStringList() << 0;
 }
 
 void TestSlaveRegisters::registersFollowTheirSlaves()
@@ -152,20 +193,26 @@ void TestSlaveRegisters::registersFollowTheirSlaves()
     QFETCH(QByteArray, read);
     QFETCH(QByteArray, write);
     QFETCH(QStringList, slaveIds);
-    QFETCH(QString, removedNote);
+    QFETCH(QStringList, what);
+    QFETCH(int, removed);
 
     const QByteArray before = defRegOf("1234", "2");
     TestWorkspace::writeFile(m_ws->context.paths.DnetNetPath, FiveSlaves);
     TestWorkspace::writeFile(m_ws->context.paths.DefRegPath, before);
     m_dlg->show();
     for (const QString &edit : edits.split(QLatin1Char(' '))) {
-        const int r = edit.mid(1).toInt();
+        const int r = edit.mid(1).section(QLatin1Char(':'), 0, 0).toInt();
         if (edit.startsWith(QLatin1Char('d'))) {
             selectRow(r);
             button("Btn_DelRow")->click(); // answered yes
         } else if (edit.startsWith(QLatin1Char('i'))) {
             selectRow(r);
             button("Btn_InsRow")->click();
+        } else if (edit.startsWith(QLatin1Char('b'))) {
+            setRows({{"", "", "", ""}}, r);
+        } else if (edit.startsWith(QLatin1Char('c'))) {
+            const QString cell = edit.section(QLatin1Char(':'), 1);
+            sga()->cells().setCell(r, cell.section(QLatin1Char('='), 0, 0).toInt(), cell.section(QLatin1Char('='), 1));
         } else {
             setRows({{"0", "1", "1", "new"}}, r);
         }
@@ -176,15 +223,19 @@ void TestSlaveRegisters::registersFollowTheirSlaves()
     button("Btn_OK")->click();
 
     if (choice < 0) {
-        QCOMPARE(m_ws->messages.count(), 0);
+        QCOMPARE(m_ws->messages.texts(), QStringList());
     } else {
         QCOMPARE(m_ws->messages.count(), 1);
         QCOMPARE(m_ws->messages.lastKind(), QStringLiteral("choice"));
-        QCOMPARE(
-            m_ws->messages.last(),
-            "DeviceNet Slaves that have Modbus Registers were moved or deleted. Should their Registers follow "
-            "them? Yes: update the Modbus Registers too. No: save only the Slaves List. Cancel: back to the list." +
-                removedNote);
+        const QString yesLine = removed > 0 ? QStringLiteral("Yes: the Registers follow their Slaves, and the %1 "
+                                                             "Registers listed are removed.")
+                                                  .arg(removed)
+                                            : QStringLiteral("Yes: the Registers follow their Slaves.");
+        QCOMPARE(m_ws->messages.last(),
+                 "The changes to the DeviceNet Slaves affect their Modbus Registers:\n" + what.join('\n') + "\n\n" +
+                     yesLine +
+                     "\nNo: the Modbus Registers stay as they are, so they then point at other Slaves' bytes.\n"
+                     "Cancel: back to the list.");
     }
     const QByteArray defReg = TestWorkspace::readFile(m_ws->context.paths.DefRegPath);
     QCOMPARE(nodesOf(defReg, 0, 4), read);
@@ -229,6 +280,36 @@ void TestSlaveRegisters::failedRegisterSaveIsReported()
              documentOf({{"11", "2", "2", "a"}, {"13", "2", "2", "c"}, {"14", "2", "2", "d"}, {"15", "2", "2", "e"}}));
     QVERIFY(m_dlg->isVisible());
     m_ws->context.messages = &m_ws->messages;
+}
+
+void TestSlaveRegisters::unreadableRegisterMap_data()
+{
+    QTest::addColumn<bool>("deleteRow");
+    // Nothing moved: the slave list is saved; the register map step reports the file when opened.
+    QTest::newRow("count changed") << false;
+    // A moved slave needs its registers renumbered: the error is shown and nothing is saved.
+    QTest::newRow("slave deleted") << true;
+}
+
+void TestSlaveRegisters::unreadableRegisterMap()
+{
+    QFETCH(bool, deleteRow);
+    const QByteArray broken = "<InfoMod><Modbus_Read><row";
+    TestWorkspace::writeFile(m_ws->context.paths.DnetNetPath, FiveSlaves);
+    TestWorkspace::writeFile(m_ws->context.paths.DefRegPath, broken);
+    m_dlg->show();
+    if (deleteRow) {
+        selectRow(2);
+        button("Btn_DelRow")->click();
+    } else {
+        sga()->cells().setCell(3, 3, QStringLiteral("0"));
+    }
+    m_ws->messages.clear();
+    button("Btn_OK")->click();
+    QCOMPARE(m_ws->messages.count(), deleteRow ? 1 : 0);
+    QCOMPARE(m_dlg->isVisible(), deleteRow);
+    QCOMPARE(savedFile() == FiveSlaves, deleteRow);
+    QCOMPARE(TestWorkspace::readFile(m_ws->context.paths.DefRegPath), broken);
 }
 
 QTEST_MAIN(TestSlaveRegisters)

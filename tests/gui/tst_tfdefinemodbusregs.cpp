@@ -111,6 +111,8 @@ private Q_SLOTS:
     void copyBufferOutlivesClosing();
     void savedMapReopensAsSaved();
     void cancelWritesNothing();
+    void registersPastTheSlavesBytes_data();
+    void registersPastTheSlavesBytes();
     void emptySlaveListWritesEmptySections();
     void unreadableDocument_data();
     void unreadableDocument();
@@ -384,7 +386,9 @@ void TestDefineModbusRegs::savedMapReopensAsSaved()
     f.dlg->show();
     QCOMPARE(f.slaves(1)->item(0)->text(), QStringLiteral("3\t2"));
     f.selectSlave(1, 0);
-    QCOMPARE(Fixture::lines(f.regs(1)), QStringList({"10; Byte 1; None;", "$20; Byte 4; Byte 2;"}));
+    // The new slave 1 has 2 bytes OUT: byte 4 is not one of them.
+    QCOMPARE(Fixture::lines(f.regs(1)),
+             QStringList({"10; Byte 1; None;", "$20; Byte 4; Byte 2; (past the slave's bytes)"}));
     QCOMPARE(f.high(1)->count(), 3);
     f.selectSlave(2, 1);
     QCOMPARE(Fixture::lines(f.regs(2)), QStringList({"300; None; Byte 1;"}));
@@ -402,6 +406,56 @@ void TestDefineModbusRegs::cancelWritesNothing()
     f.dlg->show();
     f.selectSlave(1, 0);
     QCOMPARE(f.regs(1)->count(), 2);
+}
+
+void TestDefineModbusRegs::registersPastTheSlavesBytes_data()
+{
+    QTest::addColumn<bool>("saveAnyway");
+    QTest::newRow("yes saves") << true;
+    QTest::newRow("no stays open") << false;
+}
+
+void TestDefineModbusRegs::registersPastTheSlavesBytes()
+{
+    QFETCH(bool, saveAnyway);
+    // Slave 2 has 1 byte OUT: its read register 40 carries bytes 2 and 1, 41 byte 3 alone. Slave 1's
+    // write register 50 carries byte 3 of 2.
+    const QByteArray past = "<InfoMod><Modbus_Read>"
+                            "<row Index=\"10\" NrDNNode=\"1\" PosComp=\"65536\"/>"
+                            "<row Index=\"40\" NrDNNode=\"2\" PosComp=\"131073\"/>"
+                            "<row Index=\"41\" NrDNNode=\"2\" PosComp=\"3\"/>"
+                            "</Modbus_Read><Modbus_Write>"
+                            "<row Index=\"50\" NrDNNode=\"1\" PosComp=\"3\"/>"
+                            "</Modbus_Write></InfoMod>" +
+                            Comment;
+    Fixture f(TwoSlaves, past);
+    QCOMPARE(f.dlg->windowTitle(), QStringLiteral("Define DeviceNet Slaves - 3 registers past their slave's bytes"));
+    f.selectSlave(1, 1);
+    QCOMPARE(Fixture::lines(f.regs(1)), QStringList({"40; Byte 2; Byte 1; (past the slave's bytes)",
+                                                     "41; None; Byte 3; (past the slave's bytes)"}));
+    QCOMPARE(f.regs(1)->item(0)->toolTip(),
+             QStringLiteral("This register carries a byte that its slave does not have"));
+    f.selectSlave(1, 0);
+    QCOMPARE(Fixture::lines(f.regs(1)), QStringList({"10; Byte 1; None;"}));
+    QCOMPARE(f.regs(1)->item(0)->toolTip(), QString());
+
+    // Deleting one of them updates the count.
+    f.selectSlave(2, 0);
+    f.selectRegister(2, 0);
+    f.click("Btn_Delete_", 2);
+    QCOMPARE(f.dlg->windowTitle(), QStringLiteral("Define DeviceNet Slaves - 2 registers past their slave's bytes"));
+
+    f.messages().setNextAnswer(saveAnyway);
+    f.click("Btn_OK");
+    QCOMPARE(f.messages().lastKind(), QStringLiteral("question"));
+    QCOMPARE(f.messages().last(),
+             QStringLiteral("2 Modbus Registers carry bytes that their DeviceNet Slave does not have, so the device "
+                            "would serve other Slaves' bytes there:\n"
+                            "Read, index 40: slave 2 (ID 7) has 1 bytes, not byte 2\n"
+                            "Read, index 41: slave 2 (ID 7) has 1 bytes, not byte 3\n\n"
+                            "Save the register map anyway?"));
+    QCOMPARE(f.dlg->isVisible(), !saveAnyway);
+    QCOMPARE(f.defRegOnDisk() == past, !saveAnyway);
 }
 
 void TestDefineModbusRegs::emptySlaveListWritesEmptySections()

@@ -3,9 +3,11 @@
 #include "TestWorkspace.h"
 #include "documents/DnetNetDocument.h"
 
+#include <QApplication>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QStyle>
 #include <QtTest>
 
@@ -125,8 +127,14 @@ void TestTFDeviceNet::emptyProjectOpensNumberedTable()
     for (int c = 0; c < 5; ++c) {
         headers << cells.cell(0, c);
         hints << sga()->horizontalHeaderItem(c)->toolTip();
-        QCOMPARE(sga()->columnWidth(c), QList<int>({40, 90, 90, 90, 430}).at(c));
+        if (c < 4)
+            QCOMPARE(sga()->columnWidth(c), QList<int>({40, 90, 90, 90}).at(c));
     }
+    // The description fills the rest of the row: the table needs no horizontal scroll bar.
+    QCoreApplication::processEvents();
+    QVERIFY(sga()->columnWidth(4) >= 300);
+    QCOMPARE(sga()->horizontalScrollBar()->maximum(), 0);
+    QVERIFY(!sga()->horizontalScrollBar()->isVisible());
     QCOMPARE(headers, QStringList({"N", "ID Device", "N Byte IN", "N Byte OUT", "Mnemonic"}));
     QCOMPARE(
         hints,
@@ -200,6 +208,11 @@ void TestTFDeviceNet::check_data()
     QTest::newRow("rows 1 and 3") << Rows{{"1", "1", "1", ""}, EmptyRow, {"999", "x", "x", "lost"}} << blankRow2 << 0;
     QTest::newRow("blank ID over its own values") << Rows{{"1", "1", "1", ""}, {" ", "9", "9", "x"}} << blankRow2 << 0;
     QTest::newRow("only blanks below the list") << Rows{{"1", "1", "1", ""}, {" ", " ", "\t", " "}} << "" << 1;
+    QTest::newRow("blank first row, data below")
+        << Rows{EmptyRow, {"1", "1", "1", "a"}}
+        << "Error in row 1!! ID Device is empty, so this row and the rows below it would not be saved: fill in the ID "
+           "or delete the row"
+        << 0;
     QTest::newRow("blank row before row 63")
         << (Rows{{"1", "1", "1", ""}, EmptyRow} + Rows(60, EmptyRow) << QStringList{"63", "1", "1", "far"}) << blankRow2
         << 0;
@@ -234,8 +247,8 @@ void TestTFDeviceNet::check()
     QVERIFY(!QFile::exists(m_ws->context.paths.DnetNetPath));
     QCOMPARE(row(1), rows.at(0));
     // The row the message names is the one selected.
-    if (message.startsWith(QStringLiteral("Error in row 2!! ID Device is empty")))
-        QCOMPARE(sga()->cells().currentRow(), 2);
+    if (message.contains(QStringLiteral("!! ID Device is empty")))
+        QCOMPARE(sga()->cells().currentRow(), message.startsWith(QStringLiteral("Error in row 1!!")) ? 1 : 2);
 }
 
 void TestTFDeviceNet::deleteAndInsertRows()
@@ -413,8 +426,9 @@ void TestTFDeviceNet::headerDoubleClickFitsColumn()
         const int x = header->sectionViewportPosition(col) + header->sectionSize(col) / 2;
         QTest::mouseDClick(header->viewport(), Qt::LeftButton, {}, QPoint(x, header->height() / 2));
     };
+    const int filled = sga()->columnWidth(4);
     doubleClickHeader(4);
-    QCOMPARE(sga()->columnWidth(4), 430);
+    QCOMPARE(sga()->columnWidth(4), filled);
     m_ws->context.settings.Double_Click_Auto_Size = true;
     doubleClickHeader(4);
     // The header's text stays whole, with its margins and a little room beside it.
@@ -422,7 +436,7 @@ void TestTFDeviceNet::headerDoubleClickFitsColumn()
     const int headerText = header->fontMetrics().horizontalAdvance(QStringLiteral("Mnemonic"));
     QVERIFY2(sga()->columnWidth(4) >= headerText + 2 * headerMargin + 4,
              qPrintable(QString::number(sga()->columnWidth(4))));
-    QVERIFY(sga()->columnWidth(4) < 430);
+    QVERIFY(sga()->columnWidth(4) < filled);
     // A wider cell sets the width instead.
     const QString wide = QStringLiteral("A description wider than the header");
     setRows({{"1", "1", "1", wide}});
@@ -432,26 +446,53 @@ void TestTFDeviceNet::headerDoubleClickFitsColumn()
 
 void TestTFDeviceNet::tabSkipsTheRowNumbers_data()
 {
-    QTest::addColumn<bool>("back");
-    QTest::addColumn<QPoint>("from"); // (column, table row)
-    QTest::addColumn<QPoint>("to");
-    QTest::newRow("end of row 1") << false << QPoint(4, 1) << QPoint(1, 2);
-    QTest::newRow("end of the table") << false << QPoint(4, 63) << QPoint(1, 1);
-    QTest::newRow("inside a row") << false << QPoint(2, 5) << QPoint(3, 5);
-    QTest::newRow("back from row 2") << true << QPoint(1, 2) << QPoint(4, 1);
-    QTest::newRow("back from row 1") << true << QPoint(1, 1) << QPoint(4, 63);
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<bool>("editing"); // a cell editor is open with typed text
+    QTest::addColumn<QPoint>("from");  // (column, table row)
+    QTest::addColumn<QPoint>("to");    // (0, 0): the focus left the table
+    QTest::addColumn<QString>("focusTo");
+    const int none = Qt::NoModifier;
+    const int shift = Qt::ShiftModifier;
+    const int ctrl = Qt::ControlModifier;
+    QTest::newRow("end of row 1") << none << false << QPoint(4, 1) << QPoint(1, 2) << "sga";
+    QTest::newRow("inside a row") << none << false << QPoint(2, 5) << QPoint(3, 5) << "sga";
+    QTest::newRow("back from row 2") << shift << false << QPoint(1, 2) << QPoint(4, 1) << "sga";
+    // The table is one stop of the dialog's Tab order: its ends lead out of it, as does Ctrl+Tab.
+    QTest::newRow("end of the table") << none << false << QPoint(4, 63) << QPoint() << "Btn_OK";
+    QTest::newRow("end of the table, editing") << none << true << QPoint(4, 63) << QPoint() << "Btn_OK";
+    QTest::newRow("back from row 1") << shift << false << QPoint(1, 1) << QPoint() << "Btn_PasteRow";
+    QTest::newRow("back from row 1, editing") << shift << true << QPoint(1, 1) << QPoint() << "Btn_PasteRow";
+    QTest::newRow("ctrl+tab inside") << ctrl << false << QPoint(2, 5) << QPoint() << "Btn_OK";
+    QTest::newRow("ctrl+tab inside, editing") << ctrl << true << QPoint(2, 5) << QPoint() << "Btn_OK";
+    QTest::newRow("ctrl+shift+tab inside") << ctrl + shift << false << QPoint(2, 5) << QPoint() << "Btn_PasteRow";
 }
 
 void TestTFDeviceNet::tabSkipsTheRowNumbers()
 {
-    QFETCH(bool, back);
+    QFETCH(int, modifiers);
+    QFETCH(bool, editing);
     QFETCH(QPoint, from);
     QFETCH(QPoint, to);
+    QFETCH(QString, focusTo);
     m_dlg->show();
+    QApplication::setActiveWindow(m_dlg.get());
     sga()->setCurrentCell(from.y() - 1, from.x());
     sga()->setFocus();
-    QTest::keyClick(sga(), back ? Qt::Key_Backtab : Qt::Key_Tab, back ? Qt::ShiftModifier : Qt::NoModifier);
-    QCOMPARE(QPoint(sga()->cells().currentCol(), sga()->cells().currentRow()), to);
+    QWidget *target = sga();
+    if (editing) {
+        sga()->edit(sga()->currentIndex());
+        target = sga()->indexWidget(sga()->currentIndex());
+        QVERIFY(target);
+        QTest::keyClicks(target, QStringLiteral("42"));
+    }
+    const auto mods = Qt::KeyboardModifiers(modifiers);
+    QTest::keyClick(target, (mods & Qt::ShiftModifier) ? Qt::Key_Backtab : Qt::Key_Tab, mods);
+    QCOMPARE(QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : QString(), focusTo);
+    if (!to.isNull())
+        QCOMPARE(QPoint(sga()->cells().currentCol(), sga()->cells().currentRow()), to);
+    // What was typed stays in its cell.
+    if (editing)
+        QCOMPARE(sga()->cells().cell(from.y(), from.x()), QStringLiteral("42"));
 }
 
 QTEST_MAIN(TestTFDeviceNet)

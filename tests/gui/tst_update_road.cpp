@@ -110,8 +110,11 @@ private Q_SLOTS:
     void serialRoad_data();
     void serialRoad();
     void updaterOutlivingTheWaitLetsTheDialogGoOn();
+    void missingUpdaterIsReported_data();
     void missingUpdaterIsReported();
     void emptyAddressPartIsAnAddressError();
+    void registersPastTheirSlavesBytesAsk_data();
+    void registersPastTheirSlavesBytesAsk();
 };
 
 void TestUpdateRoad::realEchoToLoopback()
@@ -268,19 +271,48 @@ void TestUpdateRoad::updaterOutlivingTheWaitLetsTheDialogGoOn()
     QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(road.program(QStringLiteral("done-Ser_40917_Update.exe"))), 10000);
 }
 
+void TestUpdateRoad::missingUpdaterIsReported_data()
+{
+    QTest::addColumn<bool>("ownWorkspace"); // the workspace apart from the program's folder
+    QTest::addColumn<bool>("placed");       // a file of that name beside the program, not executable
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("missing") << false << false << "The file is not there.";
+    QTest::newRow("missing, workspace apart") << true << false << "The file is not there.";
+    QTest::newRow("not executable") << true << true
+                                    << "The file is there but may not be run: check that it is the updater and "
+                                       "that it may be executed.";
+}
+
 void TestUpdateRoad::missingUpdaterIsReported()
 {
+    QFETCH(bool, ownWorkspace);
+    QFETCH(bool, placed);
+    QFETCH(QString, reason);
     Road road;
+    WorkspacePaths &paths = road.ws.context.paths;
+    if (ownWorkspace) {
+        const QString workspace = road.ws.path(QStringLiteral("workspace"));
+        QDir().mkpath(workspace + QStringLiteral("/PROJECTS/Road/bin"));
+        paths.setWorkspace(paths.ProgramFolder, workspace);
+        paths.activateProject(QStringLiteral("Road"));
+    }
+    if (placed)
+        TestWorkspace::writeFile(joinPath(paths.ProgramFolder, UpdateJob::SerialUpdaterName), "not a program");
     road.press("Btn_CreateBinSer", [&](TFBoot *boot) {
         QTest::mouseClick(boot->findChild<QPushButton *>(QStringLiteral("Btn_Update")), Qt::LeftButton);
         QCOMPARE(int(boot->lastLaunchOutcome()), int(StartProgramWait::Outcome::NotStarted));
         QVERIFY(boot->isVisible());
         QVERIFY(boot->findChild<QPushButton *>(QStringLiteral("Btn_Update"))->isEnabled());
     });
-    // The message names the program that was looked for.
+    // The message names the program, every place it was looked for, and why it did not start.
+    const QString places =
+        ownWorkspace
+            ? QStringLiteral("It was looked for in %1 and in %2.")
+                  .arg(QDir::toNativeSeparators(paths.WorkspaceFolder), QDir::toNativeSeparators(paths.ProgramFolder))
+            : QStringLiteral("It was looked for in %1.").arg(QDir::toNativeSeparators(paths.ProgramFolder));
     QCOMPARE(road.ws.messages.texts(),
              QStringList{"Cannot start the update program " +
-                         QDir::toNativeSeparators(UpdateJob::serialUpdaterPath(road.ws.context.paths))});
+                         QDir::toNativeSeparators(UpdateJob::serialUpdaterPath(paths)) + "\n" + places + " " + reason});
     QCOMPARE(road.ws.messages.lastKind(), QStringLiteral("error"));
 }
 
@@ -297,6 +329,49 @@ void TestUpdateRoad::emptyAddressPartIsAnAddressError()
     QCOMPARE(road.ws.messages.texts(), QStringList{road.ws.context.text(1037)});
     QVERIFY(!QFile::exists(road.program(QStringLiteral("args-Ethernet_Update.exe.txt"))));
     QVERIFY(!QFile::exists(UpdateJob::jobFilePath(road.ws.context.paths)));
+}
+
+void TestUpdateRoad::registersPastTheirSlavesBytesAsk_data()
+{
+    QTest::addColumn<bool>("answer");
+    QTest::newRow("yes updates") << true;
+    QTest::newRow("no stops") << false;
+}
+
+void TestUpdateRoad::registersPastTheirSlavesBytesAsk()
+{
+    QFETCH(bool, answer);
+    Road road;
+    const WorkspacePaths &paths = road.ws.context.paths;
+    // Slave 2 has 1 byte OUT and 2 IN; seven of its registers carry bytes it does not have.
+    TestWorkspace::writeFile(paths.DnetNetPath, "<DNET_Net><row ID=\"3\" NB_IN=\"2\" NB_OUT=\"2\" Mnemonic=\"\"/>"
+                                                "<row ID=\"8\" NB_IN=\"2\" NB_OUT=\"1\" Mnemonic=\"\"/></DNET_Net>");
+    QByteArray read;
+    for (int i = 0; i < 6; ++i)
+        read += "<row Index=\"" + QByteArray::number(10 + i) + "\" NrDNNode=\"2\" PosComp=\"" +
+                QByteArray::number(i == 0 ? 1 : 65536 * (i + 1) + 1) + "\"/>";
+    TestWorkspace::writeFile(paths.DefRegPath, "<InfoMod><Modbus_Read>" + read +
+                                                   "</Modbus_Read><Modbus_Write><row Index=\"20\" NrDNNode=\"2\" "
+                                                   "PosComp=\"3\"/></Modbus_Write></InfoMod>");
+    road.ws.messages.setNextAnswer(answer);
+    if (answer)
+        road.press("Btn_CreateBin", [](TFBoot *) {});
+    else
+        QTest::mouseClick(road.windows->main()->findChild<QPushButton *>(QStringLiteral("Btn_CreateBin")),
+                          Qt::LeftButton);
+    QCOMPARE(road.ws.messages.shown().first().kind, QStringLiteral("question"));
+    QCOMPARE(road.ws.messages.shown().first().text,
+             QStringLiteral("6 Modbus Registers carry bytes that their DeviceNet Slave does not have, so the device "
+                            "would serve other Slaves' bytes there:\n"
+                            "Read, index 11: slave 2 (ID 8) has 1 bytes, not byte 2\n"
+                            "Read, index 12: slave 2 (ID 8) has 1 bytes, not byte 3\n"
+                            "Read, index 13: slave 2 (ID 8) has 1 bytes, not byte 4\n"
+                            "Read, index 14: slave 2 (ID 8) has 1 bytes, not byte 5\n"
+                            "Read, index 15: slave 2 (ID 8) has 1 bytes, not byte 6\n"
+                            "... and 1 more\n\n"
+                            "Update the device anyway?"));
+    QCOMPARE(QFile::exists(joinPath(paths.binFolder(), QStringLiteral("bank.bin"))), answer);
+    QCOMPARE(QFile::exists(joinPath(paths.binFolder(), QStringLiteral("bank2.bin"))), answer);
 }
 
 QTEST_MAIN(TestUpdateRoad)

@@ -14,39 +14,48 @@ struct Planned
     TMod_Reg reg;
 };
 
-// Hands out free register indexes in rising order from a cursor; a value past MaxIndex means the
-// map has run out.
-class IndexCursor
+// The register indexes still free, from 0 to 65535; the map's registers and those planned so far
+// are taken.
+class FreeIndexes
 {
 public:
-    IndexCursor(const ModbusMap &map, int start)
-        : m_map(map)
-        , m_next(std::max(0, start))
-    {}
-
-    // A slave's first register: the next multiple of the step that is free, so that each slave
-    // begins at a round index even where the map already uses one.
-    void roundUp(int step)
+    explicit FreeIndexes(const ModbusMap &map)
+        : m_used(ModbusMap::MaxIndex + 1, false)
     {
-        if (step <= 1)
-            return;
-        if (m_next % step != 0)
-            m_next += step - m_next % step;
-        while (m_next <= ModbusMap::MaxIndex && m_map.Check_Mod_Reg_in_Use(int(m_next), -1, -1, ModbusMap::Read))
-            m_next += step;
+        for (int i = 0; i <= ModbusMap::MaxIndex; ++i)
+            m_used[i] = map.Check_Mod_Reg_in_Use(i, -1, -1, ModbusMap::Read);
     }
-    // The next free index, or -1 when none is left up to 65535. Indexes handed out before are
-    // below the cursor, so only the map's own registers need a look.
-    int take()
+
+    // The first index of the first run of count free indexes that starts at or after start on the
+    // grid start, start + step, ...; -1 when no such run ends by 65535.
+    int findRun(int start, int step, int count) const
     {
-        while (m_next <= ModbusMap::MaxIndex && m_map.Check_Mod_Reg_in_Use(int(m_next), -1, -1, ModbusMap::Read))
-            ++m_next;
-        return m_next <= ModbusMap::MaxIndex ? int(m_next++) : -1;
+        const qint64 grid = step > 1 ? step : 1;
+        qint64 first = std::max(0, start);
+        while (first + count - 1 <= ModbusMap::MaxIndex) {
+            // The last taken index of the run, if any: the next try starts past it.
+            qint64 taken = -1;
+            for (qint64 i = first + count - 1; i >= first; --i) {
+                if (m_used.at(int(i))) {
+                    taken = i;
+                    break;
+                }
+            }
+            if (taken < 0)
+                return int(first);
+            first = start + ((taken - start) / grid + 1) * grid;
+        }
+        return -1;
+    }
+
+    void take(int first, int count)
+    {
+        for (int i = first; i < first + count; ++i)
+            m_used[i] = true;
     }
 
 private:
-    const ModbusMap &m_map;
-    qint64 m_next; // wide: rounding up near 65535 must not wrap
+    QVector<bool> m_used;
 };
 
 int pageRegisterCount(const ModbusMap &map, int page)
@@ -57,31 +66,30 @@ int pageRegisterCount(const ModbusMap &map, int page)
     return count;
 }
 
-// Plans one slave and page onto the cursor; false when the indexes run out.
-bool planSlave(const ModbusMap &map, int slave, int page, const AutoMapOptions &options, IndexCursor &cursor,
+// Plans one slave and page onto one run of free indexes; false (with the refusal) when none holds it.
+bool planSlave(const ModbusMap &map, int slave, int page, const AutoMapOptions &options, FreeIndexes &free,
                QVector<Planned> &planned, AutoMapResult &result)
 {
     const QVector<TMod_Reg> parts = AutoMap::plannedParts(map, slave, page, options.highFirst);
     if (parts.isEmpty())
         return true;
-    cursor.roundUp(options.step);
-    AutoMapResult::Block block;
-    block.slave = slave;
-    block.page = page;
-    for (TMod_Reg reg : parts) {
-        const int index = cursor.take();
-        if (index < 0) {
-            result.failure = 1380;
-            return false;
-        }
-        reg.Ind_Mod = QString::number(index);
-        planned.append({slave, page, reg});
-        if (block.count == 0)
-            block.first = index;
-        block.last = index;
-        ++block.count;
+    const int count = int(parts.size());
+    const int first = free.findRun(options.start, options.step, count);
+    if (first < 0) {
+        result.failure = AutoMapResult::NoRun;
+        result.failedSlave = slave;
+        result.failedPage = page;
+        result.failedTotal = count;
+        result.failedStart = options.start;
+        return false;
     }
-    result.blocks.append(block);
+    free.take(first, count);
+    for (int i = 0; i < count; ++i) {
+        TMod_Reg reg = parts.at(i);
+        reg.Ind_Mod = QString::number(first + i);
+        planned.append({slave, page, reg});
+    }
+    result.blocks.append({slave, page, count, first, first + count - 1});
     return true;
 }
 
@@ -120,6 +128,12 @@ AutoMapResult apply(ModbusMap &map, const QVector<Planned> &planned, AutoMapResu
 
 QString AutoMapResult::message(const TextCatalog &catalog) const
 {
+    if (failure == NoRun) {
+        // Named by the map the refusal left unchanged; the ID is the slave's own text.
+        return catalog.text(NoRun).arg(QString::number(failedSlave + 1), failedId,
+                                       MapOverview::pageName(failedPage, catalog), QString::number(failedTotal),
+                                       QString::number(failedStart));
+    }
     if (failure == 1381)
         return catalog.text(1381).arg(QString::number(failedTotal), MapOverview::pageName(failedPage, catalog));
     return failure ? catalog.text(failure) : QString();
@@ -155,10 +169,11 @@ AutoMapResult mapSlave(ModbusMap &map, int slavePosition, int page, const AutoMa
     AutoMapResult result;
     if (!map.hasSlave(slavePosition))
         return result;
-    IndexCursor cursor(map, options.start);
+    FreeIndexes free(map);
     QVector<Planned> planned;
-    if (!planSlave(map, slavePosition, page, options, cursor, planned, result)) {
+    if (!planSlave(map, slavePosition, page, options, free, planned, result)) {
         result.blocks.clear();
+        result.failedId = map.slave(result.failedSlave).ID;
         return result;
     }
     return apply(map, planned, result);
@@ -167,14 +182,15 @@ AutoMapResult mapSlave(ModbusMap &map, int slavePosition, int page, const AutoMa
 AutoMapResult mapAll(ModbusMap &map, int pages, const AutoMapOptions &options)
 {
     AutoMapResult result;
-    IndexCursor cursor(map, options.start);
+    FreeIndexes free(map);
     QVector<Planned> planned;
     for (int page : {ModbusMap::Read, ModbusMap::Write}) {
         if (pages != BothPages && pages != page)
             continue;
         for (int s = 0; s < map.slaveCount(); ++s) {
-            if (!planSlave(map, s, page, options, cursor, planned, result)) {
+            if (!planSlave(map, s, page, options, free, planned, result)) {
                 result.blocks.clear();
+                result.failedId = map.slave(result.failedSlave).ID;
                 return result;
             }
         }

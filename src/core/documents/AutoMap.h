@@ -11,7 +11,7 @@ class TextCatalog;
 struct AutoMapOptions
 {
     int start = 0;          // first register index tried; indexes already in use are skipped
-    int step = 0;           // above 1: each slave starts at a multiple of it (10, 100, ...)
+    int step = 0;           // above 1: each slave starts at start + a multiple of it (start + 10, + 20, ...)
     bool highFirst = false; // byte n in the high part and n+1 in the low part (default: the other way)
 };
 
@@ -29,11 +29,16 @@ struct AutoMapResult
     };
     QVector<Block> blocks;
     int added = 0;
-    // 0 when it ran; else the catalog index of the refusal: 1380 an index beyond 65535, 1381 a page too
-    // full, or what the editor's Create check says of a register.
+    // The refusal when no run of free indexes holds a slave's registers.
+    static constexpr int NoRun = 1497;
+    // 0 when it ran; else the catalog index of the refusal: NoRun, 1381 a page too full, or what the
+    // editor's Create check says of a register.
     int failure = 0;
-    int failedPage = 0;  // the page that would be too full
-    int failedTotal = 0; // the registers it would then hold
+    int failedSlave = 0; // NoRun: the slave (position) without room
+    int failedPage = 0;  // the page that would be too full, or of that slave
+    int failedTotal = 0; // the registers it would then hold, or that the slave needs
+    int failedStart = 0; // NoRun: where the search began
+    QString failedId;    // NoRun: the ID of that slave
 
     // The refusal as the user reads it (empty when it ran).
     QString message(const TextCatalog &catalog) const;
@@ -53,9 +58,11 @@ constexpr int MaxRegistersPerPage = 6144;
 // Both pages for mapAll.
 constexpr int BothPages = 0;
 
+// Each slave gets one contiguous run of free indexes, the first run at or after the start (on the
+// step's grid from the start) that holds all its registers; a slave's registers are never split
+// around an index already taken. When no run holds a slave, nothing changes.
 AutoMapResult mapSlave(ModbusMap &map, int slavePosition, int page, const AutoMapOptions &options);
-// Every slave in list order, the read page first when both are asked, each slave starting at the
-// next free index (rounded up to the step).
+// Every slave in list order, the read page first when both are asked.
 AutoMapResult mapAll(ModbusMap &map, int pages, const AutoMapOptions &options);
 
 // The registers one slave and page would get, as high and low part pairs, in order.

@@ -156,12 +156,17 @@ bool isHeader(const Record &record)
            first.startsWith(QLatin1String("index"), Qt::CaseInsensitive);
 }
 
-// A byte field: empty or 0 for None, else a byte of the slave. -1 when it is neither.
-int byteValue(const QString &field, int bytes)
+// A byte field: empty, 0 or the word shown for none (in the chosen language, or in English) for None,
+// else a byte of the slave. -1 when it is neither.
+int byteValue(const QString &field, int bytes, const TextCatalog &catalog)
 {
     const QString t = trimControl(field);
     if (t.isEmpty())
         return 0;
+    for (const QString &none : {catalog.text(660), TextCatalog::defaultText(660)}) {
+        if (t.compare(trimControl(none), Qt::CaseInsensitive) == 0)
+            return 0;
+    }
     const int value = ParseIntOrDefault(t, -1);
     return value >= 0 && value <= bytes ? value : -1;
 }
@@ -308,8 +313,8 @@ ImportResult parse(const QByteArray &bytes, const ModbusMap &map, const TextCata
         }
         const int byteCount = map.byteCount(slave, page);
         TMod_Reg reg;
-        reg.HiPart = byteValue(f.at(5), byteCount);
-        reg.LoPart = byteValue(f.at(6), byteCount);
+        reg.HiPart = byteValue(f.at(5), byteCount, catalog);
+        reg.LoPart = byteValue(f.at(6), byteCount, catalog);
         if (reg.HiPart < 0 || reg.LoPart < 0) {
             const int which = reg.HiPart < 0 ? 5 : 6;
             refuse(record,

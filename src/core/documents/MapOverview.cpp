@@ -72,6 +72,36 @@ QVector<FreeBytes> freeBytes(const ModbusMap &map)
     return all;
 }
 
+QVector<FreeBytes> bytesPastCount(const ModbusMap &map)
+{
+    QVector<FreeBytes> all;
+    for (int s = 0; s < map.slaveCount(); ++s) {
+        for (int page : {ModbusMap::Read, ModbusMap::Write}) {
+            const int count = map.byteCount(s, page);
+            QVector<int> bytes;
+            for (const TMod_Reg &reg : map.registers(s, page)) {
+                for (int part : {reg.HiPart, reg.LoPart}) {
+                    if (part > count)
+                        bytes.append(part);
+                }
+            }
+            if (bytes.isEmpty())
+                continue;
+            std::sort(bytes.begin(), bytes.end());
+            bytes.erase(std::unique(bytes.begin(), bytes.end()), bytes.end());
+            all.append({s, page, bytes});
+        }
+    }
+    return all;
+}
+
+bool pastCount(const ModbusMap &map, const OverviewRow &row)
+{
+    const TMod_Reg &reg = map.registers(row.slave, row.page).at(row.position);
+    const int count = map.byteCount(row.slave, row.page);
+    return reg.HiPart > count || reg.LoPart > count;
+}
+
 QString byteRanges(const QVector<int> &bytes)
 {
     QStringList parts;
@@ -109,6 +139,12 @@ QString freeBytesLine(const ModbusMap &map, const FreeBytes &free, const TextCat
                                   pageName(free.page, catalog), byteRanges(free.bytes));
 }
 
+QString pastBytesLine(const ModbusMap &map, const FreeBytes &past, const TextCatalog &catalog)
+{
+    return catalog.text(1487).arg(QString::number(past.slave + 1), map.slave(past.slave).ID,
+                                  pageName(past.page, catalog), byteRanges(past.bytes));
+}
+
 QString text(const ModbusMap &map, const TextCatalog &catalog)
 {
     QVector<QStringList> table;
@@ -138,7 +174,10 @@ QString text(const ModbusMap &map, const TextCatalog &catalog)
     const QVector<FreeBytes> free = freeBytes(map);
     for (const FreeBytes &f : free)
         out += QStringLiteral("  ") + freeBytesLine(map, f, catalog) + QLatin1Char('\n');
-    if (free.isEmpty())
+    const QVector<FreeBytes> past = bytesPastCount(map);
+    for (const FreeBytes &p : past)
+        out += QStringLiteral("  ") + pastBytesLine(map, p, catalog) + QLatin1Char('\n');
+    if (free.isEmpty() && past.isEmpty())
         out += QStringLiteral("  ") + catalog.text(1408) + QLatin1Char('\n');
     return out;
 }

@@ -35,6 +35,11 @@ QVector<OverviewRow> rows(const ModbusMap &map);
 QVector<bool> carriedBytes(const ModbusMap &map, int slavePosition, int page);
 // Slave by slave in list order, read page before write page; only where some byte is free.
 QVector<FreeBytes> freeBytes(const ModbusMap &map);
+// The bytes beyond a slave's count that its registers carry, in the same order: the device would
+// serve other slaves' bytes there.
+QVector<FreeBytes> bytesPastCount(const ModbusMap &map);
+// True when the register of that slave and page carries a byte beyond the slave's count.
+bool pastCount(const ModbusMap &map, const OverviewRow &row);
 
 // "1-4, 7, 9-12"
 QString byteRanges(const QVector<int> &bytes);
@@ -45,8 +50,10 @@ QString pageName(int page, const TextCatalog &catalog);
 QString partText(int part, const TextCatalog &catalog);
 // One line per free slave and page.
 QString freeBytesLine(const ModbusMap &map, const FreeBytes &free, const TextCatalog &catalog);
+// One line per slave and page with bytes past its count.
+QString pastBytesLine(const ModbusMap &map, const FreeBytes &past, const TextCatalog &catalog);
 
-// The overview as plain text with aligned columns, then the free bytes.
+// The overview as plain text with aligned columns, then the free bytes and the bytes past a slave's count.
 QString text(const ModbusMap &map, const TextCatalog &catalog);
 
 } // namespace MapOverview

@@ -9,7 +9,32 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <memory>
+
+namespace {
+
+// The registers of the record that carry bytes their slave does not have, as the device gets them.
+void findPastBytes(const DeviceConfigRecord &record, int page, QVector<RegisterPastBytes> &found)
+{
+    const ParameterFields &p = record.DeviceParameters;
+    const bool read = page == ModbusMap::Read;
+    const auto &table = read ? record.ReadTable : record.WriteTable;
+    const quint32 count = std::min<quint32>(read ? p.ReadCount : p.WriteCount, MaxRegisters);
+    for (quint32 i = 0; i < count; ++i) {
+        const RegisterEntry &reg = table.at(i);
+        if (reg.SlaveIndex >= DeviceSlaveSlots)
+            continue;
+        const SlaveEntry &slave = record.SlaveTable.at(reg.SlaveIndex);
+        const int bytes = read ? slave.OutputBytes : slave.InputBytes;
+        const QVector<int> beyond = PastBytes::beyond(reg.HiPart, reg.LoPart, bytes);
+        if (!beyond.isEmpty())
+            found.append({page, QString::number(reg.RegisterIndex), reg.SlaveIndex, QString::number(slave.SlaveId),
+                          bytes, beyond});
+    }
+}
+
+} // namespace
 
 DeviceImages BuildDeviceImages(const WorkspacePaths &paths)
 {
@@ -31,7 +56,10 @@ DeviceImages BuildDeviceImages(const WorkspacePaths &paths)
     bank2.length = SerialiseParameterBlock(*record, bank2, bank2.length);
     bank2.length = SerialiseSlaveTable(*record, bank2, bank2.length);
 
-    return {bank.bytes(), bank2.bytes()};
+    QVector<RegisterPastBytes> pastBytes;
+    findPastBytes(*record, ModbusMap::Read, pastBytes);
+    findPastBytes(*record, ModbusMap::Write, pastBytes);
+    return {bank.bytes(), bank2.bytes(), pastBytes};
 }
 
 CompileResult WriteImageFiles(const WorkspacePaths &paths, const DeviceImages &images, SafeFile::Steps &steps)

@@ -2,6 +2,7 @@
 
 #include "base/SafeFile.h"
 #include "base/WorkspacePaths.h"
+#include "documents/PastBytes.h"
 
 #include <QByteArray>
 #include <QString>
@@ -20,6 +21,8 @@ struct DeviceImages
 {
     QByteArray bank;  // bank.bin
     QByteArray bank2; // bank2.bin
+    // Registers that carry bytes their slave does not have; the images hold them as the documents say.
+    QVector<RegisterPastBytes> pastBytes;
 };
 
 // Builds both images from the documents, bank.bin first, then the record and bank2.bin.

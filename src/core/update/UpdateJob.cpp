@@ -1,8 +1,10 @@
 #include "UpdateJob.h"
 
 #include "documents/ProjectDocument.h"
+#include "text/TextCatalog.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 namespace UpdateJob {
 
@@ -58,6 +60,18 @@ QString ethernetUpdaterPath(const WorkspacePaths &paths)
 QString serialUpdaterPath(const WorkspacePaths &paths)
 {
     return paths.findUpdater(SerialUpdaterName);
+}
+
+QString notStartedMessage(const WorkspacePaths &paths, const QString &program, const TextCatalog &catalog)
+{
+    const QString workspace = QDir::toNativeSeparators(paths.WorkspaceFolder);
+    const QString programFolder = QDir::toNativeSeparators(paths.ProgramFolder);
+    const QString places = workspace == programFolder ? catalog.text(1510).arg(workspace)
+                                                      : catalog.text(1505).arg(workspace, programFolder);
+    const QFileInfo file(program);
+    const int reason = !file.isFile() ? 1507 : !file.isExecutable() ? 1508 : 1509;
+    return catalog.text(1255) + QDir::toNativeSeparators(program) + QLatin1Char('\n') + places + QLatin1Char(' ') +
+           catalog.text(reason);
 }
 
 QDomDocument buildJobFile(const WorkspacePaths &paths, const QString &ipAddress, int option, bool readBack)

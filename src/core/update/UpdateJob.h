@@ -3,6 +3,8 @@
 #include "base/WorkspacePaths.h"
 
 #include <QDomDocument>
+
+class TextCatalog;
 #include <QString>
 
 // What the external updaters get: the job file of the Ethernet updater and the command line of the
@@ -19,6 +21,9 @@ inline const QString SerialUpdaterName = QStringLiteral("Ser_40917_Update.exe");
 QString jobFilePath(const WorkspacePaths &paths);
 QString ethernetUpdaterPath(const WorkspacePaths &paths);
 QString serialUpdaterPath(const WorkspacePaths &paths);
+// Why the updater of that file name found at program could not be started, as the user reads it:
+// the program, the places it was looked for (the workspace, then the program's folder) and the reason.
+QString notStartedMessage(const WorkspacePaths &paths, const QString &program, const TextCatalog &catalog);
 
 // The job file: root Ethernet_Update, its fixed elements, and the firmware and/or configuration
 // operation for the option. ipAddress is taken as it is (no trimming). No comment node.

@@ -1,5 +1,7 @@
 #include "XmlMarkupScan.h"
 
+#include <QSysInfo>
+
 #include <array>
 #include <cstring>
 
@@ -116,11 +118,8 @@ Finding findingAt(const Units &u, qsizetype at)
     return {line, column, QStringLiteral("an element has more than %1 attributes").arg(MaxAttributes)};
 }
 
-} // namespace
-
-Finding scan(const QByteArray &bytes)
+Finding scanUnits(const Units &u)
 {
-    const Units u = unitsOf(bytes);
     enum class State { Text, StartTag, Skip, Declaration };
     State state = State::Text;
     const char *skipUntil = nullptr; // the end of a comment, CDATA section, instruction or end tag
@@ -200,6 +199,19 @@ Finding scan(const QByteArray &bytes)
         }
     }
     return {};
+}
+
+} // namespace
+
+Finding scan(const QByteArray &bytes)
+{
+    return scanUnits(unitsOf(bytes));
+}
+
+Finding scan(QStringView text)
+{
+    return scanUnits(
+        {reinterpret_cast<const uchar *>(text.utf16()), text.size(), 2, QSysInfo::ByteOrder == QSysInfo::BigEndian});
 }
 
 } // namespace XmlMarkupScan

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringView>
 
 // A pass over a document's bytes before it is parsed, for what the XML parser itself handles in time that
 // grows with the square of the input: it checks every attribute of a start tag against the ones before it,
@@ -21,5 +22,7 @@ struct Finding
 // Finds the first start tag with more than MaxAttributes attributes. The markup characters are ASCII, so
 // the scan reads UTF-8 and the single-byte encodings byte by byte and UTF-16 or UTF-32 unit by unit.
 Finding scan(const QByteArray &bytes);
+// The same over decoded text: what the readers check, whatever encoding the file was stored in.
+Finding scan(QStringView text);
 
 } // namespace XmlMarkupScan

@@ -3,6 +3,7 @@
 #include "Accessibility.h"
 #include "PassiveFocusList.h"
 #include "RegisterMapTools.h"
+#include "base/ConfigurationLock.h"
 #include "documents/SlaveListLimits.h"
 
 #include <optional>
@@ -455,6 +456,9 @@ void TFDefineModbusRegs::Btn_OKClick()
         messages().error(text(663));
         return;
     }
-    Lista_DNET_Slave.saveRegisters(m_ctx.paths.DefRegPath);
+    {
+        const ConfigurationLock lock(m_ctx.paths.ProjectFolder, ConfigurationLock::MapChange);
+        Lista_DNET_Slave.saveRegisters(m_ctx.paths.DefRegPath);
+    }
     accept();
 }

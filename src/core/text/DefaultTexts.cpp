@@ -349,6 +349,8 @@ const DefaultText kDefaults[] = {
            u"the old positions of the Slaves: "},
     {1255, u"Cannot start the update program "},
     {1256, u"No COM Port selected: connect the device and update the COM Ports List"},
+    // The language's code, choosing Qt's own translation (the buttons of message boxes, the file dialog)
+    {1460, u"en"},
 };
 
 } // namespace

@@ -38,6 +38,7 @@ pair() {
   echo "$(sha256sum < "$project/bin/bank.bin" | cut -c1-16) $(sha256sum < "$project/bin/bank2.bin" | cut -c1-16)"
 }
 
+start=$(date +%s%N)
 for which in a b; do
   eval "put_map \"\$map_$which\""
   if ! "$cli" compile "$project" > /dev/null; then
@@ -46,6 +47,8 @@ for which in a b; do
   fi
   eval "pair_$which=\$(pair)"
 done
+# The second compile starts anywhere from at once to the length of one compile after the first.
+span=$((($(date +%s%N) - start) / 2000000 + 1))
 # shellcheck disable=SC2154
 if [ "${pair_a% *}" = "${pair_b% *}" ] || [ "${pair_a#* }" = "${pair_b#* }" ]; then
   echo "The two maps must give different bank.bin and bank2.bin" >&2
@@ -57,8 +60,8 @@ for ((round = 1; round <= rounds; round++)); do
   put_map "$map_a"
   "$cli" compile "$project" > /dev/null 2> "$work/first.err" &
   first=$!
-  # 0 to 90 ms apart, so that the second start falls anywhere in the first compile.
-  sleep "0.0$((RANDOM % 10))"
+  delay=$((RANDOM % span))
+  sleep "$((delay / 1000)).$(printf %03d $((delay % 1000)))"
   put_map "$map_b"
   "$cli" compile "$project" > /dev/null 2> "$work/second.err" &
   second=$!
@@ -79,6 +82,6 @@ for ((round = 1; round <= rounds; round++)); do
   fi
 done
 
-echo "rounds: $rounds; pairs of the first map: $as_a, of the second: $as_b; mixed pairs: $mixed;" \
+echo "one compile: about $span ms; rounds: $rounds; pairs of the first map: $as_a, of the second: $as_b; mixed pairs: $mixed;" \
   "failed compiles: $failed; rounds with leftovers: $leftovers"
 [ "$mixed" -eq 0 ] && [ "$failed" -eq 0 ] && [ "$leftovers" -eq 0 ]

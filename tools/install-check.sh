@@ -35,6 +35,10 @@ use_installed() {
   done
   for f in MASTER PROJECTS/Example/ParGen.xml Fabricor.xml; do [ -e "$ws/$f" ] || fail "$ws/$f missing"; done
   [ -z "$(ls -A "$prefix/bin" | grep -v '^SW40917')" ] || fail "the program wrote beside itself in $prefix/bin"
+  # Qt's own texts of the shipped languages come with the program.
+  for code in de es fr it; do
+    [ -f "$prefix/share/sw40917/translations/qtbase_$code.qm" ] || fail "qtbase_$code.qm not installed"
+  done
   "$prefix/bin/SW40917-cli" compile "$ws/PROJECTS/Example"
   # dump fails on a bank2.bin whose checksum does not match.
   "$prefix/bin/SW40917-cli" dump "$ws/PROJECTS/Example/bin/bank2.bin" >/dev/null

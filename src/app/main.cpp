@@ -1,6 +1,7 @@
 #include "AppWindows.h"
 #include "PlatformServices.h"
 #include "QtMessages.h"
+#include "QtTranslations.h"
 #include "TFFabricoreFirmWare.h"
 #include "app/WorkspaceSetup.h"
 
@@ -53,8 +54,13 @@ int main(int argc, char *argv[])
     context.messages = &messages;
     context.platform = services.platform();
     const QString programFolder = QCoreApplication::applicationDirPath();
-    const QStringList problems = WorkspaceSetup::prepare(
-        context.paths, programFolder, WorkspaceSetup::userWorkspaceFolder(), dataFolder(programFolder));
+    const QString data = dataFolder(programFolder);
+    const QStringList problems =
+        WorkspaceSetup::prepare(context.paths, programFolder, WorkspaceSetup::userWorkspaceFolder(), data);
+    // Qt's translations: a portable copy's own, else the installed ones, else the system's Qt.
+    context.qtTranslationFolders = QtTranslations::defaultFolders(programFolder);
+    if (!data.isEmpty())
+        context.qtTranslationFolders.insert(1, QDir(data).filePath(QStringLiteral("translations")));
     for (const QString &problem : problems)
         std::fprintf(stderr, "%s\n", qUtf8Printable(problem));
 

@@ -133,7 +133,7 @@ int langCheckCommand(const QStringList &args, QTextStream &out, QTextStream &err
     const QString decoded = LanguageFile::decode(bytes);
     if (!LanguageFile::isText(decoded)) {
         err << path
-            << ": not a text file in a known encoding (UTF-8, UTF-16 with a byte-order mark, or Windows-1252); "
+            << ": not a text file in a known encoding (UTF-8, UTF-16, UTF-32 or Windows-1252); "
                "save it as UTF-8\n";
         return Failed;
     }

@@ -4,6 +4,7 @@
 #include "Commands.h"
 
 #include "base/AppError.h"
+#include "base/ConfigurationLock.h"
 #include "base/ParseIntOrDefault.h"
 #include "base/WorkspacePaths.h"
 #include "documents/AutoMap.h"
@@ -137,6 +138,7 @@ int mapImportCommand(const QStringList &args, QTextStream &out, QTextStream &err
     if (!projectPaths(args.at(0), paths, err))
         return Failed;
     try {
+        const ConfigurationLock lock(paths.ProjectFolder, ConfigurationLock::MapChange);
         const ModbusMap map = loadMap(paths);
         const TextCatalog texts = englishTexts();
         const MapCsv::ImportResult result = MapCsv::parse(MapCsv::readFile(args.at(1)), map, texts);
@@ -208,6 +210,7 @@ int autoMapCommand(const QStringList &args, QTextStream &out, QTextStream &err)
     if (!projectPaths(folder, paths, err))
         return Failed;
     try {
+        const ConfigurationLock lock(paths.ProjectFolder, ConfigurationLock::MapChange);
         ModbusMap map = loadMap(paths);
         const TextCatalog texts = englishTexts();
         const AutoMapResult result = AutoMap::mapAll(map, pages, options);

@@ -4,6 +4,7 @@
 #include "PassiveFocusList.h"
 #include "RegisterMapTools.h"
 #include "documents/PastBytes.h"
+#include "base/ConfigurationLock.h"
 #include "documents/SlaveListLimits.h"
 
 #include <optional>
@@ -502,6 +503,9 @@ void TFDefineModbusRegs::Btn_OKClick()
     if (!past.isEmpty() &&
         !messages().question(PastBytes::warning(past, m_ctx.catalog) + QStringLiteral("\n\n") + text(1486)))
         return;
-    Lista_DNET_Slave.saveRegisters(m_ctx.paths.DefRegPath);
+    {
+        const ConfigurationLock lock(m_ctx.paths.ProjectFolder, ConfigurationLock::MapChange);
+        Lista_DNET_Slave.saveRegisters(m_ctx.paths.DefRegPath);
+    }
     accept();
 }

@@ -6,6 +6,7 @@
 #include "base/AppError.h"
 #include "base/ParseIntOrDefault.h"
 #include "documents/MapOverview.h"
+#include "base/ConfigurationLock.h"
 #include "documents/ProjectDocument.h"
 #include "documents/RegisterRenumber.h"
 
@@ -263,6 +264,7 @@ bool TFDeviceNetNetwork::saveWithRegisters(const QList<DnetSlaveRow> &slaves)
     if (!follow)
         return true;
     try {
+        const ConfigurationLock lock(m_ctx.paths.ProjectFolder, ConfigurationLock::MapChange);
         ProjectDocument::save(renumbered.document, defRegPath);
     } catch (const AppError &e) {
         // The slave list is saved and the old register map is untouched (the save file leaves it

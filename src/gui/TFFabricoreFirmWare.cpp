@@ -4,6 +4,7 @@
 #include "ClickableLabel.h"
 #include "DialogBase.h"
 #include "ErrorReport.h"
+#include "QtTranslations.h"
 #include "TFAbout.h"
 #include "TFBoot.h"
 #include "TFDefineModbusRegs.h"
@@ -196,6 +197,7 @@ void TFFabricoreFirmWare::FormCreate()
     L_SW_Desc->adjustSize();
 
     m_ctx.catalog.LoadLanguage(m_ctx.settings.language, m_ctx.paths.LanguageFolder);
+    applyQtTranslation();
 
     // A remembered name whose folder is gone stays remembered, but nothing is active. Folder names
     // compare as on Windows, ignoring case, so a configuration copied from there is found again.
@@ -297,8 +299,17 @@ void TFFabricoreFirmWare::Save_Setting()
     m_ctx.settings.write(m_ctx.settingsPath());
 }
 
+void TFFabricoreFirmWare::applyQtTranslation()
+{
+    const QStringList folders = m_ctx.qtTranslationFolders.isEmpty()
+                                    ? QtTranslations::defaultFolders(m_ctx.paths.ProgramFolder)
+                                    : m_ctx.qtTranslationFolders;
+    QtTranslations::apply(QtTranslations::languageCode(m_ctx.catalog, m_ctx.settings.language), folders);
+}
+
 void TFFabricoreFirmWare::Change_Language()
 {
+    applyQtTranslation();
     Set_Lang();
     if (m_dialogs.newProject)
         m_dialogs.newProject->Set_Lang();

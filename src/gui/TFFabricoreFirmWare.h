@@ -65,6 +65,8 @@ private:
     void layOut();
     void showConfigurationLabels();
     void showUpdateLink();
+    // Qt's own texts in the language the catalog holds.
+    void applyQtTranslation();
     QPushButton *makeStepButton(const QString &name, int x, int y);
     QPushButton *makeTopButton(const QString &name, int x);
 

@@ -1,6 +1,7 @@
 // map, map --csv, map-import and automap: output, exit codes, and DefReg.xml changed only on success.
 #include "CliRun.h"
 #include "TestFiles.h"
+#include "base/ConfigurationLock.h"
 
 #include <QDir>
 #include <QFile>
@@ -63,6 +64,7 @@ private Q_SLOTS:
     void autoMap();
     void autoMapRefusalChangesNothing();
     void unreadableDocument();
+    void writersOfTheMapWaitForTheLock();
 };
 
 void TestCliMap::usage_data()
@@ -235,6 +237,25 @@ void TestCliMap::unreadableDocument()
         QCOMPARE(r.code, 1);
         QVERIFY2(r.err.contains(QStringLiteral("DefReg.xml")), qPrintable(r.err));
         QCOMPARE(readFile(p.defReg), broken);
+    }
+}
+
+// map-import and automap take the configuration's lock: while another writer holds it, nothing is written.
+void TestCliMap::writersOfTheMapWaitForTheLock()
+{
+    Project p;
+    const QString csv = p.file(QStringLiteral("tags.csv"), "Address,Page,Slave,ID,Mnemonic,High byte,Low byte\n"
+                                                           "1,read,1,5,,1,2\n");
+    const ConfigurationLock compiling(p.folder, ConfigurationLock::Compile, 0);
+    const QString held = QDir::toNativeSeparators(QDir::cleanPath(p.folder)) +
+                         QStringLiteral(": another compile or change of this configuration's register map is "
+                                        "running; nothing was written\n");
+    for (const QStringList &arguments :
+         {QStringList{QStringLiteral("map-import"), p.folder, csv}, QStringList{QStringLiteral("automap"), p.folder}}) {
+        const CliRun r = runCli(arguments);
+        QCOMPARE(r.code, 1);
+        QCOMPARE(r.err, held);
+        QCOMPARE(readFile(p.defReg), Registers);
     }
 }
 

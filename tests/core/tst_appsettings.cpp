@@ -2,6 +2,7 @@
 #include "app/AppSettings.h"
 #include "base/AppError.h"
 
+#include <QStringEncoder>
 #include <QtTest>
 
 class TestAppSettings : public QObject
@@ -20,6 +21,7 @@ private Q_SLOTS:
     void optionTextMustBeExactlyOne_data();
     void optionTextMustBeExactlyOne();
     void unwritableFileIsAnError();
+    void declarationIsTolerated_data();
     void declarationIsTolerated();
 };
 
@@ -194,14 +196,40 @@ void TestAppSettings::unwritableFileIsAnError()
     QVERIFY_THROWS_EXCEPTION(AppError, s.write(ws.path("Fabricor.xml")));
 }
 
+// An XML declaration is no node of the parsed document, so a file that starts with one still reads; the
+// settings read in every encoding a document is read in, and a file in any other counts as a damaged one.
+void TestAppSettings::declarationIsTolerated_data()
+{
+    QTest::addColumn<QByteArray>("encoding");
+    QTest::addColumn<bool>("bom");
+    QTest::addColumn<QString>("declared");
+    QTest::addColumn<QString>("language");
+    const QString french = QStringLiteral("Fran\u00e7ais");
+    QTest::newRow("UTF-8 declared") << QByteArray("UTF-8") << false << "UTF-8" << french;
+    QTest::newRow("UTF-16 with mark") << QByteArray("UTF-16LE") << true << "UTF-16" << french;
+    QTest::newRow("UTF-32 without mark") << QByteArray("UTF-32BE") << false << QString() << french;
+    QTest::newRow("ISO-8859-1") << QByteArray("ISO-8859-1") << false << "ISO-8859-1" << french;
+    QTest::newRow("Windows-1252") << QByteArray("windows-1252") << false << "windows-1252" << french;
+    QTest::newRow("UTF-7: not read") << QByteArray("UTF-8") << false << "UTF-7"
+                                     << "English";
+}
+
 void TestAppSettings::declarationIsTolerated()
 {
-    // An XML declaration is no node of the parsed document, so a file that starts with one still reads.
+    QFETCH(QByteArray, encoding);
+    QFETCH(bool, bom);
+    QFETCH(QString, declared);
+    QFETCH(QString, language);
     TestWorkspace ws;
-    TestWorkspace::writeFile(ws.path("Fabricor.xml"),
-                             "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Conf_Settings><lastlang>"
-                             "<language>Deutsch</language></lastlang></Conf_Settings>");
-    QCOMPARE(AppSettings::read(ws.path("Fabricor.xml")).language, QStringLiteral("Deutsch"));
+    const QString declaration =
+        declared.isEmpty() ? QString() : QStringLiteral("<?xml version=\"1.0\" encoding=\"%1\"?>\n").arg(declared);
+    QStringEncoder encoder(encoding.constData(),
+                           bom ? QStringConverter::Flag::WriteBom : QStringConverter::Flag::Default);
+    const QByteArray bytes =
+        encoder.encode(declaration + QStringLiteral("<Conf_Settings><lastlang><language>Fran\u00e7ais"
+                                                    "</language></lastlang></Conf_Settings>"));
+    TestWorkspace::writeFile(ws.path("Fabricor.xml"), bytes);
+    QCOMPARE(AppSettings::read(ws.path("Fabricor.xml")).language, language);
 }
 
 QTEST_GUILESS_MAIN(TestAppSettings)

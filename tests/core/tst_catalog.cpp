@@ -2,6 +2,7 @@
 #include "TestWorkspace.h"
 #include "text/TextCatalog.h"
 
+#include <QStringEncoder>
 #include <QTest>
 
 class TestCatalog : public QObject
@@ -13,7 +14,8 @@ private Q_SLOTS:
     void languageFileLine();
     void onlyNamedEntriesChange();
     void windows1252WithoutBom();
-    void utf16WithBom();
+    void unicodeEncodings_data();
+    void unicodeEncodings();
     void switchingRestoresEnglish();
     void missingLanguageFallsBackToEnglish_data();
     void missingLanguageFallsBackToEnglish();
@@ -101,16 +103,31 @@ void TestCatalog::windows1252WithoutBom()
     QCOMPARE(ws.context.catalog.text(18), QStringLiteral("5 \u20AC"));
 }
 
-void TestCatalog::utf16WithBom()
+// A language file in any Unicode encoding, with or without its byte-order mark.
+void TestCatalog::unicodeEncodings_data()
 {
+    QTest::addColumn<QByteArray>("encoding");
+    QTest::addColumn<bool>("bom");
+    for (const char *encoding : {"UTF-8", "UTF-16LE", "UTF-16BE", "UTF-32LE", "UTF-32BE"}) {
+        QTest::addRow("%s", encoding) << QByteArray(encoding) << false;
+        QTest::addRow("%s with mark", encoding) << QByteArray(encoding) << true;
+    }
+}
+
+void TestCatalog::unicodeEncodings()
+{
+    QFETCH(QByteArray, encoding);
+    QFETCH(bool, bom);
     TestWorkspace ws;
     const QString path = ws.path(QStringLiteral("x.lng"));
-    const QString text = QStringLiteral("\uFEFFSTR305 = \u00B6Seite \u00B6\r\nSTR18 = Fehler\r");
-    QByteArray bytes(reinterpret_cast<const char *>(text.utf16()), text.size() * 2); // little-endian here
+    QStringEncoder encoder(encoding.constData(),
+                           bom ? QStringConverter::Flag::WriteBom : QStringConverter::Flag::Default);
+    const QByteArray bytes =
+        encoder.encode(QStringLiteral("STR305 = \u00B6Seite \u00B6\r\nSTR18 = Fehler \U0001F321\r"));
     TestWorkspace::writeFile(path, bytes);
     ws.context.catalog.LoadLanguageFile(path);
     QCOMPARE(ws.context.catalog.text(305), QStringLiteral("Seite "));
-    QCOMPARE(ws.context.catalog.text(18), QStringLiteral("Fehler"));
+    QCOMPARE(ws.context.catalog.text(18), QStringLiteral("Fehler \U0001F321"));
 }
 
 void TestCatalog::switchingRestoresEnglish()

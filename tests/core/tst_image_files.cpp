@@ -1,12 +1,15 @@
 #include "CompileProject.h"
 #include "FailingSteps.h"
 #include "base/AppError.h"
+#include "base/ConfigurationLock.h"
 #include "base/SafeFile.h"
 #include "base/WorkspacePaths.h"
 #include "image/CompileDriver.h"
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
+#include <QSysInfo>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -25,6 +28,18 @@ struct Project : CompileProject
     }
 };
 
+// The number of a process that has ended.
+qint64 deadProcess()
+{
+    QProcess process;
+    process.start(QStringLiteral("true"), QStringList());
+    if (!process.waitForStarted())
+        return -1;
+    const qint64 pid = process.processId();
+    process.waitForFinished();
+    return pid;
+}
+
 QStringList binFiles(const Project &project)
 {
     return QDir(project.paths.binFolder()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System);
@@ -41,6 +56,9 @@ private Q_SLOTS:
     void linksAreNeverWrittenThrough_data();
     void linksAreNeverWrittenThrough();
     void leftoversOfAnInterruptedCompileAreRemoved();
+    void leftoversOfARunningWriterStay();
+    void aSecondCompileWaitsThenStops();
+    void aStaleLockIsTakenOver();
 };
 
 void TestImageFiles::failedWriteKeepsBothOldImages_data()
@@ -164,6 +182,64 @@ void TestImageFiles::leftoversOfAnInterruptedCompileAreRemoved()
     QCOMPARE(binFiles(project), (QStringList{"bank.bin", "bank2.bin"}));
     QCOMPARE(QFileInfo(project.bankPath()).size(), qint64(16));
     QCOMPARE(readFile(outside), QByteArray("keep"));
+}
+
+// Another process's temporary files are its own while it runs; a writer that has ended left them behind.
+void TestImageFiles::leftoversOfARunningWriterStay()
+{
+    Project project;
+    const qint64 dead = deadProcess();
+    QVERIFY(dead > 0);
+    const QString bin = project.paths.binFolder();
+    const QString running = QStringLiteral("%1/bank.bin.1.new").arg(bin); // process 1 runs as long as the system
+    const QStringList ended{QStringLiteral("bank.bin.%1.new").arg(dead), QStringLiteral("bank2.bin.%1.new").arg(dead),
+                            QStringLiteral("bank.bin.%1.old").arg(dead), QStringLiteral("bank2.bin.new"),
+                            QStringLiteral("bank.bin.old")};
+    writeFile(running, "its own");
+    for (const QString &name : ended)
+        writeFile(bin + QLatin1Char('/') + name, "left behind");
+    writeFile(bin + QStringLiteral("/bank.bin.notes"), "the user's");
+    CompileDeviceImages(project.paths);
+    QCOMPARE(binFiles(project), (QStringList{"bank.bin", "bank.bin.1.new", "bank.bin.notes", "bank2.bin"}));
+    QCOMPARE(readFile(running), QByteArray("its own"));
+}
+
+// One compile at a time: a second one waits for the lock, then stops without touching the pair.
+void TestImageFiles::aSecondCompileWaitsThenStops()
+{
+    Project project;
+    CompileDeviceImages(project.paths);
+    const QByteArray bank = readFile(project.bankPath());
+    const QByteArray bank2 = readFile(project.bank2Path());
+    project.useDocumentsOf(QStringLiteral("example"));
+    {
+        const ConfigurationLock running(project.paths.ProjectFolder, ConfigurationLock::Compile);
+        try {
+            CompileDeviceImages(project.paths, 50);
+            QFAIL("the second compile did not stop");
+        } catch (const AppError &e) {
+            QCOMPARE(e.message(),
+                     project.paths.ProjectFolder + QStringLiteral(": another compile of this configuration "
+                                                                  "is running"));
+        }
+        QCOMPARE(readFile(project.bankPath()), bank);
+        QCOMPARE(readFile(project.bank2Path()), bank2);
+    }
+    CompileDeviceImages(project.paths, 50);
+    QVERIFY(readFile(project.bank2Path()) != bank2);
+    QCOMPARE(binFiles(project), (QStringList{"bank.bin", "bank2.bin"}));
+}
+
+// A compile that was killed leaves its lock file; the next compile takes it over at once.
+void TestImageFiles::aStaleLockIsTakenOver()
+{
+    Project project;
+    const qint64 dead = deadProcess();
+    QVERIFY(dead > 0);
+    const QString lock = project.paths.binFolder() + QLatin1Char('/') + ConfigurationLock::fileName();
+    writeFile(lock, QByteArray::number(dead) + "\nSW40917-cli\n" + QSysInfo::machineHostName().toUtf8() + "\n");
+    CompileDeviceImages(project.paths, 0);
+    QCOMPARE(binFiles(project), (QStringList{"bank.bin", "bank2.bin"}));
 }
 
 QTEST_GUILESS_MAIN(TestImageFiles)

@@ -12,6 +12,7 @@
 
 #include <cerrno>
 #include <functional>
+#include <sys/stat.h>
 
 namespace {
 
@@ -56,6 +57,8 @@ private Q_SLOTS:
     void failedWriteKeepsTheOldFile_data();
     void failedWriteKeepsTheOldFile();
     void leftoverTemporaryIsNeverWrittenThrough();
+    void permissionBits_data();
+    void permissionBits();
     void everyWriterRefusesALink_data();
     void everyWriterRefusesALink();
 };
@@ -124,6 +127,59 @@ void TestSafeFile::leftoverTemporaryIsNeverWrittenThrough()
     QCOMPARE(TestWorkspace::readFile(path), QByteArray("new"));
     QCOMPARE(TestWorkspace::readFile(outside), QByteArray("keep"));
     QVERIFY(!QFileInfo(SafeFile::temporaryPath(path)).isSymLink());
+}
+
+// A replaced file keeps its mode; one its owner may not write is left as it is, whoever runs the program.
+void TestSafeFile::permissionBits_data()
+{
+    QTest::addColumn<bool>("pair"); // the image pair, the read-only mode on its second file
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<bool>("written");
+    QTest::newRow("0600 stays 0600") << false << 0600 << true;
+    QTest::newRow("0640 stays 0640") << false << 0640 << true;
+    QTest::newRow("0755 stays 0755") << false << 0755 << true;
+    QTest::newRow("pair: 0600 stays 0600") << true << 0600 << true;
+    QTest::newRow("0444 is not replaced") << false << 0444 << false;
+    QTest::newRow("0400 is not replaced") << false << 0400 << false;
+    QTest::newRow("0577 is not replaced") << false << 0577 << false;
+    QTest::newRow("pair: 0444 is not replaced") << true << 0444 << false;
+}
+
+void TestSafeFile::permissionBits()
+{
+    QFETCH(bool, pair);
+    QFETCH(int, mode);
+    QFETCH(bool, written);
+    TestWorkspace ws;
+    const QString first = ws.path(QStringLiteral("bank.bin"));
+    const QString path = ws.path(pair ? QStringLiteral("bank2.bin") : QStringLiteral("DefReg.xml"));
+    TestWorkspace::writeFile(first, "old first");
+    TestWorkspace::writeFile(path, "old");
+    const QByteArray name = QFile::encodeName(path);
+    QCOMPARE(::chmod(name.constData(), mode_t(mode)), 0);
+    QString error;
+    try {
+        if (pair)
+            SafeFile::writePair(first, "new first", path, "new");
+        else
+            SafeFile::write(path, "new");
+    } catch (const AppError &e) {
+        error = e.message();
+    }
+    struct stat st;
+    QCOMPARE(::stat(name.constData(), &st), 0);
+    QCOMPARE(int(st.st_mode & 07777), mode);
+    if (written) {
+        QCOMPARE(error, QString());
+        QCOMPARE(TestWorkspace::readFile(path), QByteArray("new"));
+        return;
+    }
+    QCOMPARE(error, QStringLiteral("Cannot write %1: it is read-only; nothing was written").arg(path));
+    QCOMPARE(TestWorkspace::readFile(path), QByteArray("old"));
+    QCOMPARE(TestWorkspace::readFile(first), QByteArray("old first"));
+    QStringList files{QStringLiteral("bank.bin"), QFileInfo(path).fileName()};
+    files.sort();
+    QCOMPARE(QDir(ws.dir.path()).entryList(QDir::Files, QDir::Name), files);
 }
 
 void TestSafeFile::everyWriterRefusesALink_data()

@@ -2,6 +2,7 @@
 #include "app/WorkspaceSetup.h"
 #include "update/UpdateJob.h"
 
+#include <QStringEncoder>
 #include <QtTest>
 
 // Where a run keeps its workspace: beside a portable copy of the program, else in the user's
@@ -19,6 +20,9 @@ private Q_SLOTS:
     void linksInTheWorkspaceAreNotWrittenThrough_data();
     void linksInTheWorkspaceAreNotWrittenThrough();
     void linkedProjectsFolderIsUsedAsItIs();
+    void languageFilesGainTheShippedTexts_data();
+    void languageFilesGainTheShippedTexts();
+    void onlyShippedLanguageFilesAreMerged();
     void onlyRegularBoundedDataFilesAreCopied();
     void dataFolderIsTheFirstWithLanguages();
     void settingsAndJobFileLiveInTheWorkspace();
@@ -155,6 +159,7 @@ void TestWorkspaceSetup::linksInTheWorkspaceAreNotWrittenThrough_data()
     QTest::newRow("settings file, link to a file") << "Fabricor.xml" << true;
 }
 
+// The user's link is the user's: it stays a link, nothing goes through it, and it is no problem to report.
 void TestWorkspaceSetup::linksInTheWorkspaceAreNotWrittenThrough()
 {
     QFETCH(QString, name);
@@ -163,11 +168,15 @@ void TestWorkspaceSetup::linksInTheWorkspaceAreNotWrittenThrough()
     if (targetExists)
         write(target, "someone else's");
     QVERIFY(QDir(user()).mkpath(QStringLiteral("LANGUAGE")));
-    QVERIFY(QFile::link(target, QDir(user()).filePath(name)));
+    const QString link = QDir(user()).filePath(name);
+    QVERIFY(QFile::link(target, link));
 
     WorkspacePaths paths;
-    WorkspaceSetup::prepare(paths, program(), user(), data());
+    const QStringList problems = WorkspaceSetup::prepare(paths, program(), user(), data());
 
+    QVERIFY2(problems.isEmpty(), qPrintable(problems.join('\n')));
+    QVERIFY(QFileInfo(link).isSymLink());
+    QCOMPARE(QFileInfo(link).symLinkTarget(), target);
     if (targetExists)
         QCOMPARE(read(target), QByteArray("someone else's"));
     else
@@ -186,6 +195,75 @@ void TestWorkspaceSetup::linkedProjectsFolderIsUsedAsItIs()
     const QStringList problems = WorkspaceSetup::prepare(paths, program(), user(), data());
     QVERIFY2(problems.isEmpty(), qPrintable(problems.join('\n')));
     QCOMPARE(QDir(paths.ProjectsFolder).entryList(QDir::Dirs | QDir::NoDotAndDotDot), QStringList{"Plant"});
+}
+
+// After an upgrade, the user's copy of a shipped language file gains the texts added since, at its end and in
+// its own encoding and line ends; a text the user has, or has left empty on purpose, stays as it is.
+void TestWorkspaceSetup::languageFilesGainTheShippedTexts_data()
+{
+    QTest::addColumn<QByteArray>("copy");
+    QTest::addColumn<QByteArray>("merged");
+    const QByteArray bom = "\xef\xbb\xbf";
+    const auto utf16 = [](const QString &text, bool bigEndian) {
+        QStringEncoder encoder(bigEndian ? QStringConverter::Utf16BE : QStringConverter::Utf16LE,
+                               QStringConverter::Flag::WriteBom);
+        return QByteArray(encoder.encode(text));
+    };
+    const QByteArray added = "STR14 = Konfigurator schlie\xc3\x9f"
+                             "en\nSTR1460 = de\n";
+    QTest::newRow("UTF-8") << QByteArray("STR0 = mein Beginn\n") << "STR0 = mein Beginn\n" + added;
+    QTest::newRow("UTF-8 with mark, CR LF") << bom + "STR0 = mein Beginn\r\n"
+                                            << bom + "STR0 = mein Beginn\r\nSTR14 = Konfigurator schlie\xc3\x9f"
+                                                     "en\r\nSTR1460 = de\r\n";
+    QTest::newRow("no line end at the end") << QByteArray("STR0 = mein Beginn") << "STR0 = mein Beginn\n" + added;
+    QTest::newRow("Windows-1252") << QByteArray("STR0 = M\xe4rz\n")
+                                  << QByteArray("STR0 = M\xe4rz\nSTR14 = Konfigurator schlie\xdf"
+                                                "en\nSTR1460 = de\n");
+    const QString mine = QStringLiteral("STR0 = M\u00e4rz\n");
+    const QString mergedText = mine + QStringLiteral("STR14 = Konfigurator schlie\u00dfen\nSTR1460 = de\n");
+    QTest::newRow("UTF-16 little-endian") << utf16(mine, false) << utf16(mergedText, false);
+    QTest::newRow("UTF-16 big-endian") << utf16(mine, true) << utf16(mergedText, true);
+    QTest::newRow("a text left empty on purpose")
+        << QByteArray("STR14 =\nSTR0 = mein Beginn\n") << QByteArray("STR14 =\nSTR0 = mein Beginn\nSTR1460 = de\n");
+    QTest::newRow("nothing missing") << QByteArray("STR1460 = de\nSTR14 = x\nSTR0 = y\n")
+                                     << QByteArray("STR1460 = de\nSTR14 = x\nSTR0 = y\n");
+}
+
+void TestWorkspaceSetup::languageFilesGainTheShippedTexts()
+{
+    QFETCH(QByteArray, copy);
+    QFETCH(QByteArray, merged);
+    // The shipped file: a text the copy has, one changed in a later line, one new.
+    write(data() + QStringLiteral("/LANGUAGE/Deutsch.lng"),
+          "\xef\xbb\xbf[Hauptfenster]\nSTR0 = Beginn\nSTR14 = alt\nSTR14 = Konfigurator schlie\xc3\x9f"
+          "en\n"
+          "STR1460 = de\n");
+    const QString userCopy = user() + QStringLiteral("/LANGUAGE/Deutsch.lng");
+    write(userCopy, copy);
+    QFile::setPermissions(userCopy, QFile::ReadOwner | QFile::WriteOwner);
+    WorkspacePaths paths;
+    const QStringList problems = WorkspaceSetup::prepare(paths, program(), user(), data());
+    QVERIFY2(problems.isEmpty(), qPrintable(problems.join('\n')));
+    QCOMPARE(read(userCopy), merged);
+    const QFile::Permissions modeBits = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup |
+                                        QFile::WriteGroup | QFile::ExeGroup | QFile::ReadOther | QFile::WriteOther |
+                                        QFile::ExeOther;
+    QCOMPARE(QFile::permissions(userCopy) & modeBits, QFile::ReadOwner | QFile::WriteOwner);
+    // The next start finds nothing more to add.
+    WorkspaceSetup::prepare(paths, program(), user(), data());
+    QCOMPARE(read(userCopy), merged);
+}
+
+// A language the program does not ship is the user's alone; so is a shipped file's name taken by a folder.
+void TestWorkspaceSetup::onlyShippedLanguageFilesAreMerged()
+{
+    write(user() + QStringLiteral("/LANGUAGE/Klingon.lng"), "STR0 = mine\n");
+    QVERIFY(QDir(user()).mkpath(QStringLiteral("LANGUAGE/English.lng")));
+    WorkspacePaths paths;
+    WorkspaceSetup::prepare(paths, program(), user(), data());
+    QCOMPARE(read(user() + QStringLiteral("/LANGUAGE/Klingon.lng")), QByteArray("STR0 = mine\n"));
+    QVERIFY(QFileInfo(user() + QStringLiteral("/LANGUAGE/English.lng")).isDir());
+    QCOMPARE(read(user() + QStringLiteral("/LANGUAGE/Deutsch.lng")), QByteArray("STR0 = shipped Deutsch\n"));
 }
 
 void TestWorkspaceSetup::onlyRegularBoundedDataFilesAreCopied()

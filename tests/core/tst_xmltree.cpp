@@ -67,6 +67,15 @@ QStringList describe(const ModbusMap &map)
     return out;
 }
 
+// The text stored in an encoding by name ("UTF-16LE", "UTF-32BE", "ISO-8859-1", "windows-1252", ...), with
+// the byte-order mark of a Unicode encoding when asked.
+QByteArray encoded(const QString &text, const char *encoding, bool bom)
+{
+    QStringEncoder encoder(encoding, bom ? QStringConverter::Flag::WriteBom : QStringConverter::Flag::Default);
+    Q_ASSERT(encoder.isValid());
+    return encoder.encode(text);
+}
+
 } // namespace
 
 // The compiler and the register map read documents with a compact tree; it must see the same nodes as the
@@ -81,6 +90,8 @@ private Q_SLOTS:
     void bothReadersRefuse_data();
     void bothReadersRefuse();
     void manyEqualsSignsOutsideTagsRead();
+    void encodingsRead_data();
+    void encodingsRead();
     void layoutIsNoRow_data();
     void layoutIsNoRow();
     void deepTextReadsWithoutRecursion();
@@ -161,6 +172,64 @@ void TestXmlTree::bothReadersRefuse_data()
     QTest::newRow("257 attributes in UTF-16")
         << QByteArray("\xff\xfe") + QByteArray(reinterpret_cast<const char *>(text.utf16()), text.size() * 2)
         << "doc.xml: line 2, column 2459: an element has more than 256 attributes";
+    // A start tag straight after the end of other markup is still counted.
+    QByteArray attributes;
+    for (int i = 1; i <= 257; ++i)
+        attributes += " a" + QByteArray::number(i) + "=\"\"";
+    const QString first = QStringLiteral("doc.xml: line 1, column %1: an element has more than 256 attributes");
+    const auto after = [&](const QByteArray &markup) { return "<r>" + markup + "<b" + attributes + "/></r>"; };
+    QTest::newRow("257 attributes after an end tag") << after("<a></a>") << first.arg(1958);
+    QTest::newRow("257 attributes after a comment") << after("<!--c-->") << first.arg(1959);
+    QTest::newRow("257 attributes after CDATA") << after("<![CDATA[c]]>") << first.arg(1964);
+    QTest::newRow("257 attributes after an instruction") << after("<?p?>") << first.arg(1956);
+    // The bound holds in every encoding read, counted on the decoded text.
+    const QString declared = QStringLiteral("<?xml version=\"1.0\" encoding=\"%1\"?>\n") + text;
+    const QString third = QStringLiteral("doc.xml: line 3, column 2459: an element has more than 256 attributes");
+    const QString second = QStringLiteral("doc.xml: line 2, column 2459: an element has more than 256 attributes");
+    for (const char *encoding : {"UTF-8", "UTF-16LE", "UTF-16BE", "UTF-32LE", "UTF-32BE"}) {
+        const bool utf8 = qstrcmp(encoding, "UTF-8") == 0;
+        for (const bool bom : {false, true}) {
+            if (utf8 && !bom)
+                continue; // the plain row above
+            QTest::addRow("257 attributes in %s %s", encoding, bom ? "with mark" : "without mark")
+                << encoded(text, encoding, bom) << second;
+        }
+        const QByteArray family = QByteArray(encoding).left(6);
+        QTest::addRow("257 attributes in %s declared", encoding)
+            << encoded(declared.arg(QLatin1String(family)), encoding, !utf8) << third;
+    }
+    for (const char *encoding : {"ISO-8859-1", "windows-1252"})
+        QTest::addRow("257 attributes in %s", encoding)
+            << encoded(declared.arg(QLatin1String(encoding)), encoding, false) << third;
+    // UTF-7 hides every "=" as "+AD0-" from a scan of the bytes; it is refused by name before anything else.
+    QByteArray utf7 = "<?xml version=\"1.0\" encoding=\"UTF-7\"?>\n<DNET_Net>\n<row ID+AD0-\"1\"";
+    for (int i = 1; i <= 256; ++i)
+        utf7 += " a" + QByteArray::number(i) + "+AD0-\"x\"";
+    utf7 += "/></DNET_Net>";
+    const QString notRead = QStringLiteral("doc.xml: the document is declared in the encoding \"%1\", which this "
+                                           "program does not read (it reads UTF-8, UTF-16, UTF-32, ISO-8859-1 and "
+                                           "Windows-1252)");
+    QTest::newRow("UTF-7") << utf7 << notRead.arg(QStringLiteral("UTF-7"));
+    QTest::newRow("EBCDIC named") << QByteArray("<?xml version='1.0' encoding='IBM037'?><DNET_Net/>")
+                                  << notRead.arg(QStringLiteral("IBM037"));
+    QTest::newRow("Shift_JIS") << QByteArray("<?xml version=\"1.0\" encoding=\"Shift_JIS\"?><DNET_Net/>")
+                               << notRead.arg(QStringLiteral("Shift_JIS"));
+    QTest::newRow("UTF-16 declared, stored as UTF-8")
+        << QByteArray("<?xml version=\"1.0\" encoding=\"UTF-16\"?><DNET_Net/>")
+        << "doc.xml: the document is declared as UTF-16 but stored as UTF-8";
+    QTest::newRow("ISO-8859-1 declared after a UTF-8 mark")
+        << QByteArray("\xef\xbb\xbf<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><DNET_Net/>")
+        << "doc.xml: the document is declared as ISO-8859-1 but stored as UTF-8";
+    QTest::newRow("UTF-8 declared, stored as UTF-16")
+        << encoded(QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?><DNET_Net/>"), "UTF-16LE", true)
+        << "doc.xml: the document is declared as UTF-8 but stored as UTF-16";
+    QTest::newRow("not UTF-8") << QByteArray("<DNET_Net><row ID=\"\xe9\"/></DNET_Net>")
+                               << "doc.xml: the document is not valid UTF-8 text";
+    QTest::newRow("UTF-16, half a surrogate pair")
+        << encoded(QStringLiteral("<DNET_Net/>"), "UTF-16LE", true) + QByteArray("\x3d\xd8", 2)
+        << "doc.xml: the document is not valid UTF-16 text";
+    QTest::newRow("UTF-16 cut in a character") << encoded(QStringLiteral("<DNET_Net/>"), "UTF-16LE", true).chopped(1)
+                                               << "doc.xml: the document is not valid UTF-16 text";
     QTest::newRow("undeclared element prefix") << QByteArray("<DNET_Net>\n<p:row ID=\"1\"/></DNET_Net>")
                                                << "doc.xml: line 2, column 15: Namespace prefix 'p' not declared";
     QTest::newRow("undeclared attribute prefix") << QByteArray("<DNET_Net><row p:ID=\"1\"/></DNET_Net>")
@@ -198,6 +267,47 @@ void TestXmlTree::manyEqualsSignsOutsideTagsRead()
     const XmlTree tree = XmlTree::parse(xml, QStringLiteral("doc.xml"));
     QCOMPARE(tree.rowCount(tree.firstNode()), 3);
     ProjectDocument::parse(xml, QStringLiteral("doc.xml"));
+}
+
+// Every encoding read gives both readers the same values, the letters beyond ASCII of each one included.
+void TestXmlTree::encodingsRead_data()
+{
+    QTest::addColumn<QByteArray>("xml");
+    QTest::addColumn<QString>("mnemonic");
+    const QString latin = QStringLiteral("Pr\u00fcfstand \u00e9t\u00e9");
+    const QString euro = QStringLiteral("\u20ac 5 \u2013 \u201cok\u201d");
+    const QString wide = QStringLiteral("\u6e29\u5ea6 \U0001F321");
+    const auto doc = [](const QString &declaration, const QString &value) {
+        return declaration + QStringLiteral("<DNET_Net><row ID=\"1\" Mnemonic=\"%1\"/></DNET_Net>").arg(value);
+    };
+    const QString none;
+    const auto decl = [](const char *name) {
+        return QStringLiteral("<?xml version=\"1.0\" encoding=\"%1\"?>").arg(QLatin1String(name));
+    };
+    QTest::newRow("UTF-8") << encoded(doc(none, wide), "UTF-8", false) << wide;
+    QTest::newRow("UTF-8 with mark") << encoded(doc(decl("utf-8"), wide), "UTF-8", true) << wide;
+    for (const char *encoding : {"UTF-16LE", "UTF-16BE", "UTF-32LE", "UTF-32BE"}) {
+        QTest::addRow("%s without mark", encoding) << encoded(doc(none, wide), encoding, false) << wide;
+        QTest::addRow("%s with mark", encoding) << encoded(doc(none, wide), encoding, true) << wide;
+        const QByteArray family = QByteArray(encoding).left(6);
+        QTest::addRow("%s declared", encoding) << encoded(doc(decl(family.constData()), wide), encoding, true) << wide;
+    }
+    QTest::newRow("ISO-8859-1") << encoded(doc(decl("ISO-8859-1"), latin), "ISO-8859-1", false) << latin;
+    QTest::newRow("latin1") << encoded(doc(decl("latin1"), latin), "ISO-8859-1", false) << latin;
+    QTest::newRow("Windows-1252") << encoded(doc(decl("Windows-1252"), euro), "windows-1252", false) << euro;
+}
+
+void TestXmlTree::encodingsRead()
+{
+    QFETCH(QByteArray, xml);
+    QFETCH(QString, mnemonic);
+    const XmlTree tree = XmlTree::parse(xml, QStringLiteral("doc.xml"));
+    const int row = tree.firstChild(tree.firstNode());
+    QString value;
+    QVERIFY(tree.attribute(row, QStringLiteral("Mnemonic"), &value));
+    QCOMPARE(value, mnemonic);
+    const QDomDocument doc = ProjectDocument::parse(xml, QStringLiteral("doc.xml"));
+    QCOMPARE(doc.documentElement().firstChildElement().attribute(QStringLiteral("Mnemonic")), mnemonic);
 }
 
 void TestXmlTree::layoutIsNoRow_data()

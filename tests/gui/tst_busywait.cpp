@@ -3,12 +3,15 @@
 #include "TFBoot.h"
 #include "TFSoftOptions.h"
 #include "TestWorkspace.h"
+#include "UserInputDiscarder.h"
 #include "update/UpdateJob.h"
 
 #include <QApplication>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QWheelEvent>
 #include <QtTest>
 
 namespace {
@@ -25,6 +28,35 @@ void actLikeAnImpatientUser(QWidget *window, QPushButton *button)
                                                             Qt::LeftButton, Qt::NoModifier));
     QCoreApplication::postEvent(window, new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
 }
+
+// Counts the events of one type that reach it.
+class EventCounter : public QWidget
+{
+public:
+    explicit EventCounter(QEvent::Type type)
+        : m_type(type)
+    {}
+    int received = 0;
+
+protected:
+    bool event(QEvent *e) override
+    {
+        if (e->type() == m_type)
+            ++received;
+        return QWidget::event(e);
+    }
+
+private:
+    QEvent::Type m_type;
+};
+
+using EventMaker = std::function<QEvent *()>;
+
+} // namespace
+
+Q_DECLARE_METATYPE(EventMaker)
+
+namespace {
 
 // A stand-in updater that runs for a few polls; the user acts during its first one.
 class StandInLauncher : public ProgramLauncher
@@ -138,6 +170,8 @@ private Q_SLOTS:
     void inputDuringTheUpdaterIsDiscarded_data();
     void inputDuringTheUpdaterIsDiscarded();
     void inputDuringTheEchoTestIsDiscarded();
+    void eventsDuringAWait_data();
+    void eventsDuringAWait();
     void updaterThatCannotStartIsReported();
     void serialUpdateNeedsAPort_data();
     void serialUpdateNeedsAPort();
@@ -199,6 +233,63 @@ void TestBusyWait::inputDuringTheEchoTestIsDiscarded()
     QCOMPARE(f.launcher.starts, 1);
     QVERIFY(f.dialog.isVisible());
     QCOMPARE(f.ws.messages.count(), 0);
+}
+
+// Every kind of input is thrown away while the wait lasts and reaches the window again after it;
+// what the window system itself sends (painting, timers) goes through all along.
+void TestBusyWait::eventsDuringAWait_data()
+{
+    QTest::addColumn<int>("type");
+    QTest::addColumn<EventMaker>("make");
+    QTest::addColumn<bool>("discarded");
+    const QPointF at(5, 5);
+    const auto mouse = [at](QEvent::Type type) {
+        return [at, type]() -> QEvent * {
+            return new QMouseEvent(type, at, at, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+        };
+    };
+    const auto key = [](QEvent::Type type) {
+        return [type]() -> QEvent * { return new QKeyEvent(type, Qt::Key_Return, Qt::NoModifier); };
+    };
+    QTest::newRow("press") << int(QEvent::MouseButtonPress) << EventMaker(mouse(QEvent::MouseButtonPress)) << true;
+    QTest::newRow("release") << int(QEvent::MouseButtonRelease) << EventMaker(mouse(QEvent::MouseButtonRelease))
+                             << true;
+    QTest::newRow("double click") << int(QEvent::MouseButtonDblClick) << EventMaker(mouse(QEvent::MouseButtonDblClick))
+                                  << true;
+    QTest::newRow("wheel") << int(QEvent::Wheel) << EventMaker([at]() -> QEvent * {
+        return new QWheelEvent(at, at, QPoint(), QPoint(0, 120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase,
+                               false);
+    }) << true;
+    QTest::newRow("key press") << int(QEvent::KeyPress) << EventMaker(key(QEvent::KeyPress)) << true;
+    QTest::newRow("key release") << int(QEvent::KeyRelease) << EventMaker(key(QEvent::KeyRelease)) << true;
+    QTest::newRow("context menu") << int(QEvent::ContextMenu) << EventMaker([]() -> QEvent * {
+        return new QContextMenuEvent(QContextMenuEvent::Keyboard, QPoint(5, 5));
+    }) << true;
+    QTest::newRow("paint") << int(QEvent::Paint)
+                           << EventMaker([]() -> QEvent * { return new QPaintEvent(QRect(0, 0, 5, 5)); }) << false;
+    QTest::newRow("timer") << int(QEvent::Timer) << EventMaker([]() -> QEvent * { return new QTimerEvent(1); })
+                           << false;
+}
+
+void TestBusyWait::eventsDuringAWait()
+{
+    QFETCH(int, type);
+    QFETCH(EventMaker, make);
+    QFETCH(bool, discarded);
+    EventCounter window{QEvent::Type(type)};
+    window.resize(20, 20);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    window.received = 0;
+    {
+        const UserInputDiscarder waiting;
+        std::unique_ptr<QEvent> event(make());
+        QCoreApplication::sendEvent(&window, event.get());
+        QCOMPARE(window.received, discarded ? 0 : 1);
+    }
+    std::unique_ptr<QEvent> after(make());
+    QCoreApplication::sendEvent(&window, after.get());
+    QCOMPARE(window.received, discarded ? 1 : 2);
 }
 
 void TestBusyWait::updaterThatCannotStartIsReported()

@@ -16,6 +16,7 @@
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabBar>
@@ -137,6 +138,8 @@ struct Program
         settings.projectname = QStringLiteral("Demo");
         settings.write(ws.context.settingsPath());
         ws.context.platform.http = &http;
+        // Qt's translations as the build ships them, and nowhere else.
+        ws.context.qtTranslationFolders = {QStringLiteral(SW_PROGRAM_DIR "/translations")};
         windows = std::make_unique<AppWindows>(ws.context);
     }
 
@@ -186,6 +189,8 @@ class TestLanguages : public QObject
 private Q_SLOTS:
     void captionsFit_data();
     void captionsFit();
+    void qtTextsFollowTheLanguage_data();
+    void qtTextsFollowTheLanguage();
 };
 
 void TestLanguages::captionsFit_data()
@@ -254,6 +259,39 @@ void TestLanguages::captionsFit()
             message.write(program.ws.messages.last().toUtf8());
         slaves->hide();
     }
+}
+
+// Qt's own texts (here a question's buttons) switch with the program's language, both ways.
+void TestLanguages::qtTextsFollowTheLanguage_data()
+{
+    QTest::addColumn<QString>("language");
+    QTest::addColumn<QStringList>("buttons"); // Yes, No, Cancel
+    QTest::newRow("Deutsch") << "Deutsch" << QStringList{"&Ja", "&Nein", "Abbrechen"};
+    QTest::newRow("Español") << "Español" << QStringList{"&Sí", "&No", "Cancelar"};
+    QTest::newRow("Français") << "Français" << QStringList{"&Oui", "&Non", "Annuler"};
+    QTest::newRow("Italiano") << "Italiano" << QStringList{"&Sì", "&No", "Annulla"};
+}
+
+void TestLanguages::qtTextsFollowTheLanguage()
+{
+    QFETCH(QString, language);
+    QFETCH(QStringList, buttons);
+    const auto question = [] {
+        QMessageBox box(QMessageBox::Question, QString(), QString(),
+                        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        return QStringList{box.button(QMessageBox::Yes)->text(), box.button(QMessageBox::No)->text(),
+                           box.button(QMessageBox::Cancel)->text()};
+    };
+    const QStringList english{"&Yes", "&No", "Cancel"};
+    Program program(QStringLiteral("English"));
+    QCOMPARE(question(), english);
+    program.switchTo(language);
+    QCOMPARE(question(), buttons);
+    program.switchTo(QStringLiteral("English"));
+    QCOMPARE(question(), english);
+    // Started in the language, as after a restart.
+    Program again(language);
+    QCOMPARE(question(), buttons);
 }
 
 QTEST_MAIN(TestLanguages)

@@ -1,6 +1,7 @@
 #include "ModalHelper.h"
 #include "TFDefineModbusRegs.h"
 #include "TestWorkspace.h"
+#include "base/ConfigurationLock.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -513,6 +514,16 @@ void TestDefineModbusRegs::unwritableDefRegKeepsDialogAndFile()
     QCOMPARE(TestWorkspace::readFile(path), SomeRegisters);
 
     f.ws.context.paths.DefRegPath = path;
+    {
+        // A compile of the configuration holds its lock: the save waits for it, then gives up.
+        const ConfigurationLock compiling(f.ws.context.paths.ProjectFolder, ConfigurationLock::Compile);
+        f.click("Btn_OK");
+        QCOMPARE(f.messages().count(), 2);
+        QVERIFY2(f.messages().last().contains("another compile or change of this configuration's register map"),
+                 qPrintable(f.messages().last()));
+        QVERIFY(f.dlg->isVisible());
+        QCOMPARE(TestWorkspace::readFile(path), SomeRegisters);
+    }
     f.click("Btn_OK");
     QVERIFY(!f.dlg->isVisible());
     QVERIFY(f.defRegOnDisk().contains("<row Index=\"40\" NrDNNode=\"2\" PosComp=\"65536\"/>"));

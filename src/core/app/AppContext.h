@@ -23,6 +23,9 @@ struct AppContext
     Messages *messages = nullptr;
     Platform platform;
     VersionService versionService{Product::MakerHost, 80};
+    // Where Qt's own translations are looked for, in order; empty: the program folder's "translations",
+    // then Qt's own folder.
+    QStringList qtTranslationFolders;
 
     QString text(int index) const { return catalog.text(index); }
     QString settingsPath() const { return joinPath(paths.WorkspaceFolder, QStringLiteral("Fabricor.xml")); }

@@ -2,12 +2,20 @@
 
 #include "app/AppSettings.h"
 #include "base/AppError.h"
+#include "base/BoundedFile.h"
+#include "base/SafeFile.h"
+#include "base/TextEncoding.h"
+#include "text/LanguageFile.h"
+#include "text/TextCatalog.h"
 
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
+#include <QSet>
 #include <QStandardPaths>
+#include <QStringEncoder>
 
 namespace WorkspaceSetup {
 
@@ -39,6 +47,127 @@ void copyIfMissing(const QFileInfo &source, const QString &target, QStringList &
     }
     // An installed data file is often read-only; the user's copy must be editable.
     QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
+}
+
+// The encoding a language file is stored in, as LanguageFile::decode reads it (a byte-order mark is
+// never written again: appended text follows it).
+struct StoredEncoding
+{
+    std::optional<QStringConverter::Encoding> unicode; // nothing: Windows-1252
+};
+
+StoredEncoding storedEncoding(const QByteArray &bytes)
+{
+    if (TextEncoding::bomLength(bytes, QStringConverter::Utf8) != 0)
+        return {QStringConverter::Utf8};
+    if (const auto encoding = TextEncoding::detectUnicode(bytes))
+        return {encoding};
+    if (TextEncoding::decodeStrict(bytes, QStringConverter::Utf8))
+        return {QStringConverter::Utf8};
+    return {std::nullopt};
+}
+
+// The text in the file's encoding, or nothing when a character has no place in it (Windows-1252).
+std::optional<QByteArray> encodeAs(const StoredEncoding &stored, const QString &text)
+{
+    if (stored.unicode) {
+        QStringEncoder encoder(*stored.unicode);
+        return encoder.encode(text);
+    }
+    QByteArray out;
+    out.reserve(text.size());
+    for (const QChar c : text) {
+        const uchar byte = c.unicode() < 256 ? uchar(c.unicode()) : 0;
+        // Every character Windows-1252 has: the byte decodes back to it.
+        if (c.unicode() != 0 && byte == 0) {
+            bool found = false;
+            for (int b = 0x80; b <= 0x9F && !found; ++b) {
+                if (TextEncoding::decodeWindows1252(QByteArray(1, char(b))).at(0) == c) {
+                    out.append(char(b));
+                    found = true;
+                }
+            }
+            if (!found)
+                return std::nullopt;
+            continue;
+        }
+        if (TextEncoding::decodeWindows1252(QByteArray(1, char(byte))).at(0) != c)
+            return std::nullopt;
+        out.append(char(byte));
+    }
+    return out;
+}
+
+// Adds to the user's copy of a shipped language file the entries that the shipped file has and the copy
+// lacks, as the shipped file's lines, at its end and in its encoding. The user's own lines stay as they are,
+// a line the copy has for an index (even one left empty on purpose) included.
+void addMissingTexts(const QFileInfo &shipped, const QString &target, QStringList &problems)
+{
+    const QFileInfo copy(target);
+    if (shipped.isSymLink() || !shipped.isFile() || copy.isSymLink() || !copy.isFile())
+        return;
+    QString error;
+    const std::optional<QByteArray> shippedBytes = BoundedFile::read(shipped.filePath(), &error, MaxSeedFileSize);
+    const std::optional<QByteArray> copyBytes =
+        shippedBytes ? BoundedFile::read(target, &error, MaxSeedFileSize) : std::nullopt;
+    if (!copyBytes) {
+        problems << error;
+        return;
+    }
+    const QString copyText = LanguageFile::decode(*copyBytes);
+    // A copy that is no text (the user replaced it with something else) is not the program's to change.
+    if (!LanguageFile::isText(copyText))
+        return;
+    QSet<int> has;
+    for (const LanguageFile::Line &line : LanguageFile::parse(*copyBytes, TextCatalog::Size)) {
+        if (line.index >= 0 && line.kind != LanguageFile::LineKind::BadIndex)
+            has.insert(line.index);
+    }
+    const QString shippedText = LanguageFile::decode(*shippedBytes);
+    const QStringList shippedLines = LanguageFile::splitLines(shippedText);
+    // The last line of an index is the one the program reads: that line is the one added.
+    QStringList added;
+    QHash<int, int> position; // index -> its place in added
+    for (int i = 0; i < shippedLines.size(); ++i) {
+        const LanguageFile::Line line = LanguageFile::parseLine(shippedLines.at(i), i + 1, TextCatalog::Size);
+        if (line.kind != LanguageFile::LineKind::Entry || has.contains(line.index))
+            continue;
+        const QString text = shippedLines.at(i).trimmed();
+        if (const auto at = position.constFind(line.index); at != position.cend()) {
+            added[*at] = text;
+        } else {
+            position.insert(line.index, int(added.size()));
+            added << text;
+        }
+    }
+    if (added.isEmpty())
+        return;
+    const StoredEncoding stored = storedEncoding(*copyBytes);
+    // Text appended to a copy that is not whole in its encoding (a UTF-16 file cut in a character) would be
+    // read shifted: such a copy stays as it is.
+    if (stored.unicode && !TextEncoding::decodeStrict(*copyBytes, *stored.unicode))
+        return;
+    const QString newline = copyText.contains(QLatin1String("\r\n")) ? QStringLiteral("\r\n") : QStringLiteral("\n");
+    QByteArray bytes = *copyBytes;
+    QString lines;
+    for (const QString &line : std::as_const(added)) {
+        // A line whose letters the file's encoding cannot hold stays out: the entry stays English.
+        if (encodeAs(stored, line + newline))
+            lines += line + newline;
+    }
+    if (lines.isEmpty())
+        return;
+    const bool open =
+        !copyText.isEmpty() && !copyText.endsWith(QLatin1Char('\n')) && !copyText.endsWith(QLatin1Char('\r'));
+    const std::optional<QByteArray> encodedTail = encodeAs(stored, (open ? newline : QString()) + lines);
+    if (!encodedTail)
+        return;
+    bytes += *encodedTail;
+    try {
+        SafeFile::write(target, bytes);
+    } catch (const AppError &e) {
+        problems << e.message();
+    }
 }
 
 bool makeFolder(const QString &path, QStringList &problems)
@@ -127,8 +256,15 @@ QStringList seed(const QString &workspace, const QString &dataFolder)
         return problems;
 
     const QDir data(dataFolder);
-    for (const QFileInfo &file : QDir(data.filePath(Language)).entryInfoList(QDir::Files | QDir::Hidden, QDir::Name))
-        copyIfMissing(file, QDir(dir.filePath(Language)).filePath(file.fileName()), problems);
+    for (const QFileInfo &file : QDir(data.filePath(Language)).entryInfoList(QDir::Files | QDir::Hidden, QDir::Name)) {
+        const QString target = QDir(dir.filePath(Language)).filePath(file.fileName());
+        if (taken(target)) {
+            if (file.suffix().compare(QLatin1String("lng"), Qt::CaseInsensitive) == 0)
+                addMissingTexts(file, target, problems);
+        } else {
+            copyIfMissing(file, target, problems);
+        }
+    }
 
     if (newProjects) {
         const QDir examples(data.filePath(ExamplesFolder));

@@ -2,15 +2,18 @@
 
 #include "base/AppError.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 #include <cerrno>
 
 #ifdef Q_OS_WIN
 #include <windows.h>
 #else
+#include <csignal>
 #include <cstdio>
 #include <unistd.h>
 #endif
@@ -24,9 +27,35 @@ QString cannotWrite(const QString &path, const QString &reason)
     return QStringLiteral("Cannot write %1: %2").arg(path, reason);
 }
 
+// The names of this writer: a temporary or backup carries the process number, so that two processes
+// writing the same file never take or remove each other's.
+QString writerName(const QString &target, const char *ending)
+{
+    return QStringLiteral("%1.%2.%3").arg(target).arg(QCoreApplication::applicationPid()).arg(QLatin1String(ending));
+}
+
 QString backupPath(const QString &target)
 {
-    return target + QStringLiteral(".old");
+    return writerName(target, "old");
+}
+
+bool processRunning(qint64 pid)
+{
+    if (pid == QCoreApplication::applicationPid())
+        return false; // this writer's own leftovers: it writes one file at a time
+#ifdef Q_OS_WIN
+    const HANDLE process = ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, DWORD(pid));
+    if (process == nullptr)
+        return ::GetLastError() == ERROR_ACCESS_DENIED;
+    DWORD code = 0;
+    const bool running = ::GetExitCodeProcess(process, &code) && code == STILL_ACTIVE;
+    ::CloseHandle(process);
+    return running;
+#else
+    if (pid <= 0 || pid != qint64(pid_t(pid)))
+        return false;
+    return ::kill(pid_t(pid), 0) == 0 || errno == EPERM;
+#endif
 }
 
 // Removes a file or link of that name; a folder in its place stays and makes the next step fail.
@@ -161,7 +190,33 @@ QString writeAll(QIODevice &device, const QByteArray &bytes)
 
 QString temporaryPath(const QString &target)
 {
-    return target + QStringLiteral(".new");
+    return writerName(target, "new");
+}
+
+void removeDeadWritersFiles(const QString &target)
+{
+    const QFileInfo info(target);
+    const QDir folder = info.dir();
+    // "NAME.new" and "NAME.old" are the names of writers before the process number was added.
+    const QRegularExpression pattern(
+        QStringLiteral("^%1\\.(?:(\\d{1,10})\\.)?(?:new|old)$").arg(QRegularExpression::escape(info.fileName())));
+    const QStringList names = folder.entryList({info.fileName() + QStringLiteral(".*")},
+                                               QDir::Files | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot);
+    for (const QString &name : names) {
+        const QRegularExpressionMatch match = pattern.match(name);
+        if (!match.hasMatch())
+            continue;
+        const QString pid = match.captured(1);
+        if (pid.isEmpty() || !processRunning(pid.toLongLong()))
+            removeIfThere(folder.filePath(name));
+    }
+}
+
+void refuseReadOnly(const QString &path)
+{
+    const QFileInfo info(path);
+    if (info.isFile() && !(info.permissions() & QFileDevice::WriteOwner))
+        throw AppError(cannotWrite(path, QStringLiteral("it is read-only; nothing was written")));
 }
 
 void refuseLink(const QString &path)
@@ -174,6 +229,8 @@ void refuseLink(const QString &path)
 void write(const QString &path, const QByteArray &bytes, Steps &steps)
 {
     refuseLink(path);
+    refuseReadOnly(path);
+    removeDeadWritersFiles(path);
     const QString temp = temporaryPath(path);
     QString error = writeTemporary(temp, path, bytes, steps);
     if (error.isEmpty())
@@ -191,12 +248,20 @@ void removeLeftovers(const QString &first, const QString &second)
     removeIfThere(backupPath(first));
 }
 
+void removeDeadWritersLeftovers(const QString &first, const QString &second)
+{
+    removeDeadWritersFiles(first);
+    removeDeadWritersFiles(second);
+}
+
 void writePair(const QString &first, const QByteArray &firstBytes, const QString &second, const QByteArray &secondBytes,
                Steps &steps)
 {
     refuseLink(first);
     refuseLink(second);
-    removeLeftovers(first, second);
+    refuseReadOnly(first);
+    refuseReadOnly(second);
+    removeDeadWritersLeftovers(first, second);
     const QString firstTemp = temporaryPath(first);
     const QString secondTemp = temporaryPath(second);
     const QString backup = backupPath(first);

@@ -9,7 +9,8 @@ class QIODevice;
 // Every file this program writes goes through here: a file is replaced whole or not at all, never
 // written through a symbolic link, and a failure carries the platform's reason ("No space left on
 // device"), never Qt's "Unknown error". The new content goes to a temporary file beside the target
-// (the target's name plus ".new"), is flushed to disk, then renamed over the target.
+// (the target's name, the writer's process number and ".new"), is flushed to disk, then renamed over
+// the target, keeping the target's permission bits. A file whose owner may not write it is not replaced.
 namespace SafeFile {
 
 // The steps that touch the disk, each returning the platform's error text or an empty text.
@@ -31,8 +32,13 @@ QString writeAll(QIODevice &device, const QByteArray &bytes);
 // else the platform's text for errno.
 QString failureReason(const QIODevice &device);
 
-// The name of the temporary file that a write of target uses.
+// The name of the temporary file that a write of target uses in this process.
 QString temporaryPath(const QString &target);
+// Removes what writers of target that no longer run left beside it (their temporary files and
+// backups); a running writer's files stay.
+void removeDeadWritersFiles(const QString &target);
+// Throws AppError naming the path when it is a file its owner may not write.
+void refuseReadOnly(const QString &path);
 // Throws AppError naming the path when it is a symbolic link (also a dangling one).
 void refuseLink(const QString &path);
 
@@ -45,8 +51,10 @@ void write(const QString &path, const QByteArray &bytes, Steps &steps = Steps::r
 // leaves both old files as they were. Throws AppError naming the file that failed.
 void writePair(const QString &first, const QByteArray &firstBytes, const QString &second, const QByteArray &secondBytes,
                Steps &steps = Steps::real());
-// Removes what an interrupted writePair of these files can leave behind (its temporary files and
-// the copy kept for putting the first file back).
+// Removes what a failed writePair of these files in this process can leave behind (its temporary
+// files and the copy kept for putting the first file back).
 void removeLeftovers(const QString &first, const QString &second);
+// Removes the same files of every writer of the pair that no longer runs; writePair does this first.
+void removeDeadWritersLeftovers(const QString &first, const QString &second);
 
 } // namespace SafeFile

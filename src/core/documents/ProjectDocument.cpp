@@ -1,5 +1,6 @@
 #include "ProjectDocument.h"
 
+#include "XmlEncoding.h"
 #include "XmlTree.h"
 #include "base/AppError.h"
 #include "base/BoundedFile.h"
@@ -183,8 +184,10 @@ QDomDocument buildDocument(QXmlStreamReader &reader)
 
 QDomDocument parse(const QByteArray &bytes, const QString &fileNameForMessages)
 {
-    XmlTree::checkMarkup(bytes, fileNameForMessages);
-    QXmlStreamReader reader(bytes);
+    const QString text = XmlEncoding::decode(bytes, fileNameForMessages);
+    XmlTree::checkMarkup(text, fileNameForMessages);
+    // Read from the text, the reader keeps to it and ignores the declaration's encoding.
+    QXmlStreamReader reader(text);
     // On, so that an undeclared prefix is an error; the declarations are then no attributes.
     reader.setNamespaceProcessing(true);
     QDomDocument doc = buildDocument(reader);

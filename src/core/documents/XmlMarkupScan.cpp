@@ -1,7 +1,6 @@
 #include "XmlMarkupScan.h"
 
 #include <array>
-#include <cstring>
 
 namespace XmlMarkupScan {
 
@@ -20,88 +19,39 @@ constexpr MarkupSet markupSet(const char *characters)
 
 constexpr MarkupSet kTagMarkup = markupSet("\"'=[]>");
 
-// The code units of the document as numbers, whatever their width and byte order.
+// The document's text as UTF-16 code units; the markup characters are all single units.
 struct Units
 {
-    const uchar *data;
-    qsizetype count;
-    int width;
-    bool bigEndian;
+    QStringView text;
 
-    char32_t at(qsizetype i) const
-    {
-        if (width == 1)
-            return data[i];
-        const uchar *p = data + i * width;
-        char32_t u = 0;
-        for (int b = 0; b < width; ++b)
-            u |= char32_t(p[bigEndian ? b : width - 1 - b]) << (8 * (width - 1 - b));
-        return u;
-    }
-    // The position of the first unit from i on that is the ASCII character c, or count when there is none.
+    char16_t at(qsizetype i) const { return text[i].unicode(); }
+    qsizetype count() const { return text.size(); }
+    // The position of the first unit from i on that is the ASCII character c, or count() when there is none.
     qsizetype find(qsizetype i, char c) const
     {
-        if (width == 1) {
-            const void *hit = std::memchr(data + i, c, size_t(count - i));
-            return hit ? static_cast<const uchar *>(hit) - data : count;
-        }
-        while (i < count && at(i) != char32_t(uchar(c)))
-            ++i;
-        return i;
+        const qsizetype hit = text.indexOf(QLatin1Char(c), i);
+        return hit < 0 ? count() : hit;
     }
-    // The position of the first unit from i on that is one of the ASCII characters in `set`, or count.
+    // The position of the first unit from i on that is one of the ASCII characters in `set`, or count().
     qsizetype findAny(qsizetype i, const MarkupSet &set) const
     {
-        if (width == 1) {
-            while (i < count && !set[data[i]])
-                ++i;
-            return i;
-        }
-        for (; i < count; ++i) {
-            const char32_t c = at(i);
-            if (c < 128 && set[c])
-                break;
-        }
+        const qsizetype n = count();
+        const char16_t *d = text.utf16();
+        while (i < n && !(d[i] < 128 && set[d[i]]))
+            ++i;
         return i;
     }
     bool startsWith(qsizetype i, const char *ascii) const
     {
         for (qsizetype k = 0; ascii[k]; ++k) {
-            if (i + k >= count || at(i + k) != char32_t(uchar(ascii[k])))
+            if (i + k >= count() || at(i + k) != char16_t(uchar(ascii[k])))
                 return false;
         }
         return true;
     }
 };
 
-Units unitsOf(const QByteArray &bytes)
-{
-    const auto *d = reinterpret_cast<const uchar *>(bytes.constData());
-    const qsizetype n = bytes.size();
-    const auto has = [&](std::initializer_list<int> prefix) {
-        if (n < qsizetype(prefix.size()))
-            return false;
-        qsizetype i = 0;
-        for (const int b : prefix) {
-            if (d[i++] != b)
-                return false;
-        }
-        return true;
-    };
-    // By the byte-order mark, or by the bytes of "<" as the parser guesses them without one.
-    if (has({0x00, 0x00, 0xFE, 0xFF}) || has({0x00, 0x00, 0x00, 0x3C}))
-        return {d, n / 4, 4, true};
-    if (has({0xFF, 0xFE, 0x00, 0x00}) || has({0x3C, 0x00, 0x00, 0x00}))
-        return {d, n / 4, 4, false};
-    if (has({0xFE, 0xFF}) || has({0x00, 0x3C}))
-        return {d, n / 2, 2, true};
-    if (has({0xFF, 0xFE}) || has({0x3C, 0x00}))
-        return {d, n / 2, 2, false};
-    return {d, n, 1, false};
-}
-
-// Where the unit at `at` stands, as the parser counts lines and columns: the column counts characters,
-// and UTF-8 continuation bytes are no characters of their own.
+// Where the unit at `at` stands, as the parser counts lines and columns (in UTF-16 units).
 Finding findingAt(const Units &u, qsizetype at)
 {
     qint64 line = 1;
@@ -110,17 +60,12 @@ Finding findingAt(const Units &u, qsizetype at)
         ++line;
         lineStart = k + 1;
     }
-    qint64 column = 0;
-    for (qsizetype k = lineStart; k <= at; ++k)
-        column += u.width != 1 || (u.at(k) & 0xC0) != 0x80;
+    const qint64 column = at - lineStart + 1;
     return {line, column, QStringLiteral("an element has more than %1 attributes").arg(MaxAttributes)};
 }
 
-} // namespace
-
-Finding scan(const QByteArray &bytes)
+Finding scanUnits(const Units &u)
 {
-    const Units u = unitsOf(bytes);
     enum class State { Text, StartTag, Skip, Declaration };
     State state = State::Text;
     const char *skipUntil = nullptr; // the end of a comment, CDATA section, instruction or end tag
@@ -129,11 +74,11 @@ Finding scan(const QByteArray &bytes)
     int bracketDepth = 0;
     // Text, comments and quoted values are passed over a search at a time: only the markup around them
     // is read unit by unit.
-    for (qsizetype i = 0; i < u.count; ++i) {
+    for (qsizetype i = 0; i < u.count(); ++i) {
         switch (state) {
         case State::Text:
             i = u.find(i, '<');
-            if (i == u.count)
+            if (i == u.count())
                 return {};
             if (u.startsWith(i, "<!--")) {
                 state = State::Skip;
@@ -165,7 +110,7 @@ Finding scan(const QByteArray &bytes)
                 break;
             }
             i = u.findAny(i, kTagMarkup);
-            if (i == u.count)
+            if (i == u.count())
                 return {};
             switch (u.at(i)) {
             case U'"':
@@ -200,6 +145,13 @@ Finding scan(const QByteArray &bytes)
         }
     }
     return {};
+}
+
+} // namespace
+
+Finding scan(QStringView text)
+{
+    return scanUnits({text});
 }
 
 } // namespace XmlMarkupScan

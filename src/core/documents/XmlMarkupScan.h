@@ -1,9 +1,9 @@
 #pragma once
 
-#include <QByteArray>
 #include <QString>
+#include <QStringView>
 
-// A pass over a document's bytes before it is parsed, for what the XML parser itself handles in time that
+// A pass over a document's text before it is parsed, for what the XML parser itself handles in time that
 // grows with the square of the input: it checks every attribute of a start tag against the ones before it,
 // so one tag with 100 000 attributes takes minutes. Both readers refuse a tag with more than MaxAttributes.
 namespace XmlMarkupScan {
@@ -18,8 +18,8 @@ struct Finding
     QString reason; // empty: nothing found
 };
 
-// Finds the first start tag with more than MaxAttributes attributes. The markup characters are ASCII, so
-// the scan reads UTF-8 and the single-byte encodings byte by byte and UTF-16 or UTF-32 unit by unit.
-Finding scan(const QByteArray &bytes);
+// Finds the first start tag with more than MaxAttributes attributes, in the decoded text (XmlEncoding), so
+// that the bound holds whatever encoding the file was stored in.
+Finding scan(QStringView text);
 
 } // namespace XmlMarkupScan

@@ -1,5 +1,6 @@
 #include "XmlTree.h"
 
+#include "XmlEncoding.h"
 #include "XmlMarkupScan.h"
 #include "base/AppError.h"
 #include "base/BoundedFile.h"
@@ -66,9 +67,9 @@ QString XmlTree::tooDeepMessage()
     return QStringLiteral("the elements are nested deeper than %1 levels").arg(MaxDepth);
 }
 
-void XmlTree::checkMarkup(const QByteArray &bytes, const QString &fileNameForMessages)
+void XmlTree::checkMarkup(QStringView text, const QString &fileNameForMessages)
 {
-    const XmlMarkupScan::Finding finding = XmlMarkupScan::scan(bytes);
+    const XmlMarkupScan::Finding finding = XmlMarkupScan::scan(text);
     if (!finding.reason.isEmpty())
         throw AppError(QStringLiteral("%1: line %2, column %3: %4")
                            .arg(fileNameForMessages)
@@ -124,14 +125,16 @@ void XmlTree::dropLayoutBlanks(int element)
 
 XmlTree XmlTree::parse(const QByteArray &bytes, const QString &fileNameForMessages)
 {
-    checkMarkup(bytes, fileNameForMessages);
+    const QString text = XmlEncoding::decode(bytes, fileNameForMessages);
+    checkMarkup(text, fileNameForMessages);
     XmlTree tree;
     // Room for the densest rows and for all the text, reserved once so that a large document is never copied
     // while it grows; pages never written (the text of a large comment is not kept) cost no memory.
-    tree.m_nodes.reserve(size_t(bytes.size() / 32 + 16));
-    tree.m_attributes.reserve(size_t(bytes.size() / 16 + 16));
-    tree.m_pool.reserve(bytes.size() + 16);
-    QXmlStreamReader reader(bytes);
+    tree.m_nodes.reserve(size_t(text.size() / 32 + 16));
+    tree.m_attributes.reserve(size_t(text.size() / 16 + 16));
+    tree.m_pool.reserve(text.size() + 16);
+    // Read from the text, the reader keeps to it and ignores the declaration's encoding.
+    QXmlStreamReader reader(text);
     // On, so that an undeclared prefix is an error; the declarations are then no attributes.
     reader.setNamespaceProcessing(true);
     int current = None;

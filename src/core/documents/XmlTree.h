@@ -30,9 +30,9 @@ public:
     static bool isLayout(QStringView text);
     // What both readers report when an element opens at depth MaxDepth + 1.
     static QString tooDeepMessage();
-    // Both readers call this first: throws AppError, in the parser's form, for what would cost the parser
-    // time out of proportion to the file (see XmlMarkupScan).
-    static void checkMarkup(const QByteArray &bytes, const QString &fileNameForMessages);
+    // Both readers call this on the decoded text (XmlEncoding) before parsing it: throws AppError, in the
+    // parser's form, for what would cost the parser time out of proportion to the file (see XmlMarkupScan).
+    static void checkMarkup(QStringView text, const QString &fileNameForMessages);
     // Throws the reader's error as "FILE: line L, column C: REASON", the form of every parse error.
     [[noreturn]] static void throwParseError(const QXmlStreamReader &reader, const QString &fileNameForMessages);
 

@@ -4,6 +4,7 @@
 #include "BankImage.h"
 #include "DocumentReaders.h"
 #include "base/AppError.h"
+#include "base/ConfigurationLock.h"
 #include "base/SafeFile.h"
 
 #include <QDir>
@@ -82,7 +83,10 @@ CompileResult WriteImageFiles(const WorkspacePaths &paths, const DeviceImages &i
     return result;
 }
 
-CompileResult CompileDeviceImages(const WorkspacePaths &paths)
+CompileResult CompileDeviceImages(const WorkspacePaths &paths, int lockWaitMs)
 {
+    // Held from the first read of a document to the last rename: a second compile started meanwhile
+    // waits, so the pair on disk is always one compile's.
+    const ConfigurationLock lock(paths.ProjectFolder, ConfigurationLock::Compile, lockWaitMs);
     return WriteImageFiles(paths, BuildDeviceImages(paths));
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/ConfigurationLock.h"
 #include "base/SafeFile.h"
 #include "base/WorkspacePaths.h"
 #include "documents/PastBytes.h"
@@ -35,6 +36,7 @@ DeviceImages BuildDeviceImages(const WorkspacePaths &paths);
 CompileResult WriteImageFiles(const WorkspacePaths &paths, const DeviceImages &images,
                               SafeFile::Steps &steps = SafeFile::Steps::real());
 
-// Turns the three documents of the active configuration into bin/bank.bin and bin/bank2.bin.
-// Throws AppError (with the message to show) and then writes nothing.
-CompileResult CompileDeviceImages(const WorkspacePaths &paths);
+// Turns the three documents of the active configuration into bin/bank.bin and bin/bank2.bin, holding
+// the configuration's lock throughout. Throws AppError (with the message to show) and then writes nothing;
+// so too when another compile holds the lock for longer than lockWaitMs.
+CompileResult CompileDeviceImages(const WorkspacePaths &paths, int lockWaitMs = ConfigurationLock::DefaultWaitMs);

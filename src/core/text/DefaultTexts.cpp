@@ -415,6 +415,8 @@ const DefaultText kDefaults[] = {
     {1547, u"the device has no poll connection, and Default sets no change of state, cyclic or strobe connection"},
     {1548, u"%1 repeats line %2; the first one is kept"},
     {1549, u"The row was not changed."},
+    // The language's code, choosing Qt's own translation (the buttons of message boxes, the file dialog)
+    {1460, u"en"},
 };
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "LanguageFile.h"
 
 #include "base/ParseIntOrDefault.h"
+#include "base/TextEncoding.h"
 #include "base/TextUtil.h"
 
 #include <QStringDecoder>
@@ -11,38 +12,17 @@ namespace {
 
 const QChar Pilcrow(0x00B6);
 
-QString decodeWindows1252(const QByteArray &bytes)
-{
-    // The bytes 0x80..0x9F differ from Latin-1; 0 marks the five unassigned ones (kept as is).
-    static const char16_t high[32] = {0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-                                      0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
-                                      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-                                      0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
-    QString out;
-    out.reserve(bytes.size());
-    for (const char ch : bytes) {
-        const uchar c = uchar(ch);
-        if (c >= 0x80 && c <= 0x9F && high[c - 0x80] != 0)
-            out.append(QChar(high[c - 0x80]));
-        else
-            out.append(QChar(c));
-    }
-    return out;
-}
-
 } // namespace
 
 QString decode(const QByteArray &bytes)
 {
-    if (auto encoding = QStringConverter::encodingForData(bytes)) {
-        QStringDecoder decoder(*encoding);
-        return decoder.decode(bytes);
-    }
-    QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
-    const QString text = utf8.decode(bytes);
-    if (!utf8.hasError())
-        return text;
-    return decodeWindows1252(bytes);
+    if (TextEncoding::bomLength(bytes, QStringConverter::Utf8) != 0)
+        return QStringDecoder(QStringConverter::Utf8).decode(bytes);
+    if (const auto encoding = TextEncoding::detectUnicode(bytes))
+        return QStringDecoder(*encoding).decode(bytes);
+    if (const auto text = TextEncoding::decodeStrict(bytes, QStringConverter::Utf8))
+        return *text;
+    return TextEncoding::decodeWindows1252(bytes);
 }
 
 bool isText(const QString &decoded)

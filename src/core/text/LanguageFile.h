@@ -25,8 +25,9 @@ struct Line
     QString text;
 };
 
-// Decodes a file's bytes: a byte-order mark selects UTF-8 or UTF-16; without one, valid UTF-8
-// is read as UTF-8 and anything else as Windows-1252 (where the pilcrow is the byte B6).
+// Decodes a file's bytes: a byte-order mark, or the zero bytes around the first character, select
+// UTF-8, UTF-16 or UTF-32; otherwise valid UTF-8 is read as UTF-8 and anything else as Windows-1252
+// (where the pilcrow is the byte B6).
 QString decode(const QByteArray &bytes);
 // False when the decoded text holds a character no text file has (NUL or another control character
 // besides tab, line feed, form feed and carriage return): the bytes were no text in a known encoding,

@@ -1,0 +1,87 @@
+#!/bin/bash
+# Races two compiles of one configuration on purpose, with the register map changed between their starts,
+# and checks after every round that bin/ holds one compile's pair: bank.bin and bank2.bin both from the map
+# before the change or both from the map after it, and nothing else.
+#
+#   tools/compile-race.sh [ROUNDS] [CLI]     (default: 300 rounds, build/program/SW40917-cli)
+#
+# Prints the rounds, the pairs of each kind, the mixed pairs (must be 0), the compiles that failed (must be
+# 0: the second one waits for the first) and leftovers in bin/; exits 1 when any of the last three is not 0.
+set -u
+rounds=${1:-300}
+cli=${2:-build/program/SW40917-cli}
+source_dir=$(cd "$(dirname "$0")/.." && pwd)
+if [ ! -x "$cli" ]; then
+  echo "No $cli: build the target SW40917-cli first" >&2
+  exit 2
+fi
+cli=$(cd "$(dirname "$cli")" && pwd)/$(basename "$cli")
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+project=$work/Plant
+mkdir -p "$project/bin"
+cp "$source_dir/tests/data/compile/example/"{ParGen.xml,DNET_Net.xml} "$project/"
+
+# Two register maps that give different bytes in both images.
+map_a=$work/DefReg.a.xml
+map_b=$work/DefReg.b.xml
+cp "$source_dir/tests/data/compile/example/DefReg.xml" "$map_a"
+sed -e 's/Index="100"/Index="101"/' -e 's/Index="200"/Index="202"/' "$map_a" > "$map_b"
+
+# Replaces the map as an editor does: whole, by a rename.
+put_map() {
+  cp "$1" "$project/DefReg.xml.tmp" && mv -f "$project/DefReg.xml.tmp" "$project/DefReg.xml"
+}
+
+pair() {
+  echo "$(sha256sum < "$project/bin/bank.bin" | cut -c1-16) $(sha256sum < "$project/bin/bank2.bin" | cut -c1-16)"
+}
+
+start=$(date +%s%N)
+for which in a b; do
+  eval "put_map \"\$map_$which\""
+  if ! "$cli" compile "$project" > /dev/null; then
+    echo "The compile of map $which alone failed" >&2
+    exit 2
+  fi
+  eval "pair_$which=\$(pair)"
+done
+# The second compile starts anywhere from at once to the length of one compile after the first.
+span=$((($(date +%s%N) - start) / 2000000 + 1))
+# shellcheck disable=SC2154
+if [ "${pair_a% *}" = "${pair_b% *}" ] || [ "${pair_a#* }" = "${pair_b#* }" ]; then
+  echo "The two maps must give different bank.bin and bank2.bin" >&2
+  exit 2
+fi
+
+as_a=0 as_b=0 mixed=0 failed=0 leftovers=0
+for ((round = 1; round <= rounds; round++)); do
+  put_map "$map_a"
+  "$cli" compile "$project" > /dev/null 2> "$work/first.err" &
+  first=$!
+  delay=$((RANDOM % span))
+  sleep "$((delay / 1000)).$(printf %03d $((delay % 1000)))"
+  put_map "$map_b"
+  "$cli" compile "$project" > /dev/null 2> "$work/second.err" &
+  second=$!
+  wait $first || { failed=$((failed + 1)); sed 's/^/first: /' "$work/first.err" >&2; }
+  wait $second || { failed=$((failed + 1)); sed 's/^/second: /' "$work/second.err" >&2; }
+  now=$(pair)
+  if [ "$now" = "$pair_a" ]; then
+    as_a=$((as_a + 1))
+  elif [ "$now" = "$pair_b" ]; then
+    as_b=$((as_b + 1))
+  else
+    mixed=$((mixed + 1))
+  fi
+  extra=$(ls -A "$project/bin" | grep -v -x -e bank.bin -e bank2.bin)
+  if [ -n "$extra" ]; then
+    leftovers=$((leftovers + 1))
+    echo "round $round left: $extra" >&2
+  fi
+done
+
+echo "one compile: about $span ms; rounds: $rounds; pairs of the first map: $as_a, of the second: $as_b; mixed pairs: $mixed;" \
+  "failed compiles: $failed; rounds with leftovers: $leftovers"
+[ "$mixed" -eq 0 ] && [ "$failed" -eq 0 ] && [ "$leftovers" -eq 0 ]

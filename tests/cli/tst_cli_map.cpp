@@ -134,7 +134,7 @@ void TestCliMap::csvRoundTrip()
     QCOMPARE(readFile(p.defReg), Registers);
 
     // A changed tag list is taken whole.
-    const QString edited = p.file(QStringLiteral("edited.csv"), "Address;Page;Slave;ID;Mnemonic;High;Low\n"
+    const QString edited = p.file(QStringLiteral("edited.csv"), "Address (0-based);Page;Slave;ID;Mnemonic;High byte;Low byte\n"
                                                                 "100;write;1;5;;2;1\n");
     QCOMPARE(runCli({QStringLiteral("map-import"), p.folder, edited}).code, 0);
     QCOMPARE(readFile(p.defReg), QByteArray("<InfoMod><Modbus_Read/><Modbus_Write>"
@@ -146,7 +146,7 @@ void TestCliMap::csvRoundTrip()
 void TestCliMap::importRefusalChangesNothing()
 {
     Project p;
-    const QString csv = p.file(QStringLiteral("bad.csv"), "Address,Page,Slave,ID,Mnemonic,High byte,Low byte\n"
+    const QString csv = p.file(QStringLiteral("bad.csv"), "Address (0-based),Page,Slave,ID,Mnemonic,High byte,Low byte\n"
                                                           "1,read,1,5,,1,2\n"
                                                           "2,read,1,5,,1,4\n"
                                                           "3,write,2,7,,,1\n");

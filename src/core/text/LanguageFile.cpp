@@ -11,6 +11,8 @@ namespace {
 
 const QChar Pilcrow(0x00B6);
 
+} // namespace
+
 QString decodeWindows1252(const QByteArray &bytes)
 {
     // The bytes 0x80..0x9F differ from Latin-1; 0 marks the five unassigned ones (kept as is).
@@ -29,8 +31,6 @@ QString decodeWindows1252(const QByteArray &bytes)
     }
     return out;
 }
-
-} // namespace
 
 QString decode(const QByteArray &bytes)
 {

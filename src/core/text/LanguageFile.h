@@ -28,6 +28,9 @@ struct Line
 // Decodes a file's bytes: a byte-order mark selects UTF-8 or UTF-16; without one, valid UTF-8
 // is read as UTF-8 and anything else as Windows-1252 (where the pilcrow is the byte B6).
 QString decode(const QByteArray &bytes);
+// Windows-1252 as a spreadsheet on Windows writes it; the five bytes that code no character are kept as the
+// control characters of the same number.
+QString decodeWindows1252(const QByteArray &bytes);
 // False when the decoded text holds a character no text file has (NUL or another control character
 // besides tab, line feed, form feed and carriage return): the bytes were no text in a known encoding,
 // such as UTF-16 without a byte-order mark, or a binary file.

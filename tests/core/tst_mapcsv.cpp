@@ -167,6 +167,8 @@ void TestMapCsv::oneBadLineRefusesAll_data()
     QTest::newRow("page") << QByteArray("40,input,1,5,,1,2") << "the page must be read or write, not \"input\"";
     QTest::newRow("slave 0") << QByteArray("40,read,0,5,,1,2") << "there is no slave \"0\" (the configuration has 3)";
     QTest::newRow("slave 4") << QByteArray("40,read,4,5,,1,2") << "there is no slave \"4\" (the configuration has 3)";
+    QTest::newRow("slave of the lowest integer")
+        << QByteArray("40,read,-2147483648,5,,1,2") << "there is no slave \"-2147483648\" (the configuration has 3)";
     QTest::newRow("ID of another slave") << QByteArray("40,read,1,7,,1,2")
                                          << "the ID \"7\" is not the ID of slave 1 (\"5\")";
     QTest::newRow("ID holding a placeholder")

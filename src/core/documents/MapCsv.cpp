@@ -88,6 +88,14 @@ public:
     bool next(Record &record)
     {
         const qsizetype n = m_text.size();
+        // Empty lines are passed over here, without a record each: a file of nothing else stays cheap.
+        while (m_pos < n && isLineEnd(m_text.at(m_pos))) {
+            if (m_text.at(m_pos) == QLatin1Char('\r'))
+                ++m_pos;
+            if (m_pos < n && m_text.at(m_pos) == QLatin1Char('\n'))
+                ++m_pos;
+            ++m_line;
+        }
         if (m_pos >= n)
             return false;
         record = Record();

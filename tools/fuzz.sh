@@ -8,7 +8,7 @@ cd "$(dirname "$0")/.."
 seconds=${1:-60}
 [ $# -gt 0 ] && shift
 targets=("$@")
-[ ${#targets[@]} -eq 0 ] && targets=(document compile langfile dump http eds)
+[ ${#targets[@]} -eq 0 ] && targets=(document compile langfile dump http eds mapcsv)
 jobs=${SW_FUZZ_JOBS:-2}
 tools/setup-deps.sh clang libclang-rt-14-dev
 
@@ -27,6 +27,7 @@ for t in "${targets[@]}"; do
            -artifact_prefix="fuzz/crashes/$t/")
   case $t in
   document | compile) options+=(-dict=fuzz/xml.dict) ;;
+  mapcsv) options+=(-dict=fuzz/mapcsv.dict) ;;
   langfile) options+=(-max_len=4096) ;; # the shipped files are longer; their parts are enough
   esac
   echo "== $t: $seconds s"

@@ -1,6 +1,7 @@
 #include "Cli.h"
 
 #include "Commands.h"
+#include "base/SafeFile.h"
 #include "text/TextCatalog.h"
 
 #include <new>
@@ -78,7 +79,14 @@ int guarded(QTextStream &err, const std::function<int()> &command)
     }
 }
 
-int run(const QStringList &arguments, QTextStream &out, QTextStream &err)
+bool writesExactBytes(const QStringList &arguments)
+{
+    return arguments.value(0) == QLatin1String("map") && arguments.contains(QLatin1String("--csv"));
+}
+
+namespace {
+
+int runCommand(const QStringList &arguments, QTextStream &out, QTextStream &err)
 {
     if (arguments.isEmpty()) {
         usage(err);
@@ -96,6 +104,25 @@ int run(const QStringList &arguments, QTextStream &out, QTextStream &err)
     err << "Unknown command: " << name << "\n\n";
     usage(err);
     return Usage;
+}
+
+// A command's exit code once its output is flushed: a text that did not reach its place is a failure.
+int withOutputChecked(int code, QTextStream &out, QTextStream &err)
+{
+    out.flush();
+    if (out.status() == QTextStream::Ok)
+        return code;
+    err << "Cannot write standard output: "
+        << (out.device() ? SafeFile::failureReason(*out.device()) : QStringLiteral("the stream took no more text"))
+        << "\n";
+    return code == Ok ? Failed : code;
+}
+
+} // namespace
+
+int run(const QStringList &arguments, QTextStream &out, QTextStream &err)
+{
+    return withOutputChecked(runCommand(arguments, out, err), out, err);
 }
 
 } // namespace Cli

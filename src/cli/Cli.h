@@ -15,8 +15,13 @@ enum ExitCode {
     Usage = 2,  // unknown command or wrong arguments
 };
 
-// arguments without the program name; returns the exit code.
+// arguments without the program name; returns the exit code. Output that out could not take (a full
+// disk, a closed pipe) ends the command with "Cannot write standard output: REASON" on err and Failed.
 int run(const QStringList &arguments, QTextStream &out, QTextStream &err);
+
+// True when the command's standard output must be the exact bytes it writes (the CSV of map --csv):
+// the program then puts standard output in binary mode where the C runtime would translate line ends.
+bool writesExactBytes(const QStringList &arguments);
 
 // Runs one command and returns its exit code; a command that runs out of memory ends with a
 // sentence on err and Failed instead of an abort.

@@ -3,6 +3,7 @@
 
 #include "base/AppError.h"
 #include "base/WorkspacePaths.h"
+#include "documents/SlaveListLimits.h"
 #include "image/CompileDriver.h"
 #include "text/TextCatalog.h"
 
@@ -53,6 +54,13 @@ int compileCommand(const QStringList &args, QTextStream &out, QTextStream &err)
     paths.ProjectFolder = QDir::toNativeSeparators(QDir::cleanPath(folder.absoluteFilePath()));
     paths.ProjectName = folder.fileName();
     paths.Set_Files();
+    // A slave list the DeviceNet Network step could not have written is refused as the map commands refuse it.
+    if (const SlaveListLimitFailure refused = checkSlaveListLimits(paths.DnetNetPath); !refused.ok()) {
+        TextCatalog english;
+        english.LoadDefaultTexts();
+        err << paths.DnetNetPath << ": " << refused.message(english) << "\n";
+        return Failed;
+    }
     try {
         const DeviceImages images = BuildDeviceImages(paths);
         if (!images.pastBytes.isEmpty()) {

@@ -8,8 +8,13 @@
 #include "base/ParseIntOrDefault.h"
 #include "base/WorkspacePaths.h"
 #include "documents/AutoMap.h"
+#include "documents/DocumentSchema.h"
 #include "documents/MapCsv.h"
 #include "documents/MapOverview.h"
+#include "documents/SlaveListLimits.h"
+#include "documents/XmlTree.h"
+#include "image/DeviceConfigRecord.h"
+#include "image/DocumentReaders.h"
 #include "text/TextCatalog.h"
 
 #include <QDir>
@@ -34,10 +39,11 @@ void importHelp(QTextStream &stream)
 {
     stream << "Usage: SW40917-cli map-import PROJECT_FOLDER FILE\n\n"
               "Replaces every register of the configuration's DefReg.xml with the registers of a CSV file in\n"
-              "the form that map --csv writes (comma or semicolon separated). Every line is checked as the\n"
-              "register map dialog checks a new register: index 0 to 65535 and used once, a slave of the\n"
-              "configuration with its ID, bytes within the slave's byte count. A file with any error changes\n"
-              "nothing; each refused line is named with its reason.\n\n"
+              "the form that map --csv writes (comma or semicolon separated, UTF-8 or Windows-1252). The header\n"
+              "line names the columns, in any order; ID and Mnemonic may be left out. Every line is checked as\n"
+              "the register map dialog checks a new register: index 0 to 65535 and used once, a slave of the\n"
+              "configuration with its ID, bytes within the slave's byte count; at most 6144 registers a page.\n"
+              "A file with any error changes nothing; each refused line is named with its reason.\n\n"
               "Exit codes: 0 imported, 1 refused or a file could not be read or written, 2 wrong usage.\n";
 }
 
@@ -72,8 +78,15 @@ bool projectPaths(const QString &folder, WorkspacePaths &paths, QTextStream &err
     return true;
 }
 
+TextCatalog englishTexts();
+
+// The slave list is held to what the DeviceNet Network step accepts before the map is built from it:
+// a hand-edited byte count of two thousand million would otherwise size the map's lists.
 ModbusMap loadMap(const WorkspacePaths &paths)
 {
+    const SlaveListLimitFailure refused = checkSlaveListLimits(paths.DnetNetPath);
+    if (!refused.ok())
+        throw AppError(paths.DnetNetPath + QStringLiteral(": ") + refused.message(englishTexts()));
     ModbusMap map;
     map.loadSlaves(paths.DnetNetPath);
     map.loadRegisters(paths.DefRegPath);
@@ -85,6 +98,22 @@ TextCatalog englishTexts()
     TextCatalog catalog;
     catalog.LoadDefaultTexts();
     return catalog;
+}
+
+// The rows of both sections of a DefReg.xml, also those that name no slave: everything a save of a new
+// map drops.
+int registerRows(const QString &defRegPath)
+{
+    if (!QFileInfo::exists(defRegPath))
+        return 0;
+    const XmlTree tree = XmlTree::load(defRegPath);
+    int rows = 0;
+    for (const char *section : {Schema::DefReg::ReadSection, Schema::DefReg::WriteSection}) {
+        const int node = tree.firstChildElement(tree.firstNode(), Schema::name(section));
+        for (int row = tree.firstRow(node); row != XmlTree::None; row = tree.nextSibling(row))
+            ++rows;
+    }
+    return rows;
 }
 
 // A whole number from 0 to 65535, or -1.
@@ -142,19 +171,32 @@ int mapImportCommand(const QStringList &args, QTextStream &out, QTextStream &err
         const ModbusMap map = loadMap(paths);
         const TextCatalog texts = englishTexts();
         const MapCsv::ImportResult result = MapCsv::parse(MapCsv::readFile(args.at(1)), map, texts);
+        const QString refused = args.at(1) + QStringLiteral(": not imported, DefReg.xml is unchanged:\n");
         if (!result.problems.isEmpty()) {
-            err << args.at(1) << ": not imported, DefReg.xml is unchanged:\n"
-                << MapCsv::problemsText(result.problems, texts, 1000) << "\n";
+            err << refused << MapCsv::problemsText(result.problems, texts, MapCsv::MaxProblems, result.problemCount)
+                << "\n";
             return Failed;
         }
-        result.map.saveRegisters(paths.DefRegPath);
         int perPage[3] = {0, 0, 0};
         for (int s = 0; s < result.map.slaveCount(); ++s) {
             for (int page : {ModbusMap::Read, ModbusMap::Write})
                 perPage[page] += int(result.map.registers(s, page).size());
         }
+        // The compile would refuse the map: say so now, as it would.
+        for (int page : {ModbusMap::Read, ModbusMap::Write}) {
+            if (perPage[page] > MaxRegisters) {
+                err << refused
+                    << tooManyRegistersMessage(paths.DefRegPath,
+                                               Schema::name(page == ModbusMap::Read ? Schema::DefReg::ReadSection
+                                                                                    : Schema::DefReg::WriteSection))
+                    << "\n";
+                return Failed;
+            }
+        }
+        const int replaced = registerRows(paths.DefRegPath);
+        result.map.saveRegisters(paths.DefRegPath);
         out << paths.DefRegPath << ": " << result.registers << " registers imported (" << perPage[ModbusMap::Read]
-            << " read, " << perPage[ModbusMap::Write] << " write), " << map.registerCount() << " replaced\n";
+            << " read, " << perPage[ModbusMap::Write] << " write), " << replaced << " replaced\n";
         return Ok;
     } catch (const AppError &error) {
         err << error.message() << "\n";
@@ -222,12 +264,13 @@ int autoMapCommand(const QStringList &args, QTextStream &out, QTextStream &err)
             out << "Nothing to map: every byte already has a register. DefReg.xml is unchanged.\n";
             return Ok;
         }
+        // What was mapped is printed only once it is saved.
+        map.saveRegisters(paths.DefRegPath);
         for (const AutoMapResult::Block &b : result.blocks) {
             out << (b.page == ModbusMap::Read ? "read " : "write") << "  slave " << (b.slave + 1) << " (ID "
                 << map.slave(b.slave).ID << "): " << b.count << (b.count == 1 ? " register" : " registers")
                 << ", indexes " << b.first << " to " << b.last << "\n";
         }
-        map.saveRegisters(paths.DefRegPath);
         out << paths.DefRegPath << ": " << result.added << (result.added == 1 ? " register" : " registers")
             << " added\n";
         return Ok;

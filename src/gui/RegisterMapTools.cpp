@@ -250,7 +250,7 @@ void RegisterMapTools::importCsv()
     const MapCsv::ImportResult result = MapCsv::parse(MapCsv::readFile(path), m_dialog.Lista_DNET_Slave, ctx.catalog);
     if (!result.problems.isEmpty()) {
         m_dialog.messages().error(ctx.text(1359) + QLatin1Char('\n') + path + QStringLiteral("\n\n") +
-                                  MapCsv::problemsText(result.problems, ctx.catalog));
+                                  MapCsv::problemsText(result.problems, ctx.catalog, 20, result.problemCount));
         return;
     }
     const int before = m_dialog.Lista_DNET_Slave.registerCount();

@@ -4,6 +4,7 @@
 #include "base/ConfigurationLock.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -49,6 +50,21 @@ struct Project
     }
 };
 
+// Standard output on a full disk: every write fails with the platform's reason.
+class FullDevice : public QIODevice
+{
+public:
+    FullDevice()
+    {
+        open(QIODevice::WriteOnly);
+        setErrorString(QStringLiteral("No space left on device"));
+    }
+
+protected:
+    qint64 readData(char *, qint64) override { return -1; }
+    qint64 writeData(const char *, qint64) override { return -1; }
+};
+
 } // namespace
 
 class TestCliMap : public QObject
@@ -65,6 +81,14 @@ private Q_SLOTS:
     void autoMapRefusalChangesNothing();
     void unreadableDocument();
     void writersOfTheMapWaitForTheLock();
+    void slaveListBeyondTheLimits_data();
+    void slaveListBeyondTheLimits();
+    void everyCommandChecksItsOutput_data();
+    void everyCommandChecksItsOutput();
+    void autoMapPrintsOnlyWhatWasSaved();
+    void importHeldToTheRegistersOfAPage_data();
+    void importHeldToTheRegistersOfAPage();
+    void importCountsEveryReplacedRow();
 };
 
 void TestCliMap::usage_data()
@@ -136,7 +160,7 @@ void TestCliMap::csvRoundTrip()
     QCOMPARE(readFile(p.defReg), Registers);
 
     // A changed tag list is taken whole.
-    const QString edited = p.file(QStringLiteral("edited.csv"), "Address;Page;Slave;ID;Mnemonic;High;Low\n"
+    const QString edited = p.file(QStringLiteral("edited.csv"), "Address (0-based);Page;Slave;ID;Mnemonic;High byte;Low byte\n"
                                                                 "100;write;1;5;;2;1\n");
     QCOMPARE(runCli({QStringLiteral("map-import"), p.folder, edited}).code, 0);
     QCOMPARE(readFile(p.defReg), QByteArray("<InfoMod><Modbus_Read/><Modbus_Write>"
@@ -148,7 +172,7 @@ void TestCliMap::csvRoundTrip()
 void TestCliMap::importRefusalChangesNothing()
 {
     Project p;
-    const QString csv = p.file(QStringLiteral("bad.csv"), "Address,Page,Slave,ID,Mnemonic,High byte,Low byte\n"
+    const QString csv = p.file(QStringLiteral("bad.csv"), "Address (0-based),Page,Slave,ID,Mnemonic,High byte,Low byte\n"
                                                           "1,read,1,5,,1,2\n"
                                                           "2,read,1,5,,1,4\n"
                                                           "3,write,2,7,,,1\n");
@@ -244,8 +268,8 @@ void TestCliMap::unreadableDocument()
 void TestCliMap::writersOfTheMapWaitForTheLock()
 {
     Project p;
-    const QString csv = p.file(QStringLiteral("tags.csv"), "Address,Page,Slave,ID,Mnemonic,High byte,Low byte\n"
-                                                           "1,read,1,5,,1,2\n");
+    const QString csv = p.file(QStringLiteral("tags.csv"), "Address (0-based),Page,Slave,High byte,Low byte\n"
+                                                           "1,read,1,1,2\n");
     const ConfigurationLock compiling(p.folder, ConfigurationLock::Compile, 0);
     const QString held = QDir::toNativeSeparators(QDir::cleanPath(p.folder)) +
                          QStringLiteral(": another compile or change of this configuration's register map is "
@@ -257,6 +281,154 @@ void TestCliMap::writersOfTheMapWaitForTheLock()
         QCOMPARE(r.err, held);
         QCOMPARE(readFile(p.defReg), Registers);
     }
+}
+
+void TestCliMap::slaveListBeyondTheLimits_data()
+{
+    QTest::addColumn<QStringList>("command");
+    QTest::addColumn<QByteArray>("rows");
+    QTest::addColumn<QString>("message");
+    const QByteArray huge = "<row ID=\"5\" NB_IN=\"2\" NB_OUT=\"2147483647\" Mnemonic=\"\"/>";
+    const QString bytes = QStringLiteral("Error in row 1 of the DeviceNet slave list: the number of input or output "
+                                         "bytes is outside 0 to 455.");
+    QByteArray many;
+    for (int i = 1; i <= 65; ++i)
+        many += "<row ID=\"" + QByteArray::number(i) + "\" NB_IN=\"1\" NB_OUT=\"1\" Mnemonic=\"\"/>";
+    const QString rows = QStringLiteral("Row 65 of the DeviceNet slave list is more than the device takes");
+    for (const QStringList &command : {QStringList{"map"}, QStringList{"map", "--csv"}, QStringList{"automap"},
+                                       QStringList{"map-import"}, QStringList{"compile"}}) {
+        const QByteArray name = command.join(QLatin1Char(' ')).toUtf8();
+        QTest::newRow(name + ", a byte count of 2147483647") << command << huge << bytes;
+        QTest::newRow(name + ", 456 input bytes")
+            << command << QByteArray("<row ID=\"5\" NB_IN=\"456\" NB_OUT=\"1\" Mnemonic=\"\"/>") << bytes;
+        QTest::newRow(name + ", 65 slaves") << command << many << rows;
+    }
+}
+
+void TestCliMap::slaveListBeyondTheLimits()
+{
+    QFETCH(QStringList, command);
+    QFETCH(QByteArray, rows);
+    QFETCH(QString, message);
+    Project p;
+    writeFile(p.folder + QStringLiteral("/DNET_Net.xml"), "<DNET_Net>" + rows + "</DNET_Net>" + Comment);
+    QStringList arguments{command.first(), p.folder};
+    arguments += command.mid(1);
+    if (command.first() == QLatin1String("map-import"))
+        arguments.append(p.file(QStringLiteral("map.csv"), "Address (0-based),Page,Slave,High byte,Low byte\n"
+                                                           "1,read,1,1,\n"));
+    const CliRun r = runCli(arguments);
+    QCOMPARE(r.code, 1);
+    QCOMPARE(r.out, QString());
+    QVERIFY2(r.err.startsWith(QDir::toNativeSeparators(p.folder + QStringLiteral("/DNET_Net.xml: ")) + message),
+             qPrintable(r.err));
+    QCOMPARE(readFile(p.defReg), Registers);
+    QVERIFY(!QFileInfo::exists(p.folder + QStringLiteral("/bin")));
+}
+
+void TestCliMap::everyCommandChecksItsOutput_data()
+{
+    QTest::addColumn<QStringList>("arguments"); // PROJECT stands for the configuration folder
+    QTest::addColumn<int>("code");
+    QTest::newRow("help") << QStringList{"--help"} << 1;
+    QTest::newRow("map --help") << QStringList{"map", "--help"} << 1;
+    QTest::newRow("map") << QStringList{"map", "PROJECT"} << 1;
+    QTest::newRow("map --csv") << QStringList{"map", "--csv", "PROJECT"} << 1;
+    QTest::newRow("automap") << QStringList{"automap", "PROJECT"} << 1;
+    QTest::newRow("map-import") << QStringList{"map-import", "PROJECT", "CSV"} << 1;
+    QTest::newRow("compile") << QStringList{"compile", "PROJECT"} << 1;
+    QTest::newRow("dump") << QStringList{"dump", "BANK"} << 1;
+    QTest::newRow("lang-template") << QStringList{"lang-template"} << 1;
+}
+
+void TestCliMap::everyCommandChecksItsOutput()
+{
+    QFETCH(QStringList, arguments);
+    Project p;
+    const QString csv =
+        p.file(QStringLiteral("map.csv"), "Address (0-based),Page,Slave,High byte,Low byte\n1,read,1,1,\n");
+    QVERIFY(runCli({QStringLiteral("compile"), p.folder}).code == 0);
+    arguments.replaceInStrings(QStringLiteral("PROJECT"), p.folder)
+        .replaceInStrings(QStringLiteral("CSV"), csv)
+        .replaceInStrings(QStringLiteral("BANK"), p.folder + QStringLiteral("/bin/bank.bin"));
+
+    FullDevice full;
+    QTextStream out(&full);
+    QString errText;
+    QTextStream err(&errText);
+    const int code = Cli::run(arguments, out, err);
+    err.flush();
+    QTEST(code, "code");
+    QVERIFY2(errText.endsWith(QStringLiteral("Cannot write standard output: No space left on device\n")),
+             qPrintable(errText));
+}
+
+void TestCliMap::autoMapPrintsOnlyWhatWasSaved()
+{
+    // DefReg.xml read through a symbolic link, which no save writes through.
+    Project p;
+    const QString real = p.file(QStringLiteral("real.xml"), Registers);
+    QVERIFY(QFile::remove(p.defReg));
+    QVERIFY(QFile::link(real, p.defReg));
+    const CliRun r = runCli({QStringLiteral("automap"), p.folder});
+    QCOMPARE(r.code, 1);
+    QCOMPARE(r.out, QString());
+    QVERIFY2(r.err.contains(QStringLiteral("symbolic link")), qPrintable(r.err));
+    QCOMPARE(readFile(real), Registers);
+}
+
+void TestCliMap::importHeldToTheRegistersOfAPage_data()
+{
+    QTest::addColumn<QString>("page");
+    QTest::addColumn<int>("count");
+    QTest::addColumn<QString>("section"); // the refused section, or empty when the import is taken
+    QTest::newRow("6144 read") << "read" << 6144 << "";
+    QTest::newRow("6145 read") << "read" << 6145 << "Modbus_Read";
+    QTest::newRow("6145 write") << "write" << 6145 << "Modbus_Write";
+}
+
+void TestCliMap::importHeldToTheRegistersOfAPage()
+{
+    QFETCH(QString, page);
+    QFETCH(int, count);
+    QFETCH(QString, section);
+    Project p;
+    QByteArray csv = "Address (0-based),Page,Slave,High byte,Low byte\n";
+    for (int i = 0; i < count; ++i)
+        csv += QByteArray::number(i) + ',' + page.toLatin1() + ",1,,\n";
+    const QString file = p.file(QStringLiteral("big.csv"), csv);
+    const CliRun r = runCli({QStringLiteral("map-import"), p.folder, file});
+    if (section.isEmpty()) {
+        QCOMPARE(r.code, 0);
+        // What the import takes, the compile takes.
+        QCOMPARE(runCli({QStringLiteral("compile"), p.folder}).code, 0);
+        return;
+    }
+    QCOMPARE(r.code, 1);
+    QCOMPARE(r.err, file + QStringLiteral(": not imported, DefReg.xml is unchanged:\n") +
+                        QDir::toNativeSeparators(p.defReg) + QStringLiteral(": ") + section +
+                        QStringLiteral(" has more than 6144 registers that name an existing slave; the device holds "
+                                       "at most 6144 per section\n"));
+    QCOMPARE(readFile(p.defReg), Registers);
+}
+
+void TestCliMap::importCountsEveryReplacedRow()
+{
+    // Rows of a slave that is gone and a comment among the rows are dropped by the save as well.
+    Project p("<InfoMod><Modbus_Read>"
+              "<row Index=\"1\" NrDNNode=\"1\" PosComp=\"1\"/>"
+              "<row Index=\"2\" NrDNNode=\"9\" PosComp=\"1\"/>"
+              "<!-- kept by hand -->"
+              "</Modbus_Read><Modbus_Write>"
+              "<row Index=\"3\" NrDNNode=\"2\" PosComp=\"1\"/>"
+              "</Modbus_Write></InfoMod>" +
+              Comment);
+    const QString csv =
+        p.file(QStringLiteral("map.csv"), "Address (0-based),Page,Slave,High byte,Low byte\n7,read,1,1,\n");
+    const CliRun r = runCli({QStringLiteral("map-import"), p.folder, csv});
+    QCOMPARE(r.code, 0);
+    QVERIFY2(r.out.endsWith(QStringLiteral(": 1 registers imported (1 read, 0 write), 4 replaced\n")),
+             qPrintable(r.out));
 }
 
 QTEST_GUILESS_MAIN(TestCliMap)

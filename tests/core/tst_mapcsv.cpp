@@ -1,11 +1,14 @@
 // The register map as CSV: the exact export, the import of an export, bad lines named and refused
 // whole, both separators, and the file rules on both sides.
+#include "FailingSteps.h"
+
 #include "base/AppError.h"
 #include "documents/MapCsv.h"
 #include "documents/ProjectDocument.h"
 #include "documents/XmlTree.h"
 #include "text/TextCatalog.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -78,7 +81,16 @@ private Q_SLOTS:
     void everyBadLineNamed();
     void wholeFileRefusals_data();
     void wholeFileRefusals();
+    void headerAlone();
+    void windows1252();
+    void fileSizeIsHeldToTheLargestExport();
+    void fieldsNeedingQuotes_data();
+    void fieldsNeedingQuotes();
+    void problemsTextLimit_data();
+    void problemsTextLimit();
     void files();
+    void saveFailureKeepsTheOldFile_data();
+    void saveFailureKeepsTheOldFile();
 };
 
 void TestMapCsv::exportIsExact()
@@ -108,9 +120,22 @@ void TestMapCsv::importOfExportGivesTheSameDocument_data()
     QTest::newRow("semicolons, as a spreadsheet writes them") << semicolons << QString();
     QTest::newRow("line feeds only, byte order mark")
         << QByteArray("\xEF\xBB\xBF") + QByteArray(Exported).replace("\r\n", "\n") << QString();
-    QTest::newRow("no header, no final line end, blank lines")
-        << QByteArray(Exported).mid(Exported.indexOf('\n') + 1).replace("\r\n301", "\r\n\r\n,,,,,,\r\n301").chopped(2)
+    QTest::newRow("blank lines before the header and between lines, no final line end")
+        << "\r\n \r\n" + QByteArray(Exported).replace("\r\n301", "\r\n\r\n,,,,,,\r\n301").chopped(2) << QString();
+    // A tool that adds a byte order mark to a file that has one: both marks are read as marks.
+    QTest::newRow("two byte order marks") << QByteArray("\xEF\xBB\xBF\xEF\xBB\xBF") + Exported << QString();
+    QTest::newRow("columns reordered, names in other case and with blanks")
+        << QByteArray("Low Byte, page ,HIGH BYTE,Mnemonic,Slave,ID,address (0-BASED)\r\n"
+                      "2,read,4,\"pump, left\",1,5,32\r\n"
+                      ",read,1,\"pump, left\",1,5,10\r\n"
+                      "1,read,,x,2,7,11\r\n"
+                      ",write,,,1,5,301\r\n"
+                      "2,write,3,,2,7,300\r\n")
         << QString();
+    QTest::newRow("without ID and mnemonic") << QByteArray("Address (0-based);Page;Slave;High byte;Low byte\n"
+                                                           "32;read;1;4;2\n10;read;1;1;\n11;read;2;;1\n"
+                                                           "301;write;1;;\n300;write;2;3;2\n")
+                                             << QString();
 }
 
 void TestMapCsv::importOfExportGivesTheSameDocument()
@@ -158,6 +183,8 @@ void TestMapCsv::oneBadLineRefusesAll_data()
     QTest::newRow("page") << QByteArray("40,input,1,5,,1,2") << "the page must be read or write, not \"input\"";
     QTest::newRow("slave 0") << QByteArray("40,read,0,5,,1,2") << "there is no slave \"0\" (the configuration has 3)";
     QTest::newRow("slave 4") << QByteArray("40,read,4,5,,1,2") << "there is no slave \"4\" (the configuration has 3)";
+    QTest::newRow("slave of the lowest integer")
+        << QByteArray("40,read,-2147483648,5,,1,2") << "there is no slave \"-2147483648\" (the configuration has 3)";
     QTest::newRow("ID of another slave") << QByteArray("40,read,1,7,,1,2")
                                          << "the ID \"7\" is not the ID of slave 1 (\"5\")";
     QTest::newRow("ID holding a placeholder")
@@ -197,28 +224,87 @@ void TestMapCsv::oneBadLineRefusesAll()
 void TestMapCsv::everyBadLineNamed()
 {
     // A quoted line break counts as a line of the file; the line after it keeps its true number.
-    QByteArray csv = "10,read,1,5,\"two\nlines\",1,2\n"
+    QByteArray csv = "Address (0-based),Page,Slave,ID,Mnemonic,High byte,Low byte\n"
+                     "10,read,1,5,\"two\nlines\",1,2\n"
                      "10,write,2,7,,1,1\n";
     for (int i = 0; i < 25; ++i)
         csv += "70000,read,1,5,,,\n";
     const MapCsv::ImportResult result = MapCsv::parse(csv, loadedMap(), english());
     QCOMPARE(result.problems.size(), 26);
+    QCOMPARE(result.problemCount, 26);
     const QStringList lines = problems(result).split(QLatin1Char('\n'));
     QCOMPARE(lines.size(), 21);
-    QCOMPARE(lines.first(), QStringLiteral("Line 3: the index 10 is already used in line 1"));
-    QCOMPARE(lines.at(1), QStringLiteral("Line 4: the index \"70000\" is not between 0 and 65535"));
+    QCOMPARE(lines.first(), QStringLiteral("Line 4: the index 10 is already used in line 2"));
+    QCOMPARE(lines.at(1), QStringLiteral("Line 5: the index \"70000\" is not between 0 and 65535"));
     QCOMPARE(lines.last(), QStringLiteral("... and 6 more lines with errors"));
+
+    // A file of nothing but bad lines keeps the first MaxProblems and counts the others.
+    QByteArray many = "Address (0-based),Page,Slave,High byte,Low byte\n";
+    for (int i = 0; i < MapCsv::MaxProblems + 500; ++i)
+        many += "1,x,1,,\n";
+    const MapCsv::ImportResult bounded = MapCsv::parse(many, loadedMap(), english());
+    QCOMPARE(bounded.problems.size(), MapCsv::MaxProblems);
+    QCOMPARE(bounded.problemCount, MapCsv::MaxProblems + 500);
+    QCOMPARE(bounded.problems.last().line, MapCsv::MaxProblems + 1);
+    QCOMPARE(MapCsv::problemsText(bounded.problems, english(), MapCsv::MaxProblems, bounded.problemCount)
+                 .section(QLatin1Char('\n'), -1),
+             QStringLiteral("... and 500 more lines with errors"));
 }
 
 void TestMapCsv::wholeFileRefusals_data()
 {
     QTest::addColumn<QByteArray>("csv");
     QTest::addColumn<QString>("message");
+    const QByteArray header = "Address (0-based),Page,Slave,ID,Mnemonic,High byte,Low byte\r\n";
     QTest::newRow("empty") << QByteArray() << "the file is empty";
-    QTest::newRow("only blank lines") << QByteArray("\r\n\r\n") << "the file is empty";
-    QTest::newRow("not UTF-8") << QByteArray("10,read,1,5,\xFF\xFE,1,2\r\n") << "the file is not UTF-8 text";
-    QTest::newRow("quote left open") << QByteArray("10,read,1,5,,1,2\r\n11,read,1,\"5,,1,2\r\n12,read,1,5,,,\r\n")
-                                     << "Line 2: a quoted field is not closed";
+    QTest::newRow("a byte order mark alone") << QByteArray("\xEF\xBB\xBF") << "the file is empty";
+    const QString noFields =
+        QStringLiteral("the file holds no fields: only empty lines, separators, blanks or control characters");
+    QTest::newRow("only line ends") << QByteArray("\r\n\n\r\r\n") << noFields;
+    QTest::newRow("only commas") << QByteArray(",,,\n,,,,,,\n,\n") << noFields;
+    QTest::newRow("only semicolons") << QByteArray(";;;;\r\n;") << noFields;
+    QTest::newRow("only NULs") << QByteArray("\0\0\n\0\n", 5) << noFields;
+    QTest::newRow("quote left open") << header + "10,read,1,5,,1,2\r\n11,read,1,\"5,,1,2\r\n12,read,1,5,,,\r\n"
+                                     << "Line 3: a quoted field is not closed";
+    QTest::newRow("quote left open in the header") << QByteArray("Address (0-based),\"Page\n")
+                                                   << "Line 1: a quoted field is not closed";
+    QTest::newRow("no header") << QByteArray("10,read,1,5,,1,2\r\n")
+                               << "Line 1: the column \"10\" is unknown (the columns are: Address (0-based), Page, "
+                                  "Slave, ID, Mnemonic, High byte, Low byte)\n"
+                                  "Line 1: the column \"read\" is unknown (the columns are: Address (0-based), Page, "
+                                  "Slave, ID, Mnemonic, High byte, Low byte)\n"
+                                  "Line 1: the column \"1\" is unknown (the columns are: Address (0-based), Page, "
+                                  "Slave, ID, Mnemonic, High byte, Low byte)\n"
+                                  "Line 1: the column \"5\" is unknown (the columns are: Address (0-based), Page, "
+                                  "Slave, ID, Mnemonic, High byte, Low byte)\n"
+                                  "Line 1: the column \"\" is unknown (the columns are: Address (0-based), Page, "
+                                  "Slave, ID, Mnemonic, High byte, Low byte)\n"
+                                  "Line 1: the column \"1\" is unknown (the columns are: Address (0-based), Page, "
+                                  "Slave, ID, Mnemonic, High byte, Low byte)\n"
+                                  "Line 1: the column \"2\" is unknown (the columns are: Address (0-based), Page, "
+                                  "Slave, ID, Mnemonic, High byte, Low byte)\n"
+                                  "Line 1: the column \"Address (0-based)\" is missing\n"
+                                  "Line 1: the column \"Page\" is missing\n"
+                                  "Line 1: the column \"Slave\" is missing\n"
+                                  "Line 1: the column \"High byte\" is missing\n"
+                                  "Line 1: the column \"Low byte\" is missing";
+    QTest::newRow("a required column missing") << QByteArray("Address (0-based),Page,Slave,ID,High byte\r\n")
+                                               << "Line 1: the column \"Low byte\" is missing";
+    QTest::newRow("an unknown column")
+        << QByteArray("Address (0-based),Page,Slave,Colour,High byte,Low byte\r\n")
+        << "Line 1: the column \"Colour\" is unknown (the columns are: Address (0-based), Page, Slave, ID, "
+           "Mnemonic, High byte, Low byte)";
+    QTest::newRow("a column twice") << QByteArray("Address (0-based);Page;Slave;High byte;Low byte; page \r\n")
+                                    << "Line 1: the column \"Page\" appears more than once";
+    QTest::newRow("line shorter than the header") << header + "10,read,1,5,,1\r\n"
+                                                  << "Line 2: 6 fields instead of 7";
+    QTest::newRow("line longer than a header without ID")
+        << QByteArray("Address (0-based),Page,Slave,High byte,Low byte\r\n10,read,1,5,,1,2\r\n")
+        << "Line 2: 7 fields instead of 5";
+    // Text that is no UTF-8 is read as Windows-1252; what is still wrong is named with its line.
+    QTest::newRow("Windows-1252, a fault named with its line")
+        << header + "10,read,1,5,,1,2\r\n11,l\xE9sen,1,5,,1,2\r\n"
+        << QString::fromUtf8("Line 3: the page must be read or write, not \"l\xC3\xA9sen\"");
 }
 
 void TestMapCsv::wholeFileRefusals()
@@ -226,15 +312,121 @@ void TestMapCsv::wholeFileRefusals()
     QFETCH(QByteArray, csv);
     QFETCH(QString, message);
     const MapCsv::ImportResult result = MapCsv::parse(csv, loadedMap(), english());
-    QCOMPARE(problems(result), message);
+    QCOMPARE(MapCsv::problemsText(result.problems, english(), 100), message);
     QCOMPARE(result.map.registerCount(), 0);
+}
 
+void TestMapCsv::headerAlone()
+{
     // A header alone is a map without registers, which is allowed.
     const MapCsv::ImportResult headerOnly =
-        MapCsv::parse("Address,Page,Slave,ID,Mnemonic,High,Low\r\n", loadedMap(), english());
+        MapCsv::parse("Address (0-based),Page,Slave,ID,Mnemonic,High byte,Low byte\r\n", loadedMap(), english());
     QVERIFY(headerOnly.problems.isEmpty());
     QCOMPARE(headerOnly.map.slaveCount(), 3);
     QCOMPARE(headerOnly.map.registerCount(), 0);
+}
+
+void TestMapCsv::windows1252()
+{
+    // A spreadsheet on Windows writes the slave's ID and the mnemonic in Windows-1252 (e with acute, the euro
+    // sign as 0x80).
+    ModbusMap map;
+    map.appendSlave(QString::fromUtf8("K\xC3\xBChler"), 2, 2, QString::fromUtf8("\xE2\x82\xAC"));
+    const QByteArray csv = "Address (0-based);Page;Slave;ID;Mnemonic;High byte;Low byte\r\n"
+                           "7;read;1;K\xFChler;\x80 caf\xE9;1;2\r\n";
+    const MapCsv::ImportResult result = MapCsv::parse(csv, map, english());
+    QVERIFY2(result.problems.isEmpty(), qPrintable(problems(result)));
+    QCOMPARE(result.registers, 1);
+    QCOMPARE(result.map.registers(0, ModbusMap::Read).first().HiPart, 1);
+}
+
+void TestMapCsv::fileSizeIsHeldToTheLargestExport()
+{
+    // The largest map: both pages full, every slave with a long ID and mnemonic that need quotes.
+    ModbusMap map;
+    for (int s = 0; s < 64; ++s)
+        map.appendSlave(QStringLiteral("ID \"%1\", long").arg(s), 455, 455,
+                        QString(60, QChar(0x20AC)) + QStringLiteral(",%1").arg(s));
+    for (int i = 0; i < 2 * 6144; ++i) {
+        TMod_Reg reg;
+        reg.Ind_Mod = QString::number(60000 - i);
+        reg.HiPart = 455;
+        reg.LoPart = 454;
+        map.appendRegister(63, i < 6144 ? ModbusMap::Read : ModbusMap::Write, reg);
+    }
+    const QByteArray exported = MapCsv::toCsv(map);
+    QVERIFY(exported.size() <= MapCsv::largestImport(map));
+    const MapCsv::ImportResult reread = MapCsv::parse(exported, map, english());
+    QVERIFY2(reread.problems.isEmpty(), qPrintable(problems(reread)));
+    QCOMPARE(reread.registers, 2 * 6144);
+
+    // Short texts: the cap stays near the export of such a map, far below the reading limit.
+    const ModbusMap small = loadedMap();
+    QVERIFY(MapCsv::largestImport(small) < 2 * 1024 * 1024);
+    const QByteArray lines(MapCsv::largestImport(small) + 1, '\n');
+    const MapCsv::ImportResult refused = MapCsv::parse(lines, small, english());
+    QCOMPARE(problems(refused), QStringLiteral("the file has %1 bytes, more than any register map of this "
+                                               "configuration exports (at most %2)")
+                                    .arg(lines.size())
+                                    .arg(MapCsv::largestImport(small)));
+    QCOMPARE(refused.problemCount, 1);
+}
+
+void TestMapCsv::fieldsNeedingQuotes_data()
+{
+    QTest::addColumn<QString>("mnemonic");
+    QTest::addColumn<QByteArray>("field");
+    QTest::newRow("plain") << "pump" << QByteArray("pump");
+    QTest::newRow("comma") << "a,b" << QByteArray("\"a,b\"");
+    QTest::newRow("semicolon") << "a;b" << QByteArray("\"a;b\"");
+    QTest::newRow("quote") << "say \"hi\"" << QByteArray("\"say \"\"hi\"\"\"");
+    QTest::newRow("line feed") << "a\nb" << QByteArray("\"a\nb\"");
+    QTest::newRow("carriage return") << "a\rb" << QByteArray("\"a\rb\"");
+    QTest::newRow("blank at an end") << " a" << QByteArray("\" a\"");
+}
+
+void TestMapCsv::fieldsNeedingQuotes()
+{
+    QFETCH(QString, mnemonic);
+    QFETCH(QByteArray, field);
+    ModbusMap map;
+    map.appendSlave(QStringLiteral("3"), 1, 1, mnemonic);
+    map.appendRegister(0, ModbusMap::Read, TMod_Reg{QStringLiteral("9"), 1, 0});
+    const QByteArray csv = MapCsv::toCsv(map);
+    QCOMPARE(csv.mid(csv.indexOf("\r\n") + 2), "9,read,1,3," + field + ",1,\r\n");
+    // Read back by either separator, the field is the text.
+    for (const char separator : {',', ';'}) {
+        QByteArray other = csv;
+        if (separator == ';')
+            other.replace("Address (0-based),Page,Slave,ID,Mnemonic,High byte,Low byte",
+                          "Address (0-based);Page;Slave;ID;Mnemonic;High byte;Low byte")
+                .replace(",read,1,3,", ";read;1;3;")
+                .replace(",1,\r\n", ";1;\r\n");
+        const MapCsv::ImportResult result = MapCsv::parse(other, map, english());
+        QVERIFY2(result.problems.isEmpty(), qPrintable(problems(result)));
+        QCOMPARE(result.registers, 1);
+    }
+}
+
+void TestMapCsv::problemsTextLimit_data()
+{
+    QTest::addColumn<int>("count");
+    QTest::addColumn<int>("lines");
+    QTest::addColumn<QString>("last");
+    QTest::newRow("one below the limit") << 2 << 2 << "Line 2: reason";
+    QTest::newRow("at the limit") << 3 << 3 << "Line 3: reason";
+    QTest::newRow("one above the limit") << 4 << 4 << "... and 1 more lines with errors";
+}
+
+void TestMapCsv::problemsTextLimit()
+{
+    QFETCH(int, count);
+    QVector<MapCsv::Problem> list;
+    for (int i = 1; i <= count; ++i)
+        list.append({i, QStringLiteral("reason")});
+    const QStringList text = MapCsv::problemsText(list, english(), 3).split(QLatin1Char('\n'));
+    QTEST(int(text.size()), "lines");
+    QTEST(text.last(), "last");
 }
 
 void TestMapCsv::files()
@@ -277,6 +469,35 @@ void TestMapCsv::files()
             QVERIFY2(e.message().startsWith(QStringLiteral("Cannot read ") + bad), qPrintable(e.message()));
         }
     }
+}
+
+void TestMapCsv::saveFailureKeepsTheOldFile_data()
+{
+    QTest::addColumn<QString>("step");
+    QTest::newRow("write") << "write";
+    QTest::newRow("sync") << "sync";
+    QTest::newRow("commit") << "commit";
+}
+
+void TestMapCsv::saveFailureKeepsTheOldFile()
+{
+    QFETCH(QString, step);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("tags.csv"));
+    {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("old tags");
+    }
+    FailingSteps steps(step, QStringLiteral("tags.csv"));
+    try {
+        MapCsv::save(loadedMap(), path, steps);
+        QFAIL("the save reported success");
+    } catch (const AppError &e) {
+        QVERIFY2(e.message().contains(path) && e.message().contains(FailingSteps::injected()), qPrintable(e.message()));
+    }
+    QCOMPARE(MapCsv::readFile(path), QByteArray("old tags"));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("tags.csv")});
 }
 
 QTEST_GUILESS_MAIN(TestMapCsv)

@@ -153,7 +153,7 @@ void TestModbusMap::rowsNamingMissingSlavesAreDropped()
 {
     const QByteArray rows = regRow("1", "0", "0") + regRow("2", "1", "0") + regRow("3", "3", "0") +
                             regRow("4", "x", "0") + "<row Index=\"5\" PosComp=\"0\"/>" + regRow("6", "2", "0") +
-                            regRow("7", "1", "0");
+                            regRow("7", "1", "0") + regRow("8", "-2147483648", "0") + regRow("9", "2147483647", "0");
     const ModbusMap map = mapOf(dnetNet({slaveRow("10", 1, 1), slaveRow("11", 1, 1)}), defReg(rows, ""));
     QCOMPARE(map.registerCount(), 3);
     QCOMPARE(map.registers(0, ModbusMap::Read).size(), 2);

@@ -36,13 +36,13 @@ inline void readRegisters(ModbusMap &map, const QDomDocument &defReg)
         const QDomElement section = ProjectDocument::firstChildElement(
             root, Schema::name(page == ModbusMap::Read ? DR::ReadSection : DR::WriteSection));
         for (QDomNode row = ProjectDocument::firstRow(section); !row.isNull(); row = row.nextSibling()) {
-            const int slavePosition = ParseIntOrDefault(value(row, DR::SlaveNumber), -1) - 1;
-            if (!map.hasSlave(slavePosition))
+            const qint64 slavePosition = qint64(ParseIntOrDefault(value(row, DR::SlaveNumber), -1)) - 1;
+            if (slavePosition < 0 || slavePosition >= map.slaveCount())
                 continue;
             TMod_Reg reg;
             reg.Ind_Mod = value(row, DR::Index);
             ModbusMap::splitPosComp(ParseIntOrDefault(value(row, DR::Position), 0), &reg.HiPart, &reg.LoPart);
-            map.appendRegister(slavePosition, page, reg);
+            map.appendRegister(int(slavePosition), page, reg);
         }
     }
 }

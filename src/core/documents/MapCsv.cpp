@@ -1,15 +1,16 @@
 #include "MapCsv.h"
 
+#include "AutoMap.h"
 #include "MapOverview.h"
 #include "base/AppError.h"
 #include "base/ParseIntOrDefault.h"
 #include "base/TextUtil.h"
+#include "base/TextEncoding.h"
 #include "text/TextCatalog.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
-#include <QSaveFile>
 #include <QStringBuilder>
 #include <QStringDecoder>
 #include <QStringList>
@@ -49,13 +50,18 @@ struct Record
     int problem = 0; // catalog index of a format fault of the record itself
 };
 
-// The separator of the file: the one of ',' and ';' that the first line uses more, outside quotes.
+// The separator of the file: the one of ',' and ';' that the first line with text uses more, outside
+// quotes.
 QChar separatorOf(const QString &text)
 {
     int commas = 0;
     int semicolons = 0;
     bool inQuotes = false;
-    for (const QChar c : text) {
+    qsizetype i = 0;
+    while (i < text.size() && (text.at(i) == QLatin1Char('\n') || text.at(i) == QLatin1Char('\r')))
+        ++i;
+    for (; i < text.size(); ++i) {
+        const QChar c = text.at(i);
         if (c == QLatin1Char('"'))
             inQuotes = !inQuotes;
         else if (!inQuotes && (c == QLatin1Char('\n') || c == QLatin1Char('\r')))
@@ -68,27 +74,42 @@ QChar separatorOf(const QString &text)
     return semicolons > commas ? QLatin1Char(';') : QLatin1Char(',');
 }
 
-// RFC 4180 records; a quoted field may hold separators, doubled quotes and line breaks. A quote
-// left open swallows the rest of the file, so it ends the split with that record marked.
-QVector<Record> splitRecords(const QString &text, QChar separator)
+// RFC 4180 records, one at a time, so that a file of a million short lines never becomes a million
+// records in memory; a quoted field may hold separators, doubled quotes and line breaks. A quote left
+// open swallows the rest of the file, so it ends the reading with that record marked.
+class RecordReader
 {
-    QVector<Record> records;
-    const qsizetype n = text.size();
-    qsizetype i = 0;
-    int line = 1;
-    while (i < n) {
-        Record record;
-        record.line = line;
-        bool endOfRecord = false;
-        while (!endOfRecord) {
+public:
+    RecordReader(const QString &text, QChar separator)
+        : m_text(text)
+        , m_separator(separator)
+    {}
+
+    bool next(Record &record)
+    {
+        const qsizetype n = m_text.size();
+        // Empty lines are passed over here, without a record each: a file of nothing else stays cheap.
+        while (m_pos < n && isLineEnd(m_text.at(m_pos))) {
+            if (m_text.at(m_pos) == QLatin1Char('\r'))
+                ++m_pos;
+            if (m_pos < n && m_text.at(m_pos) == QLatin1Char('\n'))
+                ++m_pos;
+            ++m_line;
+        }
+        if (m_pos >= n)
+            return false;
+        record = Record();
+        record.line = m_line;
+        qsizetype &i = m_pos;
+        for (;;) {
             QString field;
-            if (i < n && text.at(i) == QLatin1Char('"')) {
+            if (i < n && m_text.at(i) == QLatin1Char('"')) {
                 ++i;
                 bool closed = false;
                 while (i < n) {
-                    const QChar c = text.at(i);
+                    const QChar c = m_text.at(i);
                     if (c == QLatin1Char('"')) {
-                        if (i + 1 < n && text.at(i + 1) == QLatin1Char('"')) {
+                        if (i + 1 < n && m_text.at(i + 1) == QLatin1Char('"')) {
                             field += c;
                             i += 2;
                             continue;
@@ -98,47 +119,51 @@ QVector<Record> splitRecords(const QString &text, QChar separator)
                         break;
                     }
                     if (c == QLatin1Char('\n'))
-                        ++line;
+                        ++m_line;
                     field += c;
                     ++i;
                 }
                 if (!closed) {
                     record.fields.append(field);
                     record.problem = 1423;
-                    records.append(record);
-                    return records;
+                    i = n;
+                    return true;
                 }
                 // Only a separator or the end of the line may follow the closing quote.
-                if (i < n && text.at(i) != separator && text.at(i) != QLatin1Char('\r') &&
-                    text.at(i) != QLatin1Char('\n')) {
+                if (i < n && m_text.at(i) != m_separator && !isLineEnd(m_text.at(i))) {
                     record.problem = 1424;
-                    while (i < n && text.at(i) != QLatin1Char('\r') && text.at(i) != QLatin1Char('\n'))
+                    while (i < n && !isLineEnd(m_text.at(i)))
                         ++i;
                 }
             } else {
                 const qsizetype from = i;
-                while (i < n && text.at(i) != separator && text.at(i) != QLatin1Char('\r') &&
-                       text.at(i) != QLatin1Char('\n'))
+                while (i < n && m_text.at(i) != m_separator && !isLineEnd(m_text.at(i)))
                     ++i;
-                field = text.mid(from, i - from);
+                field = m_text.mid(from, i - from);
             }
             record.fields.append(field);
-            if (i < n && text.at(i) == separator) {
+            if (i < n && m_text.at(i) == m_separator) {
                 ++i;
                 continue;
             }
             // End of line or of the file.
-            if (i < n && text.at(i) == QLatin1Char('\r'))
+            if (i < n && m_text.at(i) == QLatin1Char('\r'))
                 ++i;
-            if (i < n && text.at(i) == QLatin1Char('\n'))
+            if (i < n && m_text.at(i) == QLatin1Char('\n'))
                 ++i;
-            ++line;
-            endOfRecord = true;
+            ++m_line;
+            return true;
         }
-        records.append(record);
     }
-    return records;
-}
+
+private:
+    static bool isLineEnd(QChar c) { return c == QLatin1Char('\r') || c == QLatin1Char('\n'); }
+
+    const QString &m_text;
+    const QChar m_separator;
+    qsizetype m_pos = 0;
+    int m_line = 1;
+};
 
 bool isBlank(const Record &record)
 {
@@ -149,12 +174,20 @@ bool isBlank(const Record &record)
     return record.problem == 0;
 }
 
-bool isHeader(const Record &record)
+// The columns the import reads, by their position in the export.
+enum Column { AddressColumn, PageColumn, SlaveColumn, IdColumn, MnemonicColumn, HighColumn, LowColumn, ColumnCount };
+
+bool isRequired(int column)
 {
-    const QString first = trimControl(record.fields.value(0));
-    return first.startsWith(QLatin1String("address"), Qt::CaseInsensitive) ||
-           first.startsWith(QLatin1String("index"), Qt::CaseInsensitive);
+    return column != IdColumn && column != MnemonicColumn;
 }
+
+// Where each column is in the file (-1: absent), from the header line; the header's faults go to problems.
+struct Columns
+{
+    int at[ColumnCount] = {-1, -1, -1, -1, -1, -1, -1};
+    int count = 0; // fields of a line
+};
 
 // A byte field: empty, 0 or the word shown for none (in the chosen language, or in English) for None,
 // else a byte of the slave. -1 when it is neither.
@@ -200,21 +233,20 @@ QByteArray toCsv(const ModbusMap &map)
     return out.toUtf8();
 }
 
-void save(const ModbusMap &map, const QString &path)
+void save(const ModbusMap &map, const QString &path, SafeFile::Steps &steps)
 {
-    if (QFileInfo(path).isSymLink())
-        throw AppError(QStringLiteral("Cannot write %1: it is a symbolic link").arg(path));
-    const QByteArray bytes = toCsv(map);
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        throw AppError(QStringLiteral("Cannot write %1: %2").arg(path, file.errorString()));
-    if (file.write(bytes) != bytes.size()) {
-        const QString error = file.errorString();
-        file.cancelWriting();
-        throw AppError(QStringLiteral("Cannot write %1: %2").arg(path, error));
-    }
-    if (!file.commit())
-        throw AppError(QStringLiteral("Cannot write %1: %2").arg(path, file.errorString()));
+    SafeFile::write(path, toCsv(map), steps);
+}
+
+qint64 largestImport(const ModbusMap &map)
+{
+    // Address, page, slave number, both bytes, six separators and the line end, at their longest.
+    const qint64 fixed = 5 + 5 + QString::number(qMax(map.slaveCount(), 1)).size() + 3 + 3 + 6 + 2;
+    qint64 texts = 0;
+    for (const TDNET_Slave &slave : map.slaves())
+        texts = qMax(texts, qint64(quoted(slave.ID).toUtf8().size() + quoted(slave.Mnemonic).toUtf8().size()));
+    const qint64 largestExport = Header.join(QLatin1Char(',')).size() + 2 + 2 * AutoMap::MaxRegistersPerPage * (fixed + texts);
+    return qMin(2 * largestExport, MaxFileSize);
 }
 
 QByteArray readFile(const QString &path)
@@ -239,23 +271,66 @@ QByteArray readFile(const QString &path)
 ImportResult parse(const QByteArray &bytes, const ModbusMap &map, const TextCatalog &catalog)
 {
     ImportResult result;
-    QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
-    QString text = decoder(bytes);
-    if (decoder.hasError()) {
-        result.problems.append({0, catalog.text(1426)});
+    const auto refuse = [&result](int line, const QString &reason) {
+        ++result.problemCount;
+        if (result.problems.size() < MaxProblems)
+            result.problems.append({line, reason});
+    };
+    if (bytes.size() > largestImport(map)) {
+        refuse(0, catalog.text(1435).arg(bytes.size()).arg(largestImport(map)));
         return result;
     }
-    if (text.startsWith(QChar(0xFEFF)))
-        text.remove(0, 1);
+    // UTF-8 byte order marks: a tool that adds one to a file that has one leaves two, and both go.
+    const QByteArrayView bom("\xEF\xBB\xBF");
+    QByteArrayView body(bytes);
+    while (body.startsWith(bom))
+        body = body.sliced(bom.size());
+    QStringDecoder decoder(QStringConverter::Utf8,
+                           QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
+    QString text = decoder(body);
+    // A spreadsheet on Windows saves its "CSV" in Windows-1252.
+    if (decoder.hasError())
+        text = TextEncoding::decodeWindows1252(body.toByteArray());
+    if (text.isEmpty()) {
+        refuse(0, catalog.text(1428));
+        return result;
+    }
 
-    QVector<Record> records = splitRecords(text, separatorOf(text));
-    records.erase(std::remove_if(records.begin(), records.end(), isBlank), records.end());
-    if (!records.isEmpty() && records.first().problem == 0 && isHeader(records.first()))
-        records.removeFirst();
-    else if (records.isEmpty()) {
-        result.problems.append({0, catalog.text(1428)});
+    RecordReader reader(text, separatorOf(text));
+    Record record;
+    bool found = false;
+    while ((found = reader.next(record)) && isBlank(record)) {
+    }
+    if (!found) {
+        refuse(0, catalog.text(1430));
         return result;
     }
+    if (record.problem) {
+        refuse(record.line, catalog.text(record.problem));
+        return result;
+    }
+
+    // The header: every column by its name, in any order.
+    Columns columns;
+    columns.count = int(record.fields.size());
+    for (int i = 0; i < columns.count; ++i) {
+        const QString name = trimControl(record.fields.at(i));
+        int column = 0;
+        while (column < ColumnCount && name.compare(Header.at(column), Qt::CaseInsensitive) != 0)
+            ++column;
+        if (column == ColumnCount)
+            refuse(record.line, catalog.text(1433).arg(name, Header.join(QLatin1String(", "))));
+        else if (columns.at[column] >= 0)
+            refuse(record.line, catalog.text(1434).arg(Header.at(column)));
+        else
+            columns.at[column] = i;
+    }
+    for (int column = 0; column < ColumnCount; ++column) {
+        if (isRequired(column) && columns.at[column] < 0)
+            refuse(record.line, catalog.text(1432).arg(Header.at(column)));
+    }
+    if (result.problemCount > 0)
+        return result;
 
     // The index texts the map holds now, so that an unchanged register keeps the form it was typed in.
     QHash<quint64, QString> typed;
@@ -274,77 +349,88 @@ ImportResult parse(const QByteArray &bytes, const ModbusMap &map, const TextCata
         result.map.appendSlave(slave.ID, slave.Num_Byte_IN, slave.Num_Byte_OUT, slave.Mnemonic);
 
     QHash<int, int> lineOfIndex;
-    const auto refuse = [&result](const Record &record, const QString &reason) {
-        result.problems.append({record.line, reason});
-    };
-    for (const Record &record : records) {
+    while (reader.next(record)) {
+        if (isBlank(record))
+            continue;
         if (record.problem) {
-            refuse(record, catalog.text(record.problem));
+            refuse(record.line, catalog.text(record.problem));
             continue;
         }
         const QStringList &f = record.fields;
-        if (f.size() != Header.size()) {
-            refuse(record, catalog.text(1415).arg(f.size()));
+        if (f.size() != columns.count) {
+            refuse(record.line, catalog.text(1431).arg(f.size()).arg(columns.count));
             continue;
         }
-        const QString pageText = trimControl(f.at(1));
+        const auto field = [&](int column) { return f.at(columns.at[column]); };
+        const QString pageText = trimControl(field(PageColumn));
         const int page = pageText.compare(ReadName, Qt::CaseInsensitive) == 0    ? ModbusMap::Read
                          : pageText.compare(WriteName, Qt::CaseInsensitive) == 0 ? ModbusMap::Write
                                                                                  : 0;
         if (page == 0) {
-            refuse(record, catalog.text(1416).arg(pageText));
+            refuse(record.line, catalog.text(1416).arg(pageText));
             continue;
         }
-        const int slave = ParseIntOrDefault(trimControl(f.at(2)), 0) - 1;
-        if (!map.hasSlave(slave)) {
-            refuse(record, catalog.text(1417).arg(trimControl(f.at(2)), QString::number(map.slaveCount())));
+        const QString slaveText = trimControl(field(SlaveColumn));
+        // 64-bit, so that the lowest integer minus one stays below every position.
+        const qint64 slaveNumber = qint64(ParseIntOrDefault(slaveText, 0)) - 1;
+        if (slaveNumber < 0 || slaveNumber >= map.slaveCount()) {
+            refuse(record.line, catalog.text(1417).arg(slaveText, QString::number(map.slaveCount())));
             continue;
         }
-        const QString id = trimControl(f.at(3));
-        if (id != trimControl(map.slave(slave).ID)) {
-            refuse(record, catalog.text(1418).arg(id, QString::number(slave + 1), map.slave(slave).ID));
-            continue;
+        const int slave = int(slaveNumber);
+        if (columns.at[IdColumn] >= 0) {
+            const QString id = trimControl(field(IdColumn));
+            if (id != trimControl(map.slave(slave).ID)) {
+                refuse(record.line, catalog.text(1418).arg(id, QString::number(slave + 1), map.slave(slave).ID));
+                continue;
+            }
         }
-        const QString indexText = trimControl(f.at(0));
+        const QString indexText = trimControl(field(AddressColumn));
         const int index = ParseIntOrDefault(indexText, -1);
         if (index < 0 || index > ModbusMap::MaxIndex) {
-            refuse(record, catalog.text(1419).arg(indexText));
+            refuse(record.line, catalog.text(1419).arg(indexText));
             continue;
         }
         const int byteCount = map.byteCount(slave, page);
         TMod_Reg reg;
-        reg.HiPart = byteValue(f.at(5), byteCount, catalog);
-        reg.LoPart = byteValue(f.at(6), byteCount, catalog);
+        reg.HiPart = byteValue(field(HighColumn), byteCount, catalog);
+        reg.LoPart = byteValue(field(LowColumn), byteCount, catalog);
         if (reg.HiPart < 0 || reg.LoPart < 0) {
-            const int which = reg.HiPart < 0 ? 5 : 6;
-            refuse(record,
-                   catalog.text(which == 5 ? 1421 : 1422).arg(trimControl(f.at(which)), QString::number(byteCount)));
+            const bool high = reg.HiPart < 0;
+            refuse(record.line, catalog.text(high ? 1421 : 1422)
+                                    .arg(trimControl(field(high ? HighColumn : LowColumn)), QString::number(byteCount)));
             continue;
         }
         if (const auto earlier = lineOfIndex.constFind(index); earlier != lineOfIndex.constEnd()) {
-            refuse(record, catalog.text(1420).arg(QString::number(index), QString::number(earlier.value())));
+            refuse(record.line, catalog.text(1420).arg(QString::number(index), QString::number(earlier.value())));
             continue;
         }
         lineOfIndex.insert(index, record.line);
-        reg.Ind_Mod = typed.value(registerKey(page, slave, index), indexText);
-        result.map.appendRegister(slave, page, reg);
+        // Once a line is refused nothing is imported: the registers need not be kept.
+        if (result.problemCount == 0) {
+            reg.Ind_Mod = typed.value(registerKey(page, slave, index), indexText);
+            result.map.appendRegister(slave, page, reg);
+        }
     }
-    if (!result.problems.isEmpty())
+    if (result.problemCount > 0)
         result.map = ModbusMap();
     else
         result.registers = result.map.registerCount();
     return result;
 }
 
-QString problemsText(const QVector<Problem> &problems, const TextCatalog &catalog, int maxLines)
+QString problemsText(const QVector<Problem> &problems, const TextCatalog &catalog, int maxLines, int total)
 {
+    if (total < 0)
+        total = int(problems.size());
     QStringList lines;
     for (int i = 0; i < problems.size() && i < maxLines; ++i) {
         const Problem &p = problems.at(i);
         lines.append(p.line > 0 ? catalog.text(1414).arg(QString::number(p.line), p.reason) : p.reason);
     }
-    if (problems.size() > maxLines)
-        lines.append(catalog.text(1425).arg(problems.size() - maxLines));
+    const int shown = int(lines.size());
+    if (total > shown)
+        lines.append(catalog.text(1425).arg(total - shown));
     return lines.join(QLatin1Char('\n'));
 }
 

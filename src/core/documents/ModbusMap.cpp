@@ -161,13 +161,14 @@ void ModbusMap::readSlaveRow(const QString &id, const QString &numByteIn, const 
 
 void ModbusMap::readRegisterRow(int page, const QString &slaveNumber, const QString &index, const QString &posCompText)
 {
-    const int slavePosition = ParseIntOrDefault(slaveNumber, -1) - 1;
-    if (!hasSlave(slavePosition))
+    // 64-bit, so that the lowest integer minus one stays below every position.
+    const qint64 slavePosition = qint64(ParseIntOrDefault(slaveNumber, -1)) - 1;
+    if (slavePosition < 0 || slavePosition >= slaveCount())
         return;
     TMod_Reg reg;
     reg.Ind_Mod = index;
     splitPosComp(ParseIntOrDefault(posCompText, 0), &reg.HiPart, &reg.LoPart);
-    appendRegister(slavePosition, page, reg);
+    appendRegister(int(slavePosition), page, reg);
 }
 
 void ModbusMap::readSlaves(const XmlTree &dnetNet)

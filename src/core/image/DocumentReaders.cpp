@@ -42,10 +42,7 @@ void readSection(const SourceDocument &source, const QString &sectionName, quint
         if (n < 0 || n >= qint64(slaveCount))
             continue;
         if (count >= quint32(MaxRegisters))
-            throw AppError(QStringLiteral("%1: %2 has more than %3 registers that name an existing slave; "
-                                          "the device holds at most %3 per section")
-                               .arg(source.path, sectionName)
-                               .arg(MaxRegisters));
+            throw AppError(tooManyRegistersMessage(source.path, sectionName));
         RegisterEntry &entry = table[count];
         entry.RegisterIndex = quint16(attributeAsInteger(source, row, where, index));
         const quint32 p = quint32(ParseIntOrDefault(attributeAsText(source, row, where, posComp), 0));
@@ -123,6 +120,14 @@ void ReadSlaveList(DeviceConfigRecord &record, ImageSources &sources)
         inputSum += entry.InputBytes;
         outputSum += entry.OutputBytes;
     }
+}
+
+QString tooManyRegistersMessage(const QString &defRegPath, const QString &sectionName)
+{
+    return QStringLiteral("%1: %2 has more than %3 registers that name an existing slave; "
+                          "the device holds at most %3 per section")
+        .arg(defRegPath, sectionName)
+        .arg(MaxRegisters);
 }
 
 void ReadRegisterMap(DeviceConfigRecord &record, ImageSources &sources)

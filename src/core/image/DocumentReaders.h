@@ -13,3 +13,5 @@ void ReadSlaveList(DeviceConfigRecord &record, ImageSources &sources);
 // DefReg.xml: takes the rows whose NrDNNode names an existing slave (depends on SlaveCount);
 // more than MaxRegisters taken rows in a section is refused.
 void ReadRegisterMap(DeviceConfigRecord &record, ImageSources &sources);
+// The refusal of a section with more than MaxRegisters taken rows; an import that would write one says the same.
+QString tooManyRegistersMessage(const QString &defRegPath, const QString &sectionName);

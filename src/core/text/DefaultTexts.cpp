@@ -325,7 +325,6 @@ const DefaultText kDefaults[] = {
     {1411, u"Export the Register Map as CSV"},
     {1412, u"Import the Register Map from CSV"},
     {1414, u"Line %1: %2"},
-    {1415, u"%1 fields instead of 7"},
     {1416, u"the page must be read or write, not \"%1\""},
     {1417, u"there is no slave \"%1\" (the configuration has %2)"},
     {1418, u"the ID \"%1\" is not the ID of slave %2 (\"%3\")"},
@@ -336,7 +335,6 @@ const DefaultText kDefaults[] = {
     {1423, u"a quoted field is not closed"},
     {1424, u"text follows a closing quote"},
     {1425, u"... and %1 more lines with errors"},
-    {1426, u"the file is not UTF-8 text"},
     {1428, u"the file is empty"},
     // Registers and the bytes of their slaves: checks, questions and what the map tools did
     {1480, u"%1 Modbus Registers carry bytes that their DeviceNet Slave does not have, so the device would serve "
@@ -373,6 +371,13 @@ const DefaultText kDefaults[] = {
     {1510, u"It was looked for in %1."},
     {1511, u"Step between slaves, from the first index (0 = none)"},
     {1512, u"With 10 or 100 from a round first index, each slave begins at a round register index"},
+    // CSV import
+    {1430, u"the file holds no fields: only empty lines, separators, blanks or control characters"},
+    {1431, u"%1 fields instead of %2"},
+    {1432, u"the column \"%1\" is missing"},
+    {1433, u"the column \"%1\" is unknown (the columns are: %2)"},
+    {1434, u"the column \"%1\" appears more than once"},
+    {1435, u"the file has %1 bytes, more than any register map of this configuration exports (at most %2)"},
     // Slave list safeguards, updater start and serial port
     {1250, u"!! ID Device is empty, so this row and the rows below it would not be saved: fill in the ID or delete "
            u"the row"},

@@ -1,0 +1,129 @@
+// SW40917-cli as its own process: what reaches its standard output is what the command wrote, byte for byte
+// (no line-end translation of the C runtime), and a standard output that cannot take the text fails the run.
+// The program is looked up beside the test's own folder, so a Windows build of the tests runs the Windows
+// program too.
+#include "TestFiles.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+const QByteArray Comment = "<!--SW_VERSION = 2.004-->";
+
+QString program()
+{
+#ifdef Q_OS_WIN
+    const QString name = QStringLiteral("SW40917-cli.exe");
+#else
+    const QString name = QStringLiteral("SW40917-cli");
+#endif
+    for (const QString &folder : {QCoreApplication::applicationDirPath() + QStringLiteral("/../program"),
+                                  QCoreApplication::applicationDirPath(), QStringLiteral(SW_PROGRAM_DIR)}) {
+        const QFileInfo candidate(folder + QLatin1Char('/') + name);
+        if (candidate.isFile())
+            return candidate.absoluteFilePath();
+    }
+    return QString();
+}
+
+struct Run
+{
+    int code = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+// Runs the program; standardOutput names a file to write into instead of the pipe.
+Run run(const QStringList &arguments, const QString &standardOutput = QString())
+{
+    QProcess process;
+    if (!standardOutput.isEmpty())
+        process.setStandardOutputFile(standardOutput);
+    process.start(program(), arguments);
+    Run r;
+    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
+        return r;
+    r.code = process.exitCode();
+    r.out = process.readAllStandardOutput();
+    r.err = process.readAllStandardError();
+    return r;
+}
+
+// A configuration whose CSV holds every kind of field: quoted separators, a doubled quote, a line break.
+struct Project
+{
+    QTemporaryDir dir;
+    QString folder = dir.filePath(QStringLiteral("Plant"));
+    Project()
+    {
+        QDir().mkpath(folder);
+        TestFiles::writeFile(folder + QStringLiteral("/DNET_Net.xml"),
+                             "<DNET_Net><row ID=\"5\" NB_IN=\"2\" NB_OUT=\"3\" Mnemonic=\"pump, left; &quot;A&quot;\"/>"
+                             "<row ID=\"7\" NB_IN=\"1\" NB_OUT=\"1\" Mnemonic=\"two&#10;lines\"/></DNET_Net>" +
+                                 Comment);
+        TestFiles::writeFile(folder + QStringLiteral("/DefReg.xml"),
+                             "<InfoMod><Modbus_Read><row Index=\"16\" NrDNNode=\"1\" PosComp=\"65538\"/>"
+                             "<row Index=\"3\" NrDNNode=\"2\" PosComp=\"1\"/></Modbus_Read>"
+                             "<Modbus_Write><row Index=\"4\" NrDNNode=\"1\" PosComp=\"2\"/></Modbus_Write></InfoMod>" +
+                                 Comment);
+    }
+};
+
+} // namespace
+
+class TestCliProcess : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase();
+    void csvIsByteExact();
+    void fullStandardOutputFails_data();
+    void fullStandardOutputFails();
+};
+
+void TestCliProcess::initTestCase()
+{
+    QVERIFY2(!program().isEmpty(), "SW40917-cli is not built beside the tests");
+}
+
+void TestCliProcess::csvIsByteExact()
+{
+    Project p;
+    const Run r = run({QStringLiteral("map"), p.folder, QStringLiteral("--csv")});
+    QCOMPARE(r.code, 0);
+    QCOMPARE(r.err, QByteArray());
+    QCOMPARE(r.out, QByteArray("Address (0-based),Page,Slave,ID,Mnemonic,High byte,Low byte\r\n"
+                               "16,read,1,5,\"pump, left; \"\"A\"\"\",1,2\r\n"
+                               "3,read,2,7,\"two\nlines\",,1\r\n"
+                               "4,write,1,5,\"pump, left; \"\"A\"\"\",,2\r\n"));
+}
+
+void TestCliProcess::fullStandardOutputFails_data()
+{
+    QTest::addColumn<QStringList>("arguments"); // PROJECT stands for the configuration folder
+    QTest::newRow("map") << QStringList{"map", "PROJECT"};
+    QTest::newRow("map --csv") << QStringList{"map", "--csv", "PROJECT"};
+    QTest::newRow("dump") << QStringList{"dump", "PROJECT/bin/bank2.bin"};
+    QTest::newRow("lang-template") << QStringList{"lang-template"};
+}
+
+void TestCliProcess::fullStandardOutputFails()
+{
+    if (!QFileInfo(QStringLiteral("/dev/full")).exists())
+        QSKIP("no /dev/full on this system");
+    QFETCH(QStringList, arguments);
+    Project p;
+    QCOMPARE(run({QStringLiteral("compile"), p.folder}).code, 0);
+    arguments.replaceInStrings(QStringLiteral("PROJECT"), p.folder);
+    const Run r = run(arguments, QStringLiteral("/dev/full"));
+    QCOMPARE(r.code, 1);
+    QVERIFY2(r.err.startsWith("Cannot write standard output: No space left on device"), r.err.constData());
+}
+
+QTEST_GUILESS_MAIN(TestCliProcess)
+#include "tst_cli_process.moc"

@@ -53,14 +53,22 @@ QByteArray TestWorkspaceSetup::read(const QString &path)
 
 void TestWorkspaceSetup::initTestCase()
 {
+    QCoreApplication::setOrganizationName(QStringLiteral("Korvane"));
+    QCoreApplication::setApplicationName(QStringLiteral("SW40917"));
+#ifdef Q_OS_WIN
+    // The user's roaming application data (%APPDATA%), in Qt's test corner of it: never the user's own
+    // workspace, which each case removes.
+    QStandardPaths::setTestModeEnabled(true);
+    QCOMPARE(user(), QDir::fromNativeSeparators(qEnvironmentVariable("APPDATA")) +
+                         QStringLiteral("/qttest/Korvane/SW40917"));
+#else
     // The user's folders of this test run, nowhere near the real home.
     QVERIFY(m_home.isValid());
     qputenv("HOME", m_home.path().toUtf8());
     qputenv("XDG_DATA_HOME", (m_home.path() + QStringLiteral("/data")).toUtf8());
     qputenv("XDG_CONFIG_HOME", (m_home.path() + QStringLiteral("/config")).toUtf8());
-    QCoreApplication::setOrganizationName(QStringLiteral("Korvane"));
-    QCoreApplication::setApplicationName(QStringLiteral("SW40917"));
     QCOMPARE(user(), m_home.path() + QStringLiteral("/data/Korvane/SW40917"));
+#endif
 }
 
 // Each case: a fresh installed tree (program folder, data folder) and no user workspace yet.

@@ -1,3 +1,4 @@
+#include "TestFiles.h"
 #include "app/AppContext.h"
 #include "app/WorkspaceSetup.h"
 #include "update/UpdateJob.h"
@@ -171,7 +172,7 @@ void TestWorkspaceSetup::linksInTheWorkspaceAreNotWrittenThrough()
     if (targetExists)
         write(target, "someone else's");
     QVERIFY(QDir(user()).mkpath(QStringLiteral("LANGUAGE")));
-    QVERIFY(QFile::link(target, QDir(user()).filePath(name)));
+    SW_MAKE_SPECIAL_FILE(TestFiles::makeSymbolicLink(target, QDir(user()).filePath(name)));
 
     WorkspacePaths paths;
     WorkspaceSetup::prepare(paths, program(), user(), data());
@@ -188,7 +189,7 @@ void TestWorkspaceSetup::linkedProjectsFolderIsUsedAsItIs()
     const QString shared = path(QStringLiteral("shared"));
     QVERIFY(QDir().mkpath(shared + QStringLiteral("/Plant")));
     QVERIFY(QDir().mkpath(user()));
-    QVERIFY(QFile::link(shared, user() + QStringLiteral("/PROJECTS")));
+    SW_MAKE_SPECIAL_FILE(TestFiles::makeSymbolicLink(shared, user() + QStringLiteral("/PROJECTS")));
 
     WorkspacePaths paths;
     const QStringList problems = WorkspaceSetup::prepare(paths, program(), user(), data());
@@ -199,8 +200,8 @@ void TestWorkspaceSetup::linkedProjectsFolderIsUsedAsItIs()
 void TestWorkspaceSetup::onlyRegularBoundedDataFilesAreCopied()
 {
     write(path(QStringLiteral("secret.txt")), "not shipped");
-    QVERIFY(QFile::link(path(QStringLiteral("secret.txt")), data() + QStringLiteral("/LANGUAGE/Linked.lng")));
-    QVERIFY(QFile::link(path(QStringLiteral("prefix")), data() + QStringLiteral("/examples/Example/loop")));
+    SW_MAKE_SPECIAL_FILE(TestFiles::makeSymbolicLink(path(QStringLiteral("secret.txt")), data() + QStringLiteral("/LANGUAGE/Linked.lng")));
+    SW_MAKE_SPECIAL_FILE(TestFiles::makeSymbolicLink(path(QStringLiteral("prefix")), data() + QStringLiteral("/examples/Example/loop")));
     write(data() + QStringLiteral("/LANGUAGE/Huge.lng"), QByteArray(5 * 1024 * 1024, 'x'));
 
     WorkspacePaths paths;

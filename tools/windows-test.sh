@@ -95,6 +95,7 @@ unset WINEPATH
 wineserver -k 2>/dev/null || true
 
 # --- 3. The ZIP in a fresh prefix, with nothing but what it holds ---
+unset QT_QPA_PLATFORM QT_PLUGIN_PATH WINEPATH
 new_prefix zip
 unzip -q "$zip" -d "$tmp/unzipped"
 program=$(dirname "$(find "$tmp/unzipped" -name SW40917.exe | head -n1)")

@@ -10,8 +10,12 @@
 #include <QTextStream>
 
 #include <algorithm>
-#include <sys/resource.h>
+#include <limits>
 #include <vector>
+
+#ifndef Q_OS_WIN
+#include <sys/resource.h>
+#endif
 
 namespace {
 
@@ -76,12 +80,17 @@ void makeProject(const QString &folder)
     write(folder + QStringLiteral("/DefReg.xml"), map + "</InfoMod>" + kVersion);
 }
 
+// The CPU time of the ended child processes; Windows keeps no such sum, so it is not a number there.
 double childCpuMs()
 {
+#ifdef Q_OS_WIN
+    return std::numeric_limits<double>::quiet_NaN();
+#else
     rusage usage{};
     getrusage(RUSAGE_CHILDREN, &usage);
     return (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1e3 +
            (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e3;
+#endif
 }
 
 struct Timing

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs a .deb into a fresh Debian 12 root and uses it there: apt resolves its dependencies from
-# Debian's mirror, SW40917 starts offscreen and makes its workspace, SW40917-cli compiles the
-# example. Needs root and the network to deb.debian.org; not part of tools/test.sh for that reason.
+# the Debian mirror this machine's apt uses, SW40917 starts offscreen and makes its workspace,
+# SW40917-cli compiles the example. Needs root and the network to that mirror; not part of
+# tools/test.sh for that reason.
 # Usage: tools/deb-check-debian12.sh PACKAGE.deb [ROOT_DIR]   (ROOT_DIR is kept for a re-run)
 set -euo pipefail
 deb=$(realpath "$1")
@@ -10,7 +11,9 @@ root=${2:-/tmp/debian12-root}
 command -v debootstrap >/dev/null || DEBIAN_FRONTEND=noninteractive apt-get install -y -qq debootstrap
 
 if [ ! -x "$root/usr/bin/apt-get" ]; then
-  debootstrap --variant=minbase bookworm "$root" http://deb.debian.org/debian
+  mirror=$(apt-get indextargets --format '$(CODENAME) $(REPO_URI)' | awk '$1 == "bookworm" { print $2; exit }')
+  [ -n "$mirror" ] || { echo "deb-check: this machine's apt configuration has no bookworm source" >&2; exit 1; }
+  debootstrap --variant=minbase bookworm "$root" "$mirror"
 fi
 cp "$deb" "$root/tmp/package.deb"
 in_root() { chroot "$root" /usr/bin/env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin HOME=/root "$@"; }

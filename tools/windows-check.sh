@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
-# Compiles every source under src/ for Windows (MinGW-w64, C++17, syntax only) against the Qt 6
-# headers, so that the Windows branches (Q_OS_WIN, set by Qt from the compiler's _WIN32) are
-# compiled too. Each source gets the include folders and definitions of its Linux compile command
-# (the build's compile_commands.json, which also points at the generated moc files).
-# It proves the Windows code compiles; it does not link, build or run anything for Windows.
+# Compiles every source under src/, tests/, fuzz/ and bench/ for Windows (MinGW-w64, C++17, syntax
+# only) against the Qt 6 headers, so that the Windows branches (Q_OS_WIN, set by Qt from the
+# compiler's _WIN32) are compiled too. Each source gets the include folders and definitions of its
+# Linux compile command (the build's compile_commands.json, which also points at the generated moc
+# files). It proves the Windows code compiles without a Windows Qt; tools/windows-build.sh builds it.
 # Usage: tools/windows-check.sh [BUILD_DIR]   (a configured and built tree; default build)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -19,13 +19,14 @@ cxx, database = sys.argv[1], sys.argv[2]
 root = os.getcwd()
 # What a Qt build for Windows defines itself; warnings count as in the Linux build.
 common = ["-std=c++17", "-fsyntax-only", "-Wall", "-Wextra", "-Werror", "-DUNICODE", "-D_UNICODE",
-          "-DQT_NO_VERSION_TAGGING"]
+          "-DQT_NO_VERSION_TAGGING", '-DSW_STAND_IN_UPDATER="stand_in_updater.exe"']
+folders = ("src", "tests", "fuzz", "bench")
 
 commands = {}
 for entry in json.load(open(database)):
     path = os.path.realpath(os.path.join(entry["directory"], entry["file"]))
     rel = os.path.relpath(path, root)
-    if not rel.startswith("src" + os.sep) or rel in commands:
+    if not rel.startswith(tuple(f + os.sep for f in folders)) or rel in commands:
         continue
     args = entry.get("arguments") or shlex.split(entry["command"])
     flags, i = [], 0
@@ -39,8 +40,14 @@ for entry in json.load(open(database)):
         i += 1
     commands[rel] = [cxx] + common + flags + [path]
 
+# The stand-in updater is a Windows program without Qt, built only there.
+for d, _, files in os.walk(os.path.join("tests", "standin")):
+    for f in files:
+        if f.endswith(".cpp"):
+            commands[os.path.join(d, f)] = [cxx] + common + ["-municode", os.path.join(root, d, f)]
+
 sources = sorted(os.path.relpath(os.path.join(d, f), root)
-                 for d, _, files in os.walk("src") for f in files if f.endswith(".cpp"))
+                 for folder in folders for d, _, files in os.walk(folder) for f in files if f.endswith(".cpp"))
 missing = [s for s in sources if s not in commands]
 if missing:
     sys.exit("windows-check: not in the build's compile commands (re-run cmake): " + " ".join(missing))
@@ -59,5 +66,5 @@ with concurrent.futures.ThreadPoolExecutor(max_workers=2) as pool:
 if failed:
     sys.exit("windows-check: %d of %d sources do not compile for Windows: %s"
              % (len(failed), len(sources), " ".join(failed)))
-print("windows-check: all %d sources under src/ compile for Windows" % len(sources))
+print("windows-check: all %d sources under %s compile for Windows" % (len(sources), ", ".join(folders)))
 EOF

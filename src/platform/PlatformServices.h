@@ -2,6 +2,8 @@
 
 #include "platform/Platform.h"
 
+#include <QtGlobal>
+
 #include <memory>
 
 // The real OS services, each created by the factory in its own file.
@@ -10,6 +12,13 @@ std::unique_ptr<SerialPorts> createSerialPorts();
 std::unique_ptr<ProgramLauncher> createProgramLauncher();
 std::unique_ptr<HttpClient> createHttpClient();
 std::unique_ptr<UrlOpener> createUrlOpener();
+
+#ifdef Q_OS_WIN
+enum class RegistryRoot { LocalMachine, CurrentUser };
+// The port names given as the texts of a registry key's values, sorted as sortPortNames does; the
+// real list reads HARDWARE\DEVICEMAP\SERIALCOMM of the local machine.
+QStringList serialPortNamesInRegistry(RegistryRoot root, const QString &subKey);
+#endif
 
 // Owns one of each for the whole run.
 class PlatformServices

@@ -1,5 +1,6 @@
 // Every reader of outside files goes through BoundedFile: regular files of bounded size only, everything
 // else a message naming the file and the reason, without waiting on a FIFO or reading a device for ever.
+#include "TestFiles.h"
 #include "app/AppSettings.h"
 #include "base/AppError.h"
 #include "base/BoundedFile.h"
@@ -17,35 +18,39 @@
 #include <QtTest>
 
 #include <functional>
-#include <sys/stat.h>
 
 namespace {
 
 // Makes `path` the kind of file a row names: "regular", "link" (to a regular file), "missing", "folder",
 // "fifo", "zero" (a link to /dev/zero), "sparse" (one byte over 64 MiB, without using the disk).
-bool make(const QString &kind, const QString &path, const QByteArray &content)
+// Empty when made, else why not.
+QString make(const QString &kind, const QString &path, const QByteArray &content)
 {
     const auto write = [](const QString &p, const QByteArray &bytes) {
         QFile f(p);
         return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
     };
+    const QString failed = QStringLiteral("cannot make the %1 %2").arg(kind, path);
     if (kind == QLatin1String("regular"))
-        return write(path, content);
-    if (kind == QLatin1String("link"))
-        return write(path + QStringLiteral(".target"), content) && QFile::link(path + QStringLiteral(".target"), path);
+        return write(path, content) ? QString() : failed;
+    if (kind == QLatin1String("link")) {
+        if (!write(path + QStringLiteral(".target"), content))
+            return failed;
+        return TestFiles::makeSymbolicLink(path + QStringLiteral(".target"), path);
+    }
     if (kind == QLatin1String("missing"))
-        return true;
+        return QString();
     if (kind == QLatin1String("folder"))
-        return QDir().mkdir(path);
+        return QDir().mkdir(path) ? QString() : failed;
     if (kind == QLatin1String("fifo"))
-        return ::mkfifo(QFile::encodeName(path).constData(), 0600) == 0;
+        return TestFiles::makeFifo(path);
     if (kind == QLatin1String("zero"))
-        return QFile::link(QStringLiteral("/dev/zero"), path);
+        return TestFiles::makeSymbolicLink(QStringLiteral("/dev/zero"), path);
     if (kind == QLatin1String("sparse")) {
         QFile f(path);
-        return f.open(QIODevice::WriteOnly) && f.resize(BoundedFile::MaxBytes + 1);
+        return f.open(QIODevice::WriteOnly) && f.resize(BoundedFile::MaxBytes + 1) ? QString() : failed;
     }
-    return false;
+    return failed;
 }
 
 } // namespace
@@ -89,7 +94,7 @@ void TestBoundedFile::read()
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("file.xml"));
     const QByteArray content("<R>\0\xff</R>", 9);
-    QVERIFY(make(kind, path, content));
+    SW_MAKE_SPECIAL_FILE(make(kind, path, content));
     QString message;
     const std::optional<QByteArray> bytes = BoundedFile::read(path, &message);
     if (error.isEmpty()) {
@@ -123,11 +128,12 @@ void TestBoundedFile::sizeBound()
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("f"));
     if (kind == QLatin1String("status")) {
-        if (QFileInfo(QStringLiteral("/proc/self/status")).size() != 0)
+        const QFileInfo status(QStringLiteral("/proc/self/status"));
+        if (!status.exists() || status.size() != 0)
             QSKIP("no /proc here");
-        QVERIFY(QFile::link(QStringLiteral("/proc/self/status"), path));
+        SW_MAKE_SPECIAL_FILE(TestFiles::makeSymbolicLink(status.filePath(), path));
     } else {
-        QVERIFY(make(kind, path, QByteArray(size, 'x')));
+        SW_MAKE_SPECIAL_FILE(make(kind, path, QByteArray(size, 'x')));
     }
     QString message;
     const std::optional<QByteArray> bytes = BoundedFile::read(path, &message, 100);
@@ -159,7 +165,7 @@ void TestBoundedFile::documentReadersRefuse()
     QFETCH(QString, reason);
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("DNET_Net.xml"));
-    QVERIFY(make(kind, path, QByteArray()));
+    SW_MAKE_SPECIAL_FILE(make(kind, path, QByteArray()));
     const QList<std::pair<const char *, std::function<void()>>> readers = {
         {"ProjectDocument::load", [&] { ProjectDocument::load(path); }},
         {"XmlTree::load", [&] { XmlTree::load(path); }},
@@ -191,12 +197,12 @@ void TestBoundedFile::settingsAndLanguageFallBack()
     QFETCH(QString, kind);
     QTemporaryDir dir;
     const QString settingsPath = dir.filePath(QStringLiteral("Fabricor.xml"));
-    QVERIFY(make(kind, settingsPath, QByteArray()));
+    SW_MAKE_SPECIAL_FILE(make(kind, settingsPath, QByteArray()));
     const AppSettings settings = AppSettings::read(settingsPath);
     QCOMPARE(settings.language, AppSettings().language);
 
     const QString languagePath = dir.filePath(QStringLiteral("Deutsch.lng"));
-    QVERIFY(make(kind, languagePath, QByteArray()));
+    SW_MAKE_SPECIAL_FILE(make(kind, languagePath, QByteArray()));
     TextCatalog catalog;
     catalog.LoadDefaultTexts();
     catalog.LoadLanguageFile(languagePath);

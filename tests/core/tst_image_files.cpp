@@ -1,3 +1,4 @@
+#include "TestFiles.h"
 #include "CompileProject.h"
 #include "FailingSteps.h"
 #include "base/AppError.h"
@@ -150,7 +151,7 @@ void TestImageFiles::linksAreNeverWrittenThrough()
         writeFile(outside, "not an image");
     }
     const QString linkPath = QDir(project.paths.ProjectFolder).filePath(link);
-    QVERIFY(QFile::link(outside, linkPath));
+    SW_MAKE_SPECIAL_FILE(TestFiles::makeSymbolicLink(outside, linkPath));
 
     try {
         CompileDeviceImages(project.paths);
@@ -176,7 +177,7 @@ void TestImageFiles::leftoversOfAnInterruptedCompileAreRemoved()
     // What a compile killed at any moment can leave: the temporary files and the copy of the old
     // bank.bin (one a link, to show it is removed rather than written through).
     writeFile(SafeFile::temporaryPath(project.bankPath()), "half");
-    QVERIFY(QFile::link(outside, SafeFile::temporaryPath(project.bank2Path())));
+    SW_MAKE_SPECIAL_FILE(TestFiles::makeSymbolicLink(outside, SafeFile::temporaryPath(project.bank2Path())));
     writeFile(project.bankPath() + QStringLiteral(".old"), "old");
     CompileDeviceImages(project.paths);
     QCOMPARE(binFiles(project), (QStringList{"bank.bin", "bank2.bin"}));

@@ -1,3 +1,4 @@
+#include "TestFiles.h"
 #include "app/AppContext.h"
 #include "app/WorkspaceSetup.h"
 #include "update/UpdateJob.h"
@@ -57,14 +58,22 @@ QByteArray TestWorkspaceSetup::read(const QString &path)
 
 void TestWorkspaceSetup::initTestCase()
 {
+    QCoreApplication::setOrganizationName(QStringLiteral("Korvane"));
+    QCoreApplication::setApplicationName(QStringLiteral("SW40917"));
+#ifdef Q_OS_WIN
+    // The user's roaming application data (%APPDATA%), in Qt's test corner of it: never the user's own
+    // workspace, which each case removes.
+    QStandardPaths::setTestModeEnabled(true);
+    QCOMPARE(user(), QDir::fromNativeSeparators(qEnvironmentVariable("APPDATA")) +
+                         QStringLiteral("/qttest/Korvane/SW40917"));
+#else
     // The user's folders of this test run, nowhere near the real home.
     QVERIFY(m_home.isValid());
     qputenv("HOME", m_home.path().toUtf8());
     qputenv("XDG_DATA_HOME", (m_home.path() + QStringLiteral("/data")).toUtf8());
     qputenv("XDG_CONFIG_HOME", (m_home.path() + QStringLiteral("/config")).toUtf8());
-    QCoreApplication::setOrganizationName(QStringLiteral("Korvane"));
-    QCoreApplication::setApplicationName(QStringLiteral("SW40917"));
     QCOMPARE(user(), m_home.path() + QStringLiteral("/data/Korvane/SW40917"));
+#endif
 }
 
 // Each case: a fresh installed tree (program folder, data folder) and no user workspace yet.
@@ -169,7 +178,7 @@ void TestWorkspaceSetup::linksInTheWorkspaceAreNotWrittenThrough()
         write(target, "someone else's");
     QVERIFY(QDir(user()).mkpath(QStringLiteral("LANGUAGE")));
     const QString link = QDir(user()).filePath(name);
-    QVERIFY(QFile::link(target, link));
+    SW_MAKE_SPECIAL_FILE(TestFiles::makeSymbolicLink(target, link));
 
     WorkspacePaths paths;
     const QStringList problems = WorkspaceSetup::prepare(paths, program(), user(), data());
@@ -189,7 +198,7 @@ void TestWorkspaceSetup::linkedProjectsFolderIsUsedAsItIs()
     const QString shared = path(QStringLiteral("shared"));
     QVERIFY(QDir().mkpath(shared + QStringLiteral("/Plant")));
     QVERIFY(QDir().mkpath(user()));
-    QVERIFY(QFile::link(shared, user() + QStringLiteral("/PROJECTS")));
+    SW_MAKE_SPECIAL_FILE(TestFiles::makeSymbolicLink(shared, user() + QStringLiteral("/PROJECTS")));
 
     WorkspacePaths paths;
     const QStringList problems = WorkspaceSetup::prepare(paths, program(), user(), data());
@@ -269,8 +278,8 @@ void TestWorkspaceSetup::onlyShippedLanguageFilesAreMerged()
 void TestWorkspaceSetup::onlyRegularBoundedDataFilesAreCopied()
 {
     write(path(QStringLiteral("secret.txt")), "not shipped");
-    QVERIFY(QFile::link(path(QStringLiteral("secret.txt")), data() + QStringLiteral("/LANGUAGE/Linked.lng")));
-    QVERIFY(QFile::link(path(QStringLiteral("prefix")), data() + QStringLiteral("/examples/Example/loop")));
+    SW_MAKE_SPECIAL_FILE(TestFiles::makeSymbolicLink(path(QStringLiteral("secret.txt")), data() + QStringLiteral("/LANGUAGE/Linked.lng")));
+    SW_MAKE_SPECIAL_FILE(TestFiles::makeSymbolicLink(path(QStringLiteral("prefix")), data() + QStringLiteral("/examples/Example/loop")));
     write(data() + QStringLiteral("/LANGUAGE/Huge.lng"), QByteArray(5 * 1024 * 1024, 'x'));
 
     WorkspacePaths paths;

@@ -1,3 +1,4 @@
+#include "TestFiles.h"
 #include "AppWindows.h"
 #include "ModalHelper.h"
 #include "TFFabricoreFirmWare.h"
@@ -320,8 +321,8 @@ void TestMainWindow::openDialogListsOnlyPlainFolders()
     for (const char *name : {"Good", "x\"y", "tab\there", "dot.", "line\nbreak"})
         QVERIFY(QDir(ws.dir.path()).mkpath(QStringLiteral("PROJECTS/") + QString::fromUtf8(name)));
     QVERIFY(QDir(ws.dir.path()).mkpath("victimdir"));
-    QVERIFY(QFile::link(ws.path("victimdir"), ws.path("PROJECTS/Outside")));
-    QVERIFY(QFile::link(ws.path("PROJECTS/Good"), ws.path("PROJECTS/Inside")));
+    SW_MAKE_SPECIAL_FILE(TestFiles::makeSymbolicLink(ws.path("victimdir"), ws.path("PROJECTS/Outside")));
+    SW_MAKE_SPECIAL_FILE(TestFiles::makeSymbolicLink(ws.path("PROJECTS/Good"), ws.path("PROJECTS/Inside")));
     AppWindows windows(ws.context);
     windows.openConf->show();
     auto *list = windows.openConf->findChild<QListWidget *>("ListBox1");

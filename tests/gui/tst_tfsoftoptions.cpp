@@ -1,4 +1,5 @@
 // The software options dialog: the language pages, the switch, the dependent check boxes, OK and Cancel.
+#include "TestFiles.h"
 #include "ModalHelper.h"
 #include "TFFabricoreFirmWare.h"
 #include "TFSoftOptions.h"
@@ -150,7 +151,7 @@ void TestTFSoftOptions::listsOrdinaryFilesSortedIgnoringCase()
     const QString dir = f.folder();
     QFile::setPermissions(joinPath(dir, QStringLiteral("ReadOnly.lng")),
                           QFileDevice::ReadOwner | QFileDevice::ReadUser);
-    QVERIFY(QFile::link(joinPath(dir, QStringLiteral("Alpha.lng")), joinPath(dir, QStringLiteral("Link.lng"))));
+    SW_MAKE_SPECIAL_FILE(TestFiles::makeSymbolicLink(joinPath(dir, QStringLiteral("Alpha.lng")), joinPath(dir, QStringLiteral("Link.lng"))));
     QVERIFY(QDir(dir).mkdir(QStringLiteral("Folder.lng")));
     TestWorkspace::writeFile(joinPath(dir, QStringLiteral("Notes.txt")), "x");
     TestWorkspace::writeFile(joinPath(dir, QStringLiteral("Upper.LNG")), "x");

@@ -25,9 +25,14 @@ public:
     QStringList portNames() override { return names; }
 };
 
-QString standInScript()
+// A script on Linux; on Windows a program of its own (a script is no program there).
+QString standIn()
 {
+#ifdef Q_OS_WIN
+    return QStringLiteral(SW_STAND_IN_UPDATER);
+#else
     return QStringLiteral(SW_TEST_DATA "/update/stand_in_updater.sh");
+#endif
 }
 
 // Places the stand-in under the given name; false when it cannot be made executable.
@@ -35,7 +40,7 @@ bool placeUpdater(const QString &folder, const QString &name)
 {
     const QString target = QDir(folder).filePath(name);
     QFile::remove(target);
-    return QFile::copy(standInScript(), target) &&
+    return QFile::copy(standIn(), target) &&
            QFile::setPermissions(target, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 }
 
@@ -44,7 +49,7 @@ QStringList lines(const QString &path)
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly))
         return {QStringLiteral("<missing>")};
-    QString text = QString::fromLocal8Bit(f.readAll());
+    QString text = QString::fromUtf8(f.readAll());
     if (text.endsWith(QLatin1Char('\n')))
         text.chop(1);
     return text.isEmpty() ? QStringList{} : text.split(QLatin1Char('\n'));
@@ -223,9 +228,19 @@ void TestUpdateRoad::serialRoad_data()
 {
     QTest::addColumn<QString>("project");
     QTest::newRow("plain name") << "Road";
+#ifdef Q_OS_WIN
+    // Folder names Windows allows: each path still reaches the updater as one argument, the bin
+    // folder's trailing backslash does not swallow the closing quote, and the shell's characters
+    // stay plain text.
+    QTest::newRow("blanks") << "Line A  2";
+    QTest::newRow("shell characters") << "a&b|c^d%PATH%(1);e,f=g";
+    QTest::newRow("letters beyond Latin-1") << QString::fromUtf8("Prüfstand Ωmega 検査");
+    QTest::newRow("leading blank") << " x";
+#else
     // Folder names Linux allows: each path still reaches the updater as one argument.
     QTest::newRow("quotes that would end the argument") << "x\" --erase-all \"y";
     QTest::newRow("blanks and backslashes") << "a b\\ \\";
+#endif
 }
 
 void TestUpdateRoad::serialRoad()
@@ -247,7 +262,7 @@ void TestUpdateRoad::serialRoad()
     const WorkspacePaths &paths = road.ws.context.paths;
     QCOMPARE(road.ws.messages.texts(), QStringList{});
     QCOMPARE(lines(road.program(QStringLiteral("args-Ser_40917_Update.exe.txt"))),
-             (QStringList{"/dev/ttyUSB1", "NO", "NO", "PW", "PR", joinPath(paths.MasterFolder, "sim40917.sim"),
+             (QStringList{UpdateJob::serialDevicePath(QStringLiteral("ttyUSB1")), "NO", "NO", "PW", "PR", joinPath(paths.MasterFolder, "sim40917.sim"),
                           paths.binFolder() + QDir::separator()}));
     QVERIFY(!QFile::exists(UpdateJob::jobFilePath(paths)));
     QCOMPARE(road.ws.context.LastUpdateOption, 2);

@@ -1,0 +1,122 @@
+#!/usr/bin/env bash
+# Builds the Windows programs and their ZIP on Debian by cross-compiling with MinGW-w64.
+# 1. Qt for Windows: Debian's qt6-base source package (the Qt version of the Linux build), fetched
+#    through a private apt configuration that adds source lines for the machine's own Debian mirror,
+#    cross-built once and cached outside the repository, keyed by the Qt version and the options below.
+# 2. The project (programs and test executables) against that Qt, into build-windows/.
+# 3. The Windows ZIP with CPack.
+# Takes about an hour of two cores the first time (the Qt build); run it niced on a shared machine.
+# Usage: tools/windows-build.sh [--qt-only] [--build DIR]
+#   SW40917_WIN_CACHE   the cache folder (default ${XDG_CACHE_HOME:-~/.cache}/sw40917-windows)
+#   SW40917_WIN_JOBS    parallel compile jobs (default 2)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+qt_only=0
+build=build-windows
+while [ $# -gt 0 ]; do
+  case $1 in
+    --qt-only) qt_only=1 ;;
+    --build) build=$2; shift ;;
+    *) echo "windows-build: unknown option $1" >&2; exit 2 ;;
+  esac
+  shift
+done
+jobs=${SW40917_WIN_JOBS:-2}
+cache=${SW40917_WIN_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/sw40917-windows}
+toolchain=$root/cmake/mingw-w64-x86_64.cmake
+tools/setup-deps.sh mingw-w64-tools wine64
+for tool in x86_64-w64-mingw32-g++-posix x86_64-w64-mingw32-windres cmake ninja apt-get dpkg-source; do
+  command -v "$tool" >/dev/null || { echo "windows-build: $tool not found (tools/setup-deps.sh installs it)" >&2; exit 1; }
+done
+
+# The Qt of the Linux build; the Windows Qt is built from the same version's sources.
+qt_version=$(sed -n 's/^ *set(PACKAGE_VERSION "\(.*\)")/\1/p' /usr/lib/x86_64-linux-gnu/cmake/Qt6/Qt6ConfigVersionImpl.cmake \
+  /usr/lib/x86_64-linux-gnu/cmake/Qt6/Qt6ConfigVersion.cmake 2>/dev/null | head -n1)
+[ -n "$qt_version" ] || { echo "windows-build: the Linux Qt 6 is not installed" >&2; exit 1; }
+
+qt_options=(
+  -DCMAKE_BUILD_TYPE=Release
+  -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF
+  -DFEATURE_sql=OFF -DFEATURE_dbus=OFF -DFEATURE_printsupport=OFF -DFEATURE_concurrent=OFF
+  -DINPUT_openssl=no
+  # The +dfsg sources lack the tablet header the Windows platform plugin includes.
+  -DFEATURE_tabletevent=OFF
+  -DFEATURE_system_zlib=OFF -DFEATURE_system_pcre2=OFF -DFEATURE_system_harfbuzz=OFF
+  -DFEATURE_system_freetype=OFF -DFEATURE_system_png=OFF -DFEATURE_system_jpeg=OFF
+)
+# OpenGL stays on: the Windows platform plugin does not compile without it.
+key=$( { printf '%s\n' "$qt_version" "${qt_options[@]}"; cat "$toolchain"; } | sha256sum | cut -c1-12)
+qt_prefix=$cache/qt-$qt_version-$key
+export SW40917_WIN_QT=$qt_prefix
+
+# Writes a private apt configuration with source lines for the mirror the machine already uses for its
+# own release, and fetches and unpacks the qt6-base sources into $1. The machine's lists stay untouched.
+fetch_qt_sources() {
+  local dest=$1 apt=$cache/apt codename mirror keyring
+  codename=$(. /etc/os-release && echo "$VERSION_CODENAME")
+  mirror=$(apt-get indextargets --format '$(CODENAME) $(REPO_URI)' | awk -v c="$codename" '$1 == c { print $2; exit }')
+  [ -n "$mirror" ] || { echo "windows-build: no apt source for $codename in the machine's apt configuration" >&2; return 1; }
+  rm -rf "$apt" && mkdir -p "$apt/lists/partial" "$apt/archives/partial" "$apt/parts"
+  keyring=/usr/share/keyrings/debian-archive-keyring.gpg
+  if [ -f "$keyring" ]; then
+    echo "deb-src [signed-by=$keyring] $mirror $codename main" > "$apt/sources.list"
+  else
+    echo "deb-src $mirror $codename main" > "$apt/sources.list"
+  fi
+  local opts=(-o "Dir::Etc::SourceList=$apt/sources.list" -o "Dir::Etc::SourceParts=$apt/parts"
+              -o "Dir::State::Lists=$apt/lists" -o "Dir::Cache=$apt/cache" -o "Dir::Cache::archives=$apt/archives"
+              -o "APT::Sandbox::User=root")
+  apt-get "${opts[@]}" -qq update
+  mkdir -p "$dest"
+  local version
+  version=$(apt-cache "${opts[@]}" showsrc qt6-base | sed -n 's/^Version: //p' | grep -F "$qt_version+" | head -n1)
+  [ -n "$version" ] || { echo "windows-build: $mirror serves no qt6-base source of Qt $qt_version" >&2; return 1; }
+  (cd "$dest" && apt-get "${opts[@]}" -qq source "qt6-base=$version")
+}
+
+build_qt() {
+  local work=$cache/work-$qt_version-$key start=$SECONDS
+  mkdir -p "$work"
+  local src
+  src=
+  [ -d "$work/src" ] && src=$(find "$work/src" -maxdepth 1 -type d -name 'qt6-base-*' | head -n1)
+  if [ -z "$src" ] || [ ! -f "$src/CMakeLists.txt" ]; then
+    rm -rf "$work/src"
+    fetch_qt_sources "$work/src"
+    src=$(find "$work/src" -maxdepth 1 -type d -name 'qt6-base-*' | head -n1)
+  fi
+  echo "windows-build: building Qt $qt_version for Windows from $src"
+  cmake -S "$src" -B "$work/build" -G Ninja \
+    -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_INSTALL_PREFIX="$qt_prefix" \
+    -DQT_HOST_PATH=/usr -DQt6HostInfo_DIR=/usr/lib/x86_64-linux-gnu/cmake/Qt6HostInfo \
+    -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
+    "${qt_options[@]}"
+  cmake --build "$work/build" -j "$jobs"
+  cmake --install "$work/build"
+  touch "$qt_prefix/.complete"
+  echo "windows-build: Qt for Windows built in $(( (SECONDS - start) / 60 )) min into $qt_prefix"
+  rm -rf "$work"
+}
+
+if [ -f "$qt_prefix/.complete" ]; then
+  echo "windows-build: Qt $qt_version for Windows from the cache: $qt_prefix"
+else
+  build_qt
+fi
+[ "$qt_only" -eq 1 ] && exit 0
+
+# The project against that Qt: Qt's own toolchain file loads ours (from this checkout, whichever
+# checkout built the cached Qt) and finds the Windows Qt and the Linux host tools (moc, rcc).
+launcher=()
+command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_COMPILE_WARNING_AS_ERROR=ON \
+  -DCMAKE_TOOLCHAIN_FILE="$qt_prefix/lib/cmake/Qt6/qt.toolchain.cmake" -DQT_CHAINLOAD_TOOLCHAIN_FILE="$toolchain" \
+  -DQT_HOST_PATH=/usr -DQt6HostInfo_DIR=/usr/lib/x86_64-linux-gnu/cmake/Qt6HostInfo \
+  -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake -DCMAKE_CROSSCOMPILING_EMULATOR=wine \
+  -DSW_QT_TRANSLATIONS_DIR=/usr/share/qt6/translations "${launcher[@]}"
+cmake --build "$build" -j "$jobs"
+# The language files have accented names, which CPack's archiver cannot read in the C locale.
+(cd "$build" && LC_ALL=C.UTF-8 cpack -G ZIP)
+zip=$(ls -t "$build"/SW40917-*-windows-x64.zip | head -n1)
+echo "windows-build: $zip ($(( $(stat -c %s "$zip") / 1024 )) KiB)"

@@ -2,7 +2,7 @@
 # Installs the Debian packages the build and the tests need, when any is missing.
 set -euo pipefail
 packages=(cmake ninja-build g++ qt6-base-dev qt6-serialport-dev libgl-dev libxkbcommon-dev libxml2-utils python3
-  g++-mingw-w64-x86-64-posix dpkg-dev file)
+  g++-mingw-w64-x86-64-posix dpkg-dev file qt6-translations-l10n)
 packages+=("$@") # what one caller needs besides (tools/fuzz.sh: clang and its fuzzer runtime)
 missing=()
 for p in "${packages[@]}"; do

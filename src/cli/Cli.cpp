@@ -35,6 +35,10 @@ const Command kCommands[] = {
      "automap PROJECT_FOLDER [--start N] [--step N] [--page read|write|both] [--high-first]\n"
      "                           map every byte without a register onto free registers",
      autoMapCommand},
+    {"monitor",
+     "monitor PROJECT_FOLDER [--host H] [--port P] [--unit N] [--function 3|4] [--once] [--csv]\n"
+     "                           read the mapped registers from the converter over Modbus TCP",
+     monitorCommand},
 };
 
 void usage(QTextStream &stream)

@@ -152,6 +152,8 @@ void TFMonitor::Set_Lang()
     Btn_Apply->setText(text(1565));
     Btn_Close->setText(text(1566));
     TV_Monitor->setToolTip(text(1587));
+    // The table has no label of its own: it is what the window shows.
+    TV_Monitor->setAccessibleName(text(1550));
     const int widths[] = {60, 56, 72, 120, 64, 64, 64, 64, 64, 64, 120};
     const QFontMetrics metrics = TV_Monitor->horizontalHeader()->fontMetrics();
     for (int c = 0; c < MonitorModel::Columns; ++c)

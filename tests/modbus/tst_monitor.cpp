@@ -2,6 +2,7 @@
 // known values, and a scripted device for the faults that server does not make (silence, late,
 // wrong or broken answers). The poller, the socket connection, the command and the window.
 #include "ModbusStandIn.h"
+#include "AccessibilityCheck.h"
 #include "AppWindows.h"
 #include "CliRun.h"
 #include "MonitorModel.h"
@@ -126,7 +127,7 @@ void writeProject(const QString &folder, quint16 port, const ModbusMap &map, int
     map.saveRegisters(folder + QStringLiteral("/DefReg.xml"));
 }
 
-enum class Fault { WrongTransaction, WrongUnit, ShortFrame, OverLong, Exception, InPieces, CloseAfterRequest };
+enum class Fault { WrongTransaction, WrongUnit, ShortFrame, OverLong, Exception, InPieces, CloseAfterRequest, Late };
 
 } // namespace
 
@@ -283,6 +284,7 @@ void TestMonitor::faults_data()
     QTest::newRow("over-long frame") << Fault::OverLong << int(MonitorError::Malformed) << "2 bytes";
     QTest::newRow("exception") << Fault::Exception << int(MonitorError::Exception) << "";
     QTest::newRow("answer in pieces") << Fault::InPieces << int(MonitorError::None) << "";
+    QTest::newRow("answers too late") << Fault::Late << int(MonitorError::Timeout) << "";
     QTest::newRow("closes the connection") << Fault::CloseAfterRequest << int(MonitorError::Lost) << "";
 }
 
@@ -311,6 +313,7 @@ void TestMonitor::faults()
             a = request.left(4) + QByteArray("\x00\x03", 2) + request.mid(6, 1) + char(0x83) + char(0x04);
             break;
         case Fault::InPieces:
+        case Fault::Late:
             break;
         case Fault::CloseAfterRequest:
             QTimer::singleShot(0, &device, [&] {
@@ -321,6 +324,8 @@ void TestMonitor::faults()
         }
         return a;
     };
+    if (fault == Fault::Late)
+        device.delayMs = 600; // twice the time a request may wait
     QVERIFY(device.start());
     MonitorTable table;
     table.build(mapOf({{0, ModbusMap::Read, 40, 1, 2}}), -1);
@@ -502,6 +507,8 @@ void TestMonitor::window()
     QCOMPARE(model->index(2, MonitorModel::LowValue).data().toString(), QString::number(holdingValue(101) & 0xFF));
     const QString status = monitor.findChild<QLabel *>(QStringLiteral("L_Status"))->text();
     QVERIFY2(status.contains(QStringLiteral("2 of 2 requests answered")), qPrintable(status));
+    const AccessibilityCheck::Report report = AccessibilityCheck::walk(&monitor);
+    QVERIFY2(report.faults.isEmpty(), qPrintable(report.faults.join(QLatin1Char('\n'))));
 
     // Filters as in the map overview; the state register only while neither narrows.
     monitor.findChild<QComboBox *>(QStringLiteral("CB_Filter_Page"))->setCurrentIndex(2);

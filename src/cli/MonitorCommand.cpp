@@ -13,12 +13,23 @@
 #include <QDir>
 #include <QEventLoop>
 #include <QFileInfo>
+#include <QTimer>
 
 #include <algorithm>
+#include <csignal>
 
 namespace Cli {
 
 namespace {
+
+// Set by Ctrl+C while the monitor polls on; the event loop looks at it, as nothing else may be done
+// inside a signal handler.
+volatile std::sig_atomic_t interrupted = 0;
+
+extern "C" void onInterrupt(int)
+{
+    interrupted = 1;
+}
 
 void monitorHelp(QTextStream &stream)
 {
@@ -30,7 +41,8 @@ void monitorHelp(QTextStream &stream)
               "300001 + index with function 4), slave, high and low byte, the value, and the error when the\n"
               "device gave none. Address and port come from ParGen.xml unless --host and --port are given; the\n"
               "unit identifier is 1 and the function 3 (read holding registers) unless told otherwise. Without\n"
-              "--once it polls every --period milliseconds (default 1000, 100 to 60000) until interrupted.\n"
+              "--once it polls every --period milliseconds (default 1000, 100 to 60000) until interrupted\n"
+              "(Ctrl+C), and the exit status is that of the last poll.\n"
               "With --csv each table is CSV under the header\n"
               "page,index,reference,slave,high byte,low byte,value,error.\n"
               "Nothing is ever written to the device.\n\n"
@@ -117,6 +129,9 @@ QString plainTable(const MonitorTable &table, int function, const TextCatalog &t
 
 QString summaryLine(const PollSummary &summary, const TextCatalog &texts)
 {
+    // Nothing came back at all: there is no answer to speak of, only why.
+    if (summary.answered == 0 && summary.failure.kind != MonitorError::None)
+        return MonitorTable::errorText(summary.failure, texts);
     QString line = texts.text(1580).arg(summary.finishedAt.toString(QStringLiteral("HH:mm:ss")))
                        .arg(summary.answered)
                        .arg(summary.requests)
@@ -226,9 +241,25 @@ int monitorCommand(const QStringList &args, QTextStream &out, QTextStream &err)
     });
     err << texts.text(1579).arg(settings.host).arg(settings.port) << "\n";
     err.flush();
+    QTimer interruptCheck;
+    void (*previous)(int) = SIG_DFL;
+    if (!once) {
+        interrupted = 0;
+        previous = std::signal(SIGINT, onInterrupt);
+        QObject::connect(&interruptCheck, &QTimer::timeout, &loop, [&] {
+            if (interrupted) {
+                poller.stop();
+                finished = true;
+                loop.quit();
+            }
+        });
+        interruptCheck.start(50);
+    }
     poller.start(settings);
     if (!finished)
         loop.exec();
+    if (!once)
+        std::signal(SIGINT, previous == SIG_ERR ? SIG_DFL : previous);
     return code;
 }
 

@@ -25,6 +25,8 @@
 #include <QTableView>
 #include <QtTest>
 
+#include <csignal>
+
 using namespace ModbusStandIn;
 
 namespace {
@@ -265,6 +267,12 @@ void TestMonitor::cliCsv()
     QVERIFY2(table.out.contains(QStringLiteral("300101")), qPrintable(table.out));
     QVERIFY2(table.out.contains(QString::number(inputValue(100))), qPrintable(table.out));
     QVERIFY2(table.out.contains(QStringLiteral("2 of 2 requests answered")), qPrintable(table.out));
+
+    // Without --once a table after every poll until Ctrl+C; the last poll gives the exit status.
+    QTimer::singleShot(700, [] { std::raise(SIGINT); });
+    const CliRun polls = runCli({"monitor", dir.path(), "--period", "200"});
+    QCOMPARE(polls.code, 0);
+    QVERIFY2(polls.out.count(QStringLiteral("2 of 2 requests answered")) >= 2, qPrintable(polls.out));
 
     // Nobody listens: every row says so, and the exit status tells.
     server.stop();

@@ -8,6 +8,7 @@
 #include "MonitorModel.h"
 #include "PlatformServices.h"
 #include "TFFabricoreFirmWare.h"
+#include "TFMapOverview.h"
 #include "TFMonitor.h"
 #include "TestWorkspace.h"
 #include "documents/DnetNetDocument.h"
@@ -157,6 +158,7 @@ private Q_SLOTS:
     void oneRequestAtATime();
     void window();
     void mainWindowButton();
+    void mapOverviewButton();
 };
 
 void TestMonitor::initTestCase()
@@ -577,6 +579,31 @@ void TestMonitor::mainWindowButton()
     });
     button->click();
     QCOMPARE(rows, 2);
+    QVERIFY2(ws.messages.shown().isEmpty(), qPrintable(ws.messages.last()));
+}
+
+void TestMonitor::mapOverviewButton()
+{
+    // The overview may show a map not saved yet; the monitor reads the saved one, as the device has it.
+    Server server;
+    QVERIFY(server.start());
+    TestWorkspace ws;
+    const QString folder = ws.makeProject(QStringLiteral("plant"));
+    writeProject(folder, server.port(), mapOf({{0, ModbusMap::Read, 100, 1, 2}, {1, ModbusMap::Read, 7, 3, 0}}), 300);
+    const std::unique_ptr<ModbusTransportFactory> factory = createModbusTransportFactory();
+    ws.context.platform.modbus = factory.get();
+    const ModbusMap unsaved = mapOf({{0, ModbusMap::Read, 100, 1, 2}});
+    TFMapOverview overview(ws.context, unsaved);
+    overview.show();
+    int rows = -1;
+    QTimer::singleShot(0, [&] {
+        auto *monitor = qobject_cast<TFMonitor *>(QApplication::activeModalWidget());
+        QVERIFY(monitor);
+        rows = monitor->model()->rowCount();
+        monitor->reject();
+    });
+    overview.findChild<QPushButton *>(QStringLiteral("Btn_Monitor"))->click();
+    QCOMPARE(rows, 3);
     QVERIFY2(ws.messages.shown().isEmpty(), qPrintable(ws.messages.last()));
 }
 

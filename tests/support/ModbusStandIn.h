@@ -18,7 +18,7 @@ namespace ModbusStandIn {
 // The value the stand-in holds in each register: holding and input registers differ.
 inline quint16 holdingValue(int address)
 {
-    return quint16((address * 40503 + 17) & 0xFFFF);
+    return quint16((quint32(address) * 40503u + 17u) & 0xFFFFu);
 }
 inline quint16 inputValue(int address)
 {

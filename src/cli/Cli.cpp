@@ -38,6 +38,10 @@ const Command kCommands[] = {
      autoMapCommand},
     {"eds", "eds FILE...              print what a DeviceNet EDS file gives for N Byte IN and N Byte OUT",
      edsCommand},
+    {"monitor",
+     "monitor PROJECT_FOLDER [--host H] [--port P] [--unit N] [--function 3|4] [--once] [--csv]\n"
+     "                           read the mapped registers from the converter over Modbus TCP",
+     monitorCommand},
 };
 
 void usage(QTextStream &stream)

@@ -9,6 +9,7 @@
 #include "TFBoot.h"
 #include "TFDefineModbusRegs.h"
 #include "TFDeviceNetNetwork.h"
+#include "TFMonitor.h"
 #include "TFNew_Project.h"
 #include "TFOpenConf.h"
 #include "TFParGen.h"
@@ -147,6 +148,9 @@ void TFFabricoreFirmWare::layOut()
     Btn_CreateBin->setIcon(st->standardIcon(QStyle::SP_ArrowUp));
     Btn_CreateBinSer = makeStepButton(QStringLiteral("Btn_CreateBinSer"), 258, Step4Top);
     Btn_CreateBinSer->setIcon(st->standardIcon(QStyle::SP_ArrowUp));
+    // After the steps, below the separator: a look at the converter's registers, never a write.
+    Btn_Monitor = makeStepButton(QStringLiteral("Btn_Monitor"), 80, Step4Top + 64);
+    Btn_Monitor->setIcon(st->standardIcon(QStyle::SP_FileDialogContentsView));
 
     L_Korvane = new ClickableLabel(Product::MakerWebAddress, this);
     L_Korvane->setObjectName(QStringLiteral("L_Korvane"));
@@ -243,6 +247,7 @@ void TFFabricoreFirmWare::showConfigurationLabels()
         L_Name_Conf_L2->setText(m_ctx.text(10));
         L_Name_Conf_L2->setToolTip(QString());
     }
+    Btn_Monitor->setEnabled(m_ctx.paths.hasActiveProject());
 }
 
 void TFFabricoreFirmWare::showUpdateLink()
@@ -283,6 +288,8 @@ void TFFabricoreFirmWare::Set_Lang()
     Btn_Define_Modbus->setToolTip(m_ctx.text(32));
     Btn_CreateBin->setToolTip(m_ctx.text(37));
     Btn_CreateBinSer->setToolTip(m_ctx.text(38));
+    Btn_Monitor->setText(m_ctx.text(1552));
+    Btn_Monitor->setToolTip(m_ctx.text(1553));
     if (LL_Update->isVisibleTo(this))
         showUpdateLink();
     Accessibility::update(this, m_ctx.catalog);
@@ -371,6 +378,8 @@ void TFFabricoreFirmWare::Btn_Click(QAbstractButton *button)
         Update_Device(1);
     } else if (button == Btn_CreateBinSer) {
         Update_Device(0);
+    } else if (button == Btn_Monitor) {
+        TFMonitor::Show_Monitor(m_ctx, this);
     }
 }
 

@@ -90,6 +90,7 @@ private:
     QPushButton *Btn_Define_Modbus;
     QPushButton *Btn_CreateBin;
     QPushButton *Btn_CreateBinSer;
+    QPushButton *Btn_Monitor;
     ClickableLabel *L_Korvane;
     QLabel *Shape1;
     QTimer *Timer_Update;

@@ -3,6 +3,7 @@
 #include "Accessibility.h"
 #include "MapOverviewModel.h"
 #include "documents/PastBytes.h"
+#include "TFMonitor.h"
 
 #include <QComboBox>
 #include <QHeaderView>
@@ -73,6 +74,9 @@ TFMapOverview::TFMapOverview(AppContext &context, const ModbusMap &map, QWidget 
 
     Btn_Close = makeButton(this, QStringLiteral("Btn_Close"), QRect(Width - 126, 522, 110, 28));
     connect(Btn_Close, &QPushButton::clicked, this, &QDialog::reject);
+    // The monitor reads the saved map, which is what the device was given.
+    Btn_Monitor = makeButton(this, QStringLiteral("Btn_Monitor"), QRect(Width - 252, 522, 110, 28));
+    onClick(Btn_Monitor, [this] { TFMonitor::Show_Monitor(m_ctx, this); });
 
     m_free = MapOverview::freeBytes(map);
     CB_Filter_Slave->addItem(QString());
@@ -117,6 +121,8 @@ void TFMapOverview::Set_Lang()
     CB_Filter_Page->setItemText(2, text(1370));
     L_Free_Bytes->setText(text(1403));
     Btn_Close->setText(text(1404));
+    Btn_Monitor->setText(text(1552));
+    Btn_Monitor->setToolTip(text(1553));
     TV_Registers->setToolTip(text(1405));
     TV_Registers->setAccessibleName(text(1504));
     // Columns as wide as their caption in this language needs, at least as the values need.

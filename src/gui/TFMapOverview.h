@@ -50,4 +50,5 @@ private:
     QLabel *L_Free_Bytes = nullptr;
     QListWidget *LB_Free_Bytes = nullptr;
     QPushButton *Btn_Close = nullptr;
+    QPushButton *Btn_Monitor = nullptr;
 };

@@ -6,6 +6,7 @@ PlatformServices::PlatformServices()
     , m_launcher(createProgramLauncher())
     , m_http(createHttpClient())
     , m_urlOpener(createUrlOpener())
+    , m_modbus(createModbusTransportFactory())
 {}
 
 PlatformServices::~PlatformServices() = default;
@@ -18,5 +19,6 @@ Platform PlatformServices::platform() const
     p.launcher = m_launcher.get();
     p.http = m_http.get();
     p.urlOpener = m_urlOpener.get();
+    p.modbus = m_modbus.get();
     return p;
 }

@@ -12,6 +12,7 @@ std::unique_ptr<SerialPorts> createSerialPorts();
 std::unique_ptr<ProgramLauncher> createProgramLauncher();
 std::unique_ptr<HttpClient> createHttpClient();
 std::unique_ptr<UrlOpener> createUrlOpener();
+std::unique_ptr<ModbusTransportFactory> createModbusTransportFactory();
 
 #ifdef Q_OS_WIN
 enum class RegistryRoot { LocalMachine, CurrentUser };
@@ -34,4 +35,5 @@ private:
     std::unique_ptr<ProgramLauncher> m_launcher;
     std::unique_ptr<HttpClient> m_http;
     std::unique_ptr<UrlOpener> m_urlOpener;
+    std::unique_ptr<ModbusTransportFactory> m_modbus;
 };

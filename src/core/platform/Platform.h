@@ -2,6 +2,7 @@
 
 #include "platform/HttpClient.h"
 #include "platform/IcmpEcho.h"
+#include "platform/ModbusTransport.h"
 #include "platform/ProgramLauncher.h"
 #include "platform/SerialPorts.h"
 #include "platform/UrlOpener.h"
@@ -14,4 +15,5 @@ struct Platform
     ProgramLauncher *launcher = nullptr;
     HttpClient *http = nullptr;
     UrlOpener *urlOpener = nullptr;
+    ModbusTransportFactory *modbus = nullptr;
 };

@@ -82,11 +82,16 @@ TextCatalog englishTexts();
 
 // The slave list is held to what the DeviceNet Network step accepts before the map is built from it:
 // a hand-edited byte count of two thousand million would otherwise size the map's lists.
-ModbusMap loadMap(const WorkspacePaths &paths)
+void refuseSlaveListBeyondLimits(const WorkspacePaths &paths)
 {
     const SlaveListLimitFailure refused = checkSlaveListLimits(paths.DnetNetPath);
     if (!refused.ok())
         throw AppError(paths.DnetNetPath + QStringLiteral(": ") + refused.message(englishTexts()));
+}
+
+ModbusMap loadMap(const WorkspacePaths &paths)
+{
+    refuseSlaveListBeyondLimits(paths);
     ModbusMap map;
     map.loadSlaves(paths.DnetNetPath);
     map.loadRegisters(paths.DefRegPath);
@@ -167,6 +172,8 @@ int mapImportCommand(const QStringList &args, QTextStream &out, QTextStream &err
     if (!projectPaths(args.at(0), paths, err))
         return Failed;
     try {
+        // A refused slave list leaves the configuration as it was: checked before the lock makes bin.
+        refuseSlaveListBeyondLimits(paths);
         const ConfigurationLock lock(paths.ProjectFolder, ConfigurationLock::MapChange);
         const ModbusMap map = loadMap(paths);
         const TextCatalog texts = englishTexts();
@@ -252,6 +259,8 @@ int autoMapCommand(const QStringList &args, QTextStream &out, QTextStream &err)
     if (!projectPaths(folder, paths, err))
         return Failed;
     try {
+        // A refused slave list leaves the configuration as it was: checked before the lock makes bin.
+        refuseSlaveListBeyondLimits(paths);
         const ConfigurationLock lock(paths.ProjectFolder, ConfigurationLock::MapChange);
         ModbusMap map = loadMap(paths);
         const TextCatalog texts = englishTexts();

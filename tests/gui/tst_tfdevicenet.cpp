@@ -460,11 +460,11 @@ void TestTFDeviceNet::tabSkipsTheRowNumbers_data()
     // The table is one stop of the dialog's Tab order: its ends lead out of it, as does Ctrl+Tab.
     QTest::newRow("end of the table") << none << false << QPoint(4, 63) << QPoint() << "Btn_OK";
     QTest::newRow("end of the table, editing") << none << true << QPoint(4, 63) << QPoint() << "Btn_OK";
-    QTest::newRow("back from row 1") << shift << false << QPoint(1, 1) << QPoint() << "Btn_PasteRow";
-    QTest::newRow("back from row 1, editing") << shift << true << QPoint(1, 1) << QPoint() << "Btn_PasteRow";
+    QTest::newRow("back from row 1") << shift << false << QPoint(1, 1) << QPoint() << "Btn_Import_EDS";
+    QTest::newRow("back from row 1, editing") << shift << true << QPoint(1, 1) << QPoint() << "Btn_Import_EDS";
     QTest::newRow("ctrl+tab inside") << ctrl << false << QPoint(2, 5) << QPoint() << "Btn_OK";
     QTest::newRow("ctrl+tab inside, editing") << ctrl << true << QPoint(2, 5) << QPoint() << "Btn_OK";
-    QTest::newRow("ctrl+shift+tab inside") << ctrl + shift << false << QPoint(2, 5) << QPoint() << "Btn_PasteRow";
+    QTest::newRow("ctrl+shift+tab inside") << ctrl + shift << false << QPoint(2, 5) << QPoint() << "Btn_Import_EDS";
 }
 
 void TestTFDeviceNet::tabSkipsTheRowNumbers()

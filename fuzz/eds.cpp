@@ -7,11 +7,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    static const TextCatalog catalog = [] {
-        TextCatalog c;
-        c.LoadDefaultTexts();
-        return c;
-    }();
+    const TextCatalog &catalog = TextCatalog::english();
     const Eds::Result r = Eds::read(FuzzSupport::bytes(data, size), QStringLiteral("fuzz.eds"), catalog);
     if (r.device.has_value() == !r.error.isEmpty())
         std::abort();

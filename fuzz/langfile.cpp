@@ -70,12 +70,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 
     const QString path = QDir(FuzzSupport::scratchFolder()).filePath(QStringLiteral("Fuzz.lng"));
     FuzzSupport::writeFile(path, bytes);
-    static const TextCatalog defaults = [] {
-        TextCatalog c;
-        c.LoadDefaultTexts();
-        return c;
-    }();
-    TextCatalog catalog = defaults;
+    TextCatalog catalog = TextCatalog::english();
     catalog.LoadLanguageFile(path);
     // lang-check costs a report of every shown text: run it on one input in eight, chosen by the input itself.
     if (size % 8 == 0) {

@@ -18,16 +18,6 @@ namespace {
     std::abort();
 }
 
-const TextCatalog &english()
-{
-    static const TextCatalog catalog = [] {
-        TextCatalog c;
-        c.LoadDefaultTexts();
-        return c;
-    }();
-    return catalog;
-}
-
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
@@ -44,7 +34,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
                         uchar(input.at(2 + 2 * s)) % 17, QStringLiteral("m %1").arg(s + 1));
     const QByteArray csv = input.mid(1 + 2 * slaves);
 
-    const MapCsv::ImportResult result = MapCsv::parse(csv, map, english());
+    const MapCsv::ImportResult result = MapCsv::parse(csv, map, TextCatalog::english());
     if (result.problems.size() > MapCsv::MaxProblems || result.problemCount < result.problems.size())
         broken("the problems are not bounded or not counted");
     if (!result.problems.isEmpty()) {
@@ -66,7 +56,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     }
 
     const QByteArray document = ProjectDocument::toBytes(result.map.toDocument());
-    const MapCsv::ImportResult again = MapCsv::parse(MapCsv::toCsv(result.map), result.map, english());
+    const MapCsv::ImportResult again = MapCsv::parse(MapCsv::toCsv(result.map), result.map, TextCatalog::english());
     if (!again.problems.isEmpty())
         broken("the export of an accepted map is refused");
     if (ProjectDocument::toBytes(again.map.toDocument()) != document)

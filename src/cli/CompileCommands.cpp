@@ -25,17 +25,6 @@ void compileHelp(QTextStream &stream)
               "Exit codes: 0 both files written, 1 compile or write failed, 2 wrong usage.\n";
 }
 
-// The texts of the command line are the English defaults.
-const TextCatalog &defaultCatalog()
-{
-    static const TextCatalog catalog = [] {
-        TextCatalog c;
-        c.LoadDefaultTexts();
-        return c;
-    }();
-    return catalog;
-}
-
 } // namespace
 
 int compileCommand(const QStringList &args, QTextStream &out, QTextStream &err)
@@ -56,16 +45,14 @@ int compileCommand(const QStringList &args, QTextStream &out, QTextStream &err)
     paths.Set_Files();
     // A slave list the DeviceNet Network step could not have written is refused as the map commands refuse it.
     if (const SlaveListLimitFailure refused = checkSlaveListLimits(paths.DnetNetPath); !refused.ok()) {
-        TextCatalog english;
-        english.LoadDefaultTexts();
-        err << paths.DnetNetPath << ": " << refused.message(english) << "\n";
+        err << paths.DnetNetPath << ": " << refused.message(TextCatalog::english()) << "\n";
         return Failed;
     }
     try {
         const DeviceImages images = BuildDeviceImages(paths);
         if (!images.pastBytes.isEmpty()) {
             // The stored map is compiled as it stands unless asked otherwise: scripts rely on the exit status.
-            err << (strict ? "Error: " : "Warning: ") << PastBytes::warning(images.pastBytes, defaultCatalog()) << "\n";
+            err << (strict ? "Error: " : "Warning: ") << PastBytes::warning(images.pastBytes, TextCatalog::english()) << "\n";
             if (strict)
                 return Failed;
         }

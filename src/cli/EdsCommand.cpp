@@ -35,8 +35,7 @@ int edsCommand(const QStringList &args, QTextStream &out, QTextStream &err)
         edsHelp(err);
         return Usage;
     }
-    TextCatalog catalog;
-    catalog.LoadDefaultTexts();
+    const TextCatalog &catalog = TextCatalog::english();
     int result = Ok;
     bool first = true;
     for (const QString &path : args) {

@@ -78,15 +78,13 @@ bool projectPaths(const QString &folder, WorkspacePaths &paths, QTextStream &err
     return true;
 }
 
-TextCatalog englishTexts();
-
 // The slave list is held to what the DeviceNet Network step accepts before the map is built from it:
 // a hand-edited byte count of two thousand million would otherwise size the map's lists.
 void refuseSlaveListBeyondLimits(const WorkspacePaths &paths)
 {
     const SlaveListLimitFailure refused = checkSlaveListLimits(paths.DnetNetPath);
     if (!refused.ok())
-        throw AppError(paths.DnetNetPath + QStringLiteral(": ") + refused.message(englishTexts()));
+        throw AppError(paths.DnetNetPath + QStringLiteral(": ") + refused.message(TextCatalog::english()));
 }
 
 ModbusMap loadMap(const WorkspacePaths &paths)
@@ -98,12 +96,6 @@ ModbusMap loadMap(const WorkspacePaths &paths)
     return map;
 }
 
-TextCatalog englishTexts()
-{
-    TextCatalog catalog;
-    catalog.LoadDefaultTexts();
-    return catalog;
-}
 
 // The rows of both sections of a DefReg.xml, also those that name no slave: everything a save of a new
 // map drops.
@@ -150,7 +142,7 @@ int mapCommand(const QStringList &args, QTextStream &out, QTextStream &err)
         if (csv)
             out << QString::fromUtf8(MapCsv::toCsv(map));
         else
-            out << MapOverview::text(map, englishTexts());
+            out << MapOverview::text(map, TextCatalog::english());
         return Ok;
     } catch (const AppError &error) {
         err << error.message() << "\n";
@@ -176,7 +168,7 @@ int mapImportCommand(const QStringList &args, QTextStream &out, QTextStream &err
         refuseSlaveListBeyondLimits(paths);
         const ConfigurationLock lock(paths.ProjectFolder, ConfigurationLock::MapChange);
         const ModbusMap map = loadMap(paths);
-        const TextCatalog texts = englishTexts();
+        const TextCatalog &texts = TextCatalog::english();
         const MapCsv::ImportResult result = MapCsv::parse(MapCsv::readFile(args.at(1)), map, texts);
         const QString refused = args.at(1) + QStringLiteral(": not imported, DefReg.xml is unchanged:\n");
         if (!result.problems.isEmpty()) {
@@ -263,7 +255,7 @@ int autoMapCommand(const QStringList &args, QTextStream &out, QTextStream &err)
         refuseSlaveListBeyondLimits(paths);
         const ConfigurationLock lock(paths.ProjectFolder, ConfigurationLock::MapChange);
         ModbusMap map = loadMap(paths);
-        const TextCatalog texts = englishTexts();
+        const TextCatalog &texts = TextCatalog::english();
         const AutoMapResult result = AutoMap::mapAll(map, pages, options);
         if (result.failure) {
             err << result.message(texts) << "\n";

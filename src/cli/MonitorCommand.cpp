@@ -213,8 +213,7 @@ int monitorCommand(const QStringList &args, QTextStream &out, QTextStream &err)
     settings.function = functionValue;
     settings.periodMs = periodValue;
 
-    TextCatalog texts;
-    texts.LoadDefaultTexts();
+    const TextCatalog &texts = TextCatalog::english();
     MonitorTable table;
     table.build(source.map, source.stateRegister);
     RegisterPoller poller(createModbusTransportFactory()->create(), table);

@@ -3,10 +3,12 @@
 #include "Accessibility.h"
 #include "base/ProductIdentity.h"
 
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
+#include <QTableView>
 
 DialogBase::DialogBase(AppContext &context, QWidget *parent)
     : QDialog(parent)
@@ -96,6 +98,24 @@ QLabel *DialogBase::makeLabel(QWidget *parent, const QString &objectName, const 
     label->setObjectName(objectName);
     label->setGeometry(geometry);
     return label;
+}
+
+QTableView *DialogBase::makeRowTable(QWidget *parent, const QString &objectName, const QRect &geometry,
+                                     QAbstractItemModel *model)
+{
+    auto *table = new QTableView(parent);
+    table->setObjectName(objectName);
+    table->setGeometry(geometry);
+    table->setModel(model);
+    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table->setSelectionMode(QAbstractItemView::SingleSelection);
+    table->verticalHeader()->hide();
+    // Fixed row heights and column widths: thousands of rows need no measuring.
+    table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    table->verticalHeader()->setDefaultSectionSize(20);
+    table->horizontalHeader()->setStretchLastSection(true);
+    return table;
 }
 
 void DialogBase::centreOnScreen()

@@ -5,6 +5,9 @@
 
 #include <QDialog>
 
+class QAbstractItemModel;
+class QTableView;
+
 class QAbstractButton;
 class QKeyEvent;
 class QLabel;
@@ -44,6 +47,9 @@ protected:
     void onClick(QAbstractButton *button, const std::function<void()> &command);
     // A label with its objectName at a fixed place; the window sets its text in Set_Lang.
     static QLabel *makeLabel(QWidget *parent, const QString &objectName, const QRect &geometry);
+    // A read-only table of whole rows over the model, one row chosen at a time.
+    static QTableView *makeRowTable(QWidget *parent, const QString &objectName, const QRect &geometry,
+                                    QAbstractItemModel *model);
     // Centred on the screen the window is on (on showing: the window manager may place it elsewhere).
     void centreOnScreen();
     // Fixed client size, close box only.

@@ -53,18 +53,7 @@ TFMapOverview::TFMapOverview(AppContext &context, const ModbusMap &map, QWidget 
     L_Count->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 
     m_model = new MapOverviewModel(map, context.catalog, this);
-    TV_Registers = new QTableView(this);
-    TV_Registers->setObjectName(QStringLiteral("TV_Registers"));
-    TV_Registers->setGeometry(16, 108, Width - 32, 280);
-    TV_Registers->setModel(m_model);
-    TV_Registers->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    TV_Registers->setSelectionBehavior(QAbstractItemView::SelectRows);
-    TV_Registers->setSelectionMode(QAbstractItemView::SingleSelection);
-    TV_Registers->verticalHeader()->hide();
-    // Fixed row heights and column widths: thousands of rows need no measuring.
-    TV_Registers->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    TV_Registers->verticalHeader()->setDefaultSectionSize(20);
-    TV_Registers->horizontalHeader()->setStretchLastSection(true);
+    TV_Registers = makeRowTable(this, QStringLiteral("TV_Registers"), QRect(16, 108, Width - 32, 280), m_model);
 
     L_Free_Bytes = makeLabel(this, QStringLiteral("L_Free_Bytes"), QRect(16, 396, Width - 32, 16));
     LB_Free_Bytes = new QListWidget(this);

@@ -86,18 +86,7 @@ TFMonitor::TFMonitor(AppContext &context, QWidget *parent)
     onClick(Btn_Apply, [this] { Btn_ApplyClick(); });
 
     m_model = new MonitorModel(m_table, m_ctx.catalog, this);
-    TV_Monitor = new QTableView(this);
-    TV_Monitor->setObjectName(QStringLiteral("TV_Monitor"));
-    TV_Monitor->setGeometry(16, 140, Width - 32, 400);
-    TV_Monitor->setModel(m_model);
-    TV_Monitor->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    TV_Monitor->setSelectionBehavior(QAbstractItemView::SelectRows);
-    TV_Monitor->setSelectionMode(QAbstractItemView::SingleSelection);
-    TV_Monitor->verticalHeader()->hide();
-    // Fixed row heights and column widths: thousands of rows need no measuring.
-    TV_Monitor->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    TV_Monitor->verticalHeader()->setDefaultSectionSize(20);
-    TV_Monitor->horizontalHeader()->setStretchLastSection(true);
+    TV_Monitor = makeRowTable(this, QStringLiteral("TV_Monitor"), QRect(16, 140, Width - 32, 400), m_model);
 
     L_Status = makeLabel(this, QStringLiteral("L_Status"), QRect(16, 548, Width - 160, 44));
     L_Status->setWordWrap(true);

@@ -16,6 +16,16 @@ void TextCatalog::LoadDefaultTexts()
         m_texts.append(defaultText(i));
 }
 
+const TextCatalog &TextCatalog::english()
+{
+    static const TextCatalog catalog = [] {
+        TextCatalog c;
+        c.LoadDefaultTexts();
+        return c;
+    }();
+    return catalog;
+}
+
 QString TextCatalog::text(int index) const
 {
     if (index < 0 || index >= m_texts.size())

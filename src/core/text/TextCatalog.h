@@ -25,6 +25,8 @@ public:
 
     // The English default of one entry, without touching the catalog.
     static QString defaultText(int index);
+    // A catalog of the English defaults, made once: the command line's texts.
+    static const TextCatalog &english();
 
 private:
     QVector<QString> m_texts;

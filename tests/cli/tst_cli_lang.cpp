@@ -111,8 +111,8 @@ void TestCliLang::faultyLines_data()
                                     << ":2: skipped: an entry line must begin with upper-case \"STR\"";
     QTest::newRow("no equals") << QByteArray("STR15 Neu") << ":2: skipped: no \"=\" after the index";
     QTest::newRow("bad index") << QByteArray("STR1x5 = Neu") << ":2: skipped: the index is not a number";
-    QTest::newRow("out of range") << QByteArray("STR1600 = Neu") << ":2: skipped: index 1600 is outside 0 to 1599";
-    QTest::newRow("negative") << QByteArray("STR-1 = Neu") << ":2: skipped: index -1 is outside 0 to 1599";
+    QTest::newRow("out of range") << QByteArray("STR2000 = Neu") << ":2: skipped: index 2000 is outside 0 to 1999";
+    QTest::newRow("negative") << QByteArray("STR-1 = Neu") << ":2: skipped: index -1 is outside 0 to 1999";
     QTest::newRow("empty text") << QByteArray("STR15 = /#/ later") << ":2: skipped: STR15 has no text";
     QTest::newRow("repeated") << QByteArray("STR0 = Anfang") << ":2: STR0 repeats line 1; this later line wins";
     QTest::newRow("free entry") << QByteArray("STR47 = x") << ":2: STR47 sets a text that no window shows";

@@ -25,10 +25,10 @@ void TestCatalog::defaults()
 {
     TextCatalog catalog;
     catalog.LoadDefaultTexts();
-    QCOMPARE(catalog.size(), 1600);
+    QCOMPARE(catalog.size(), 2000);
     QCOMPARE(catalog.text(18), QStringLiteral("Error! Project not Valid"));
     QCOMPARE(catalog.text(1100), QStringLiteral("Row Already used. Do you want to overwrite the values?"));
-    QCOMPARE(catalog.text(1599), QStringLiteral(" "));
+    QCOMPARE(catalog.text(1999), QStringLiteral(" "));
     QCOMPARE(catalog.text(305), QStringLiteral("Page "));
     QCOMPARE(catalog.text(306), QStringLiteral(" / "));
 }
@@ -54,7 +54,7 @@ void TestCatalog::languageFileLine_data()
     QTest::newRow("empty text keeps the entry")
         << QByteArray("STR9 =   ") << 9 << QStringLiteral("None Configuration Opened ");
     QTest::newRow("lower-case str ignored") << QByteArray("str4 = x") << 4 << QStringLiteral("Step 4");
-    QTest::newRow("index above the catalog ignored") << QByteArray("STR1600 = x") << 1599 << QStringLiteral(" ");
+    QTest::newRow("index above the catalog ignored") << QByteArray("STR2000 = x") << 1999 << QStringLiteral(" ");
     QTest::newRow("negative index ignored") << QByteArray("STR-1 = x") << 0 << QStringLiteral("Begin");
     QTest::newRow("no blank before the equals sign") << QByteArray("STR12=Options") << 12 << QStringLiteral("Options");
     QTest::newRow("blanks and tabs around")

@@ -7,7 +7,7 @@
 class TextCatalog
 {
 public:
-    static constexpr int Size = 1600;
+    static constexpr int Size = 2000;
 
     TextCatalog();
 

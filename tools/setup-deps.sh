@@ -5,6 +5,10 @@ packages=(cmake ninja-build g++ qt6-base-dev qt6-serialport-dev libgl-dev libxkb
   g++-mingw-w64-x86-64-posix dpkg-dev file qt6-translations-l10n)
 # The register monitor's tests and benchmark use its Modbus TCP server as the device; the program never links it.
 packages+=(qt6-serialbus-dev)
+# The Windows build and its run under Wine: the prebuilt Qt archive (xz), Wine with an X server for the windows
+# platform plugin, the installer (NSIS), unpacking the ZIP, and the sans-serif font that stands in for
+# the Windows UI fonts in the test prefix.
+packages+=(ccache xz-utils wine wine64 xvfb unzip nsis fonts-dejavu-core)
 packages+=("$@") # what one caller needs besides (tools/fuzz.sh: clang and its fuzzer runtime)
 missing=()
 for p in "${packages[@]}"; do

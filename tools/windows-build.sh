@@ -6,17 +6,25 @@
 # 2. The project (programs and test executables) against that Qt, into build-windows/.
 # 3. The Windows ZIP with CPack.
 # Takes about an hour of two cores the first time (the Qt build); run it niced on a shared machine.
-# Usage: tools/windows-build.sh [--qt-only] [--build DIR]
+# Usage: tools/windows-build.sh [--qt-only | --have-qt] [--build DIR]
+#   --have-qt           only says whether Qt for Windows is cached or found as a matching archive (exit 0)
+#                       or would have to be built (exit 1)
 #   SW40917_WIN_CACHE   the cache folder (default ${XDG_CACHE_HOME:-~/.cache}/sw40917-windows)
 #   SW40917_WIN_JOBS    parallel compile jobs (default 2)
+#   SW40917_WIN_QT_ARCHIVE  a Qt for Windows packed from the cache (qt-VERSION-KEY.tar.xz, one folder of that
+#                       name); taken when its name matches this script's key, else Qt is built. Without it the
+#                       script looks for qt-*.tar.xz in ../shared/windows beside the checkout and in
+#                       /work/shared/windows.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 qt_only=0
+have_qt=0
 build=build-windows
 while [ $# -gt 0 ]; do
   case $1 in
     --qt-only) qt_only=1 ;;
+    --have-qt) have_qt=1 ;;
     --build) build=$2; shift ;;
     *) echo "windows-build: unknown option $1" >&2; exit 2 ;;
   esac
@@ -25,8 +33,8 @@ done
 jobs=${SW40917_WIN_JOBS:-2}
 cache=${SW40917_WIN_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/sw40917-windows}
 toolchain=$root/cmake/mingw-w64-x86_64.cmake
-tools/setup-deps.sh mingw-w64-tools wine64
-for tool in x86_64-w64-mingw32-g++-posix x86_64-w64-mingw32-windres cmake ninja apt-get dpkg-source; do
+[ "$have_qt" -eq 1 ] || tools/setup-deps.sh
+[ "$have_qt" -eq 1 ] || for tool in x86_64-w64-mingw32-g++-posix x86_64-w64-mingw32-windres cmake ninja apt-get dpkg-source; do
   command -v "$tool" >/dev/null || { echo "windows-build: $tool not found (tools/setup-deps.sh installs it)" >&2; exit 1; }
 done
 
@@ -99,10 +107,63 @@ build_qt() {
   rm -rf "$work"
 }
 
+# A packed cache folder saves the hour of the Qt build. Its folder name carries the key, so an archive
+# made with other options or another toolchain file is refused by name, not found out at link time.
+find_qt_archive() {
+  if [ -n "${SW40917_WIN_QT_ARCHIVE:-}" ]; then
+    echo "$SW40917_WIN_QT_ARCHIVE"
+    return
+  fi
+  local dir
+  for dir in "$root/../shared/windows" /work/shared/windows; do
+    [ -f "$dir/qt-$qt_version-$key.tar.xz" ] && { echo "$dir/qt-$qt_version-$key.tar.xz"; return; }
+  done
+  for dir in "$root/../shared/windows" /work/shared/windows; do
+    ls "$dir"/qt-*.tar.xz 2>/dev/null | head -n1 && return
+  done
+  true
+}
+unpack_qt_archive() {
+  local archive=$1 folder start=$SECONDS
+  [ -f "$archive" ] || { echo "windows-build: no Qt archive $archive" >&2; return 1; }
+  folder=$({ tar -tJf "$archive" 2>/dev/null || true; } | head -n1)
+  folder=${folder%%/*}
+  if [ "$folder" != "qt-$qt_version-$key" ]; then
+    echo "windows-build: the Qt archive $archive holds $folder, which does not match this script's" \
+      "qt-$qt_version-$key (other Qt version, options or toolchain file): building Qt instead"
+    return 1
+  fi
+  mkdir -p "$cache"
+  rm -rf "$qt_prefix" "$cache/unpack-$key"
+  mkdir -p "$cache/unpack-$key"
+  tar -xJf "$archive" -C "$cache/unpack-$key"
+  [ -f "$cache/unpack-$key/$folder/.complete" ] ||
+    { echo "windows-build: the Qt archive $archive is incomplete (no .complete marker)" >&2; rm -rf "$cache/unpack-$key"; return 1; }
+  mv "$cache/unpack-$key/$folder" "$qt_prefix"
+  rmdir "$cache/unpack-$key"
+  echo "windows-build: Qt $qt_version for Windows unpacked from $archive in $((SECONDS - start)) s"
+}
+
+if [ "$have_qt" -eq 1 ]; then
+  [ -f "$qt_prefix/.complete" ] && { echo "windows-build: Qt for Windows is in the cache: $qt_prefix"; exit 0; }
+  archive=$(find_qt_archive)
+  if [ -n "$archive" ] && [ "$({ tar -tJf "$archive" 2>/dev/null || true; } | head -n1 | cut -d/ -f1)" = "qt-$qt_version-$key" ]; then
+    echo "windows-build: Qt for Windows from the archive $archive"
+    exit 0
+  fi
+  echo "windows-build: no Qt for Windows qt-$qt_version-$key in $cache and no matching archive" \
+    "(SW40917_WIN_QT_ARCHIVE, ../shared/windows/qt-*.tar.xz)"
+  exit 1
+fi
+
 if [ -f "$qt_prefix/.complete" ]; then
   echo "windows-build: Qt $qt_version for Windows from the cache: $qt_prefix"
 else
-  build_qt
+  archive=$(find_qt_archive)
+  if [ -z "$archive" ] || ! unpack_qt_archive "$archive"; then
+    [ -n "$archive" ] || echo "windows-build: no Qt archive found (SW40917_WIN_QT_ARCHIVE): building Qt"
+    build_qt
+  fi
 fi
 [ "$qt_only" -eq 1 ] && exit 0
 

@@ -14,7 +14,7 @@ root=$PWD
 build=$(realpath "${1:-build-windows}")
 linux=${2:-build}
 export LC_ALL=C.UTF-8
-tools/setup-deps.sh wine wine64 xvfb unzip
+tools/setup-deps.sh
 for tool in wine Xvfb ctest unzip python3; do
   command -v "$tool" >/dev/null || { echo "windows-test: $tool not found (tools/setup-deps.sh installs it)" >&2; exit 1; }
 done

@@ -65,7 +65,7 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "%s\n", qUtf8Printable(problem));
 
     AppWindows windows(context);
-    TFFabricoreFirmWare *mainWindow = windows.main();
+    TFFabricoreFirmWare *mainWindow = windows.mainWindow();
     mainWindow->show();
     if (const QScreen *screen = mainWindow->screen())
         mainWindow->move(screen->availableGeometry().center() - mainWindow->rect().center());

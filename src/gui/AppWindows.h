@@ -23,7 +23,7 @@ public:
     explicit AppWindows(AppContext &context);
     ~AppWindows();
 
-    TFFabricoreFirmWare *main() const { return m_main.get(); }
+    TFFabricoreFirmWare *mainWindow() const { return m_main.get(); }
     TFNew_Project *newProject;
     TFOpenConf *openConf;
     TFAbout *about;

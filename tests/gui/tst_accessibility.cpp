@@ -50,7 +50,7 @@ struct Program
         settings.projectname = QStringLiteral("Demo");
         settings.write(ws.context.settingsPath());
         windows = std::make_unique<AppWindows>(ws.context);
-        windows->main()->show();
+        windows->mainWindow()->show();
     }
 
     // The update dialog is one window per kind of update; auto-map and the overview are opened from
@@ -71,7 +71,7 @@ struct Program
             windows->boot->Form_Type = name.endsWith(QLatin1String("Ethernet")) ? 1 : 0;
             return windows->boot;
         }
-        const QList<QWidget *> all = {windows->main(),    windows->newProject,  windows->openConf,
+        const QList<QWidget *> all = {windows->mainWindow(),    windows->newProject,  windows->openConf,
                                       windows->about,     windows->softOptions, windows->parGen,
                                       windows->deviceNet, windows->defineModbus};
         for (QWidget *w : all)
@@ -198,7 +198,7 @@ void TestAccessibility::namesFollowLanguageSwitch()
     Program program(QStringLiteral("English"));
     QWidget *w = program.window(window);
     const AccessibilityCheck::Report english = Program::read(w);
-    if (w != program.windows->main())
+    if (w != program.windows->mainWindow())
         w->hide();
     program.switchLanguage(language);
     if (w != program.windows->softOptions)

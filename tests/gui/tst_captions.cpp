@@ -170,7 +170,7 @@ struct Program
     {
         ws.context.settings.language = language;
         ws.context.catalog.LoadLanguage(ws.context.settings.language, ws.context.paths.LanguageFolder);
-        windows->main()->Change_Language();
+        windows->mainWindow()->Change_Language();
         // The update dialog and About put their texts when shown.
         windows->boot->Set_Lang();
         windows->about->Set_Lang();
@@ -178,7 +178,7 @@ struct Program
 
     QList<QPair<QWidget *, CaptionTable>> tables() const
     {
-        return {{windows->main(), mainWindowCaptions()},
+        return {{windows->mainWindow(), mainWindowCaptions()},
                 {windows->newProject, newProjectCaptions()},
                 {windows->openConf, openConfCaptions()},
                 {windows->softOptions, softOptionsCaptions()},

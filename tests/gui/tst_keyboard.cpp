@@ -39,7 +39,7 @@ struct Program
 
     QWidget *window(const QString &name) const
     {
-        for (QWidget *w : QList<QWidget *>{windows->main(), windows->newProject, windows->openConf, windows->about,
+        for (QWidget *w : QList<QWidget *>{windows->mainWindow(), windows->newProject, windows->openConf, windows->about,
                                            windows->softOptions, windows->parGen, windows->deviceNet,
                                            windows->defineModbus, windows->boot}) {
             if (w->objectName() == name)

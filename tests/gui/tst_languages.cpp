@@ -148,7 +148,7 @@ struct Program
     {
         ws.context.settings.language = language;
         ws.context.catalog.LoadLanguage(ws.context.settings.language, ws.context.paths.LanguageFolder);
-        windows->main()->Change_Language();
+        windows->mainWindow()->Change_Language();
     }
 
     // The version check answers in another language, then the user switches to this one.
@@ -156,14 +156,14 @@ struct Program
     {
         const QString language = ws.context.settings.language;
         switchTo(language == QLatin1String("English") ? QStringLiteral("Deutsch") : QStringLiteral("English"));
-        windows->main()->Timer_UpdateTimer();
+        windows->mainWindow()->Timer_UpdateTimer();
         switchTo(language);
-        return windows->main()->findChild<QLabel *>(QStringLiteral("LL_Update"));
+        return windows->mainWindow()->findChild<QLabel *>(QStringLiteral("LL_Update"));
     }
 
     QList<QWidget *> all() const
     {
-        return {windows->main(), windows->newProject, windows->openConf,     windows->about, windows->softOptions,
+        return {windows->mainWindow(), windows->newProject, windows->openConf,     windows->about, windows->softOptions,
                 windows->parGen, windows->deviceNet,  windows->defineModbus, windows->boot};
     }
 
@@ -217,7 +217,7 @@ void TestLanguages::captionsFit()
 
     // The update link must be read whole in every language, English included.
     QLabel *link = program.updateLinkAfterSwitch();
-    program.windows->main()->show();
+    program.windows->mainWindow()->show();
     QCoreApplication::processEvents();
     QVERIFY(link->isVisible());
     QVERIFY(link->text().contains(program.ws.context.text(19).toHtmlEscaped()));

@@ -60,7 +60,7 @@ void TestMainWindow::createVia(AppWindows &windows, const QString &name, bool wi
         if (dialog->isVisible()) // refused: leave as a user would
             click(dialog, "Btn_Cancel");
     });
-    click(windows.main(), "Btn_New");
+    click(windows.mainWindow(), "Btn_New");
 }
 
 void TestMainWindow::firstStartInEmptyFolder()
@@ -69,14 +69,14 @@ void TestMainWindow::firstStartInEmptyFolder()
     AppWindows windows(ws.context);
     for (const char *folder : {"MASTER", "PROJECTS", "LANGUAGE"})
         QVERIFY2(QFileInfo(ws.path(folder)).isDir(), folder);
-    QCOMPARE(labelText(windows.main(), "L_Name_Conf"), QStringLiteral("None Configuration Opened "));
-    QCOMPARE(labelText(windows.main(), "L_Name_Conf_L2"),
+    QCOMPARE(labelText(windows.mainWindow(), "L_Name_Conf"), QStringLiteral("None Configuration Opened "));
+    QCOMPARE(labelText(windows.mainWindow(), "L_Name_Conf_L2"),
              QStringLiteral("Use Step1 to open or create new configuration"));
-    QCOMPARE(windows.main()->windowTitle(),
+    QCOMPARE(windows.mainWindow()->windowTitle(),
              QStringLiteral("Korvane - Configurator SW40917 - DeviceNet Master / Modbus TCP Slave "));
-    QCOMPARE(windows.main()->findChild<QPushButton *>("Btn_Prm_Gen")->text(), QStringLiteral("Set Communication"));
+    QCOMPARE(windows.mainWindow()->findChild<QPushButton *>("Btn_Prm_Gen")->text(), QStringLiteral("Set Communication"));
     QVERIFY(!ws.context.paths.hasActiveProject());
-    QVERIFY(!windows.main()->timerUpdate()->isActive());
+    QVERIFY(!windows.mainWindow()->timerUpdate()->isActive());
 }
 
 void TestMainWindow::projectStepsNeedAConfiguration_data()
@@ -92,7 +92,7 @@ void TestMainWindow::projectStepsNeedAConfiguration()
     QFETCH(QString, button);
     TestWorkspace ws;
     AppWindows windows(ws.context);
-    QTest::mouseClick(windows.main()->findChild<QPushButton *>(button), Qt::LeftButton);
+    QTest::mouseClick(windows.mainWindow()->findChild<QPushButton *>(button), Qt::LeftButton);
     QCOMPARE(ws.messages.count(), 1);
     QCOMPARE(ws.messages.lastKind(), QStringLiteral("error"));
     QCOMPARE(ws.messages.last(), QStringLiteral("Error! Project not Valid"));
@@ -111,13 +111,13 @@ void TestMainWindow::closingWritesSettings()
     QFETCH(bool, withButton);
     TestWorkspace ws;
     AppWindows windows(ws.context);
-    windows.main()->show();
+    windows.mainWindow()->show();
     ws.context.settings.ipaddress = QStringLiteral("127.0.0.9");
     if (withButton)
-        click(windows.main(), "Btn_Close");
+        click(windows.mainWindow(), "Btn_Close");
     else
-        windows.main()->close();
-    QVERIFY(!windows.main()->isVisible());
+        windows.mainWindow()->close();
+    QVERIFY(!windows.mainWindow()->isVisible());
     const AppSettings stored = AppSettings::read(ws.path("Fabricor.xml"));
     QCOMPARE(stored.ipaddress, QStringLiteral("127.0.0.9"));
     QCOMPARE(stored.language, QStringLiteral("English"));
@@ -129,7 +129,7 @@ void TestMainWindow::rememberedConfigurationComesBack()
     {
         AppWindows windows(ws.context);
         createVia(windows, QStringLiteral("Test"));
-        windows.main()->close();
+        windows.mainWindow()->close();
     }
     TestWorkspace::writeFile(ws.path("unused"), "");
     AppContext second;
@@ -138,8 +138,8 @@ void TestMainWindow::rememberedConfigurationComesBack()
     AppWindows again(second);
     QVERIFY(second.paths.hasActiveProject());
     QCOMPARE(second.paths.ProjectName, QStringLiteral("Test"));
-    QCOMPARE(labelText(again.main(), "L_Name_Conf"), QStringLiteral("Opened Configuration of the Converter : "));
-    QCOMPARE(labelText(again.main(), "L_Name_Conf_L2"), QStringLiteral("Test"));
+    QCOMPARE(labelText(again.mainWindow(), "L_Name_Conf"), QStringLiteral("Opened Configuration of the Converter : "));
+    QCOMPARE(labelText(again.mainWindow(), "L_Name_Conf_L2"), QStringLiteral("Test"));
     // The open dialog preselects it.
     again.openConf->show();
     QCOMPARE(again.openConf->findChild<QListWidget *>("ListBox1")->currentItem()->text(), QStringLiteral("Test"));
@@ -154,10 +154,10 @@ void TestMainWindow::rememberedConfigurationWasDeleted()
     s.write(ws.path("Fabricor.xml"));
     AppWindows windows(ws.context);
     QVERIFY(!ws.context.paths.hasActiveProject());
-    QCOMPARE(labelText(windows.main(), "L_Name_Conf"), QStringLiteral("None Configuration Opened "));
-    click(windows.main(), "Btn_DeviceNet_Network");
+    QCOMPARE(labelText(windows.mainWindow(), "L_Name_Conf"), QStringLiteral("None Configuration Opened "));
+    click(windows.mainWindow(), "Btn_DeviceNet_Network");
     QCOMPARE(ws.messages.last(), QStringLiteral("Error! Project not Valid"));
-    windows.main()->close();
+    windows.mainWindow()->close();
     QCOMPARE(AppSettings::read(ws.path("Fabricor.xml")).projectname, QStringLiteral("Gone"));
 }
 
@@ -166,9 +166,9 @@ void TestMainWindow::unwritableSettingsAreReportedOnClose()
     TestWorkspace ws;
     QDir(ws.dir.path()).mkdir("Fabricor.xml");
     AppWindows windows(ws.context);
-    windows.main()->show();
-    windows.main()->close();
-    QVERIFY(!windows.main()->isVisible());
+    windows.mainWindow()->show();
+    windows.mainWindow()->close();
+    QVERIFY(!windows.mainWindow()->isVisible());
     QCOMPARE(ws.messages.lastKind(), QStringLiteral("error"));
     QVERIFY2(ws.messages.last().contains("Fabricor.xml"), qPrintable(ws.messages.last()));
 }
@@ -177,7 +177,7 @@ void TestMainWindow::controlsAtTheirPlaces()
 {
     TestWorkspace ws;
     AppWindows windows(ws.context);
-    QWidget *w = windows.main();
+    QWidget *w = windows.mainWindow();
     QCOMPARE(w->size(), QSize(694, 396));
     struct Place
     {
@@ -217,7 +217,7 @@ void TestMainWindow::createConfiguration()
     QVERIFY(QFileInfo(ws.path("PROJECTS/ Test/bin")).isDir());
     QCOMPARE(ws.context.paths.ProjectName, QStringLiteral(" Test"));
     QCOMPARE(ws.context.paths.ParGenPath, joinPath(joinPath(ws.context.paths.ProjectsFolder, " Test"), "ParGen.xml"));
-    QCOMPARE(labelText(windows.main(), "L_Name_Conf_L2"), QStringLiteral(" Test"));
+    QCOMPARE(labelText(windows.mainWindow(), "L_Name_Conf_L2"), QStringLiteral(" Test"));
     // Nothing is written into the new folder until an editor saves.
     QCOMPARE(QDir(ws.path("PROJECTS/ Test")).entryList(QDir::Files).size(), 0);
 }
@@ -291,9 +291,9 @@ void TestMainWindow::openDialogListsAndPreselects()
             click(dialog, "Btn_OK");
         }
     });
-    click(windows.main(), "Btn_Open");
+    click(windows.mainWindow(), "Btn_Open");
     QCOMPARE(ws.context.paths.ProjectName, QStringLiteral("beta"));
-    QCOMPARE(labelText(windows.main(), "L_Name_Conf_L2"), QStringLiteral("beta"));
+    QCOMPARE(labelText(windows.mainWindow(), "L_Name_Conf_L2"), QStringLiteral("beta"));
     QVERIFY(ws.context.paths.DnetNetPath.endsWith(QStringLiteral("beta") + QDir::separator() + "DNET_Net.xml"));
 }
 
@@ -308,10 +308,10 @@ void TestMainWindow::openWithEmptyProjectsLeavesNoneActive()
     QVERIFY(ws.context.paths.hasActiveProject());
     QDir(ws.path("PROJECTS/Old")).removeRecursively();
     whenModal([](QWidget *dialog) { click(dialog, "Btn_OK"); });
-    click(windows.main(), "Btn_Open");
+    click(windows.mainWindow(), "Btn_Open");
     QVERIFY(!ws.context.paths.hasActiveProject());
-    QCOMPARE(labelText(windows.main(), "L_Name_Conf"), QStringLiteral("None Configuration Opened "));
-    QCOMPARE(labelText(windows.main(), "L_Name_Conf_L2"),
+    QCOMPARE(labelText(windows.mainWindow(), "L_Name_Conf"), QStringLiteral("None Configuration Opened "));
+    QCOMPARE(labelText(windows.mainWindow(), "L_Name_Conf_L2"),
              QStringLiteral("Use Step1 to open or create new configuration"));
 }
 
@@ -347,7 +347,7 @@ void TestMainWindow::rememberedNamesLeadingOutAreNotUsed()
     AppWindows windows(ws.context);
     QVERIFY(!ws.context.paths.hasActiveProject());
     QCOMPARE(ws.context.settings.language, QStringLiteral("English"));
-    QCOMPARE(windows.main()->findChild<QPushButton *>("Btn_New")->text(), QStringLiteral("New Configuration"));
+    QCOMPARE(windows.mainWindow()->findChild<QPushButton *>("Btn_New")->text(), QStringLiteral("New Configuration"));
     QCOMPARE(ws.messages.count(), 0);
 }
 
@@ -361,9 +361,9 @@ void TestMainWindow::languageFileAppliesAtStart()
     s.language = QStringLiteral("Test");
     s.write(ws.path("Fabricor.xml"));
     AppWindows windows(ws.context);
-    QCOMPARE(windows.main()->findChild<QPushButton *>("Btn_New")->text(), QStringLiteral("Neu"));
+    QCOMPARE(windows.mainWindow()->findChild<QPushButton *>("Btn_New")->text(), QStringLiteral("Neu"));
     QCOMPARE(windows.newProject->windowTitle(), QStringLiteral("Neue Konfiguration"));
-    QCOMPARE(windows.main()->findChild<QPushButton *>("Btn_Open")->text(), QStringLiteral("Open Configuration"));
+    QCOMPARE(windows.mainWindow()->findChild<QPushButton *>("Btn_Open")->text(), QStringLiteral("Open Configuration"));
 }
 
 void TestMainWindow::longConfigurationNameIsElided_data()
@@ -384,7 +384,7 @@ void TestMainWindow::longConfigurationNameIsElided()
     settings.projectname = name;
     settings.write(ws.context.settingsPath());
     AppWindows windows(ws.context);
-    auto *label = windows.main()->findChild<QLabel *>("L_Name_Conf_L2");
+    auto *label = windows.mainWindow()->findChild<QLabel *>("L_Name_Conf_L2");
     // Whatever is shown fits its frame; a shortened name says so and the tooltip holds all of it.
     QVERIFY(label->fontMetrics().horizontalAdvance(label->text()) <= label->width());
     // The list of the open dialog shortens it by itself; its tooltip then holds the whole name.

@@ -94,7 +94,7 @@ struct Road
             act(boot);
             QTest::mouseClick(boot->findChild<QPushButton *>(QStringLiteral("Btn_Cancel")), Qt::LeftButton);
         });
-        QTest::mouseClick(windows->main()->findChild<QPushButton *>(QLatin1String(button)), Qt::LeftButton);
+        QTest::mouseClick(windows->mainWindow()->findChild<QPushButton *>(QLatin1String(button)), Qt::LeftButton);
         QVERIFY2(opened, "the update dialog did not open");
     }
 };
@@ -372,7 +372,7 @@ void TestUpdateRoad::registersPastTheirSlavesBytesAsk()
     if (answer)
         road.press("Btn_CreateBin", [](TFBoot *) {});
     else
-        QTest::mouseClick(road.windows->main()->findChild<QPushButton *>(QStringLiteral("Btn_CreateBin")),
+        QTest::mouseClick(road.windows->mainWindow()->findChild<QPushButton *>(QStringLiteral("Btn_CreateBin")),
                           Qt::LeftButton);
     QCOMPARE(road.ws.messages.shown().first().kind, QStringLiteral("question"));
     QCOMPARE(road.ws.messages.shown().first().text,

@@ -549,7 +549,7 @@ void TestMonitor::mainWindowButton()
     TestWorkspace ws;
     {
         AppWindows windows(ws.context);
-        auto *button = windows.main()->findChild<QPushButton *>(QStringLiteral("Btn_Monitor"));
+        auto *button = windows.mainWindow()->findChild<QPushButton *>(QStringLiteral("Btn_Monitor"));
         QVERIFY(button);
         QCOMPARE(button->text(), QStringLiteral("Monitor"));
         QVERIFY(!button->isEnabled());
@@ -568,7 +568,7 @@ void TestMonitor::mainWindowButton()
     second.paths.setProgramFolder(ws.dir.path());
     second.platform.modbus = factory.get();
     AppWindows windows(second);
-    auto *button = windows.main()->findChild<QPushButton *>(QStringLiteral("Btn_Monitor"));
+    auto *button = windows.mainWindow()->findChild<QPushButton *>(QStringLiteral("Btn_Monitor"));
     QVERIFY(button->isEnabled());
     int rows = -1;
     QTimer::singleShot(0, [&] {

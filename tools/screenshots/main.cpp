@@ -98,7 +98,7 @@ int main(int argc, char *argv[])
     context.paths.setProgramFolder(workspace.path());
     AppWindows windows(context);
 
-    bool ok = grab(windows.main(), output.filePath(QStringLiteral("main-window.png")));
+    bool ok = grab(windows.mainWindow(), output.filePath(QStringLiteral("main-window.png")));
     const std::pair<QWidget *, const char *> dialogs[] = {
         {windows.newProject, "new-configuration.png"},
         {windows.openConf, "open-configuration.png"},

@@ -2,7 +2,7 @@
 #include "app/AppSettings.h"
 #include "base/AppError.h"
 
-#include <QStringEncoder>
+#include "Portable.h"
 #include <QtTest>
 
 class TestAppSettings : public QObject
@@ -223,11 +223,9 @@ void TestAppSettings::declarationIsTolerated()
     TestWorkspace ws;
     const QString declaration =
         declared.isEmpty() ? QString() : QStringLiteral("<?xml version=\"1.0\" encoding=\"%1\"?>\n").arg(declared);
-    QStringEncoder encoder(encoding.constData(),
-                           bom ? QStringConverter::Flag::WriteBom : QStringConverter::Flag::Default);
-    const QByteArray bytes =
-        encoder.encode(declaration + QStringLiteral("<Conf_Settings><lastlang><language>Fran\u00e7ais"
-                                                    "</language></lastlang></Conf_Settings>"));
+    const QByteArray bytes = Portable::encoded(declaration + QStringLiteral("<Conf_Settings><lastlang><language>Fran\u00e7ais"
+                                                                            "</language></lastlang></Conf_Settings>"),
+                                               encoding.constData(), bom);
     TestWorkspace::writeFile(ws.path("Fabricor.xml"), bytes);
     QCOMPARE(AppSettings::read(ws.path("Fabricor.xml")).language, language);
 }

@@ -2,7 +2,7 @@
 #include "TestWorkspace.h"
 #include "text/TextCatalog.h"
 
-#include <QStringEncoder>
+#include "Portable.h"
 #include <QTest>
 
 class TestCatalog : public QObject
@@ -120,10 +120,8 @@ void TestCatalog::unicodeEncodings()
     QFETCH(bool, bom);
     TestWorkspace ws;
     const QString path = ws.path(QStringLiteral("x.lng"));
-    QStringEncoder encoder(encoding.constData(),
-                           bom ? QStringConverter::Flag::WriteBom : QStringConverter::Flag::Default);
-    const QByteArray bytes =
-        encoder.encode(QStringLiteral("STR305 = \u00B6Seite \u00B6\r\nSTR18 = Fehler \U0001F321\r"));
+    const QByteArray bytes = Portable::encoded(
+        QStringLiteral("STR305 = \u00B6Seite \u00B6\r\nSTR18 = Fehler \U0001F321\r"), encoding.constData(), bom);
     TestWorkspace::writeFile(path, bytes);
     ws.context.catalog.LoadLanguageFile(path);
     QCOMPARE(ws.context.catalog.text(305), QStringLiteral("Seite "));

@@ -1,4 +1,5 @@
 #include "DomRegisterMap.h"
+#include "Portable.h"
 #include "base/AppError.h"
 #include "documents/ModbusMap.h"
 #include "documents/ProjectDocument.h"
@@ -65,15 +66,6 @@ QStringList describe(const ModbusMap &map)
                            .arg(reg.LoPart);
     }
     return out;
-}
-
-// The text stored in an encoding by name ("UTF-16LE", "UTF-32BE", "ISO-8859-1", "windows-1252", ...), with
-// the byte-order mark of a Unicode encoding when asked.
-QByteArray encoded(const QString &text, const char *encoding, bool bom)
-{
-    QStringEncoder encoder(encoding, bom ? QStringConverter::Flag::WriteBom : QStringConverter::Flag::Default);
-    Q_ASSERT(encoder.isValid());
-    return encoder.encode(text);
 }
 
 } // namespace
@@ -192,15 +184,15 @@ void TestXmlTree::bothReadersRefuse_data()
             if (utf8 && !bom)
                 continue; // the plain row above
             QTest::addRow("257 attributes in %s %s", encoding, bom ? "with mark" : "without mark")
-                << encoded(text, encoding, bom) << second;
+                << Portable::encoded(text, encoding, bom) << second;
         }
         const QByteArray family = QByteArray(encoding).left(6);
         QTest::addRow("257 attributes in %s declared", encoding)
-            << encoded(declared.arg(QLatin1String(family)), encoding, !utf8) << third;
+            << Portable::encoded(declared.arg(QLatin1String(family)), encoding, !utf8) << third;
     }
     for (const char *encoding : {"ISO-8859-1", "windows-1252"})
         QTest::addRow("257 attributes in %s", encoding)
-            << encoded(declared.arg(QLatin1String(encoding)), encoding, false) << third;
+            << Portable::encoded(declared.arg(QLatin1String(encoding)), encoding, false) << third;
     // UTF-7 hides every "=" as "+AD0-" from a scan of the bytes; it is refused by name before anything else.
     QByteArray utf7 = "<?xml version=\"1.0\" encoding=\"UTF-7\"?>\n<DNET_Net>\n<row ID+AD0-\"1\"";
     for (int i = 1; i <= 256; ++i)
@@ -221,14 +213,14 @@ void TestXmlTree::bothReadersRefuse_data()
         << QByteArray("\xef\xbb\xbf<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><DNET_Net/>")
         << "doc.xml: the document is declared as ISO-8859-1 but stored as UTF-8";
     QTest::newRow("UTF-8 declared, stored as UTF-16")
-        << encoded(QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?><DNET_Net/>"), "UTF-16LE", true)
+        << Portable::encoded(QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?><DNET_Net/>"), "UTF-16LE", true)
         << "doc.xml: the document is declared as UTF-8 but stored as UTF-16";
     QTest::newRow("not UTF-8") << QByteArray("<DNET_Net><row ID=\"\xe9\"/></DNET_Net>")
                                << "doc.xml: the document is not valid UTF-8 text";
     QTest::newRow("UTF-16, half a surrogate pair")
-        << encoded(QStringLiteral("<DNET_Net/>"), "UTF-16LE", true) + QByteArray("\x3d\xd8", 2)
+        << Portable::encoded(QStringLiteral("<DNET_Net/>"), "UTF-16LE", true) + QByteArray("\x3d\xd8", 2)
         << "doc.xml: the document is not valid UTF-16 text";
-    QTest::newRow("UTF-16 cut in a character") << encoded(QStringLiteral("<DNET_Net/>"), "UTF-16LE", true).chopped(1)
+    QTest::newRow("UTF-16 cut in a character") << Portable::encoded(QStringLiteral("<DNET_Net/>"), "UTF-16LE", true).chopped(1)
                                                << "doc.xml: the document is not valid UTF-16 text";
     QTest::newRow("undeclared element prefix") << QByteArray("<DNET_Net>\n<p:row ID=\"1\"/></DNET_Net>")
                                                << "doc.xml: line 2, column 15: Namespace prefix 'p' not declared";
@@ -284,17 +276,17 @@ void TestXmlTree::encodingsRead_data()
     const auto decl = [](const char *name) {
         return QStringLiteral("<?xml version=\"1.0\" encoding=\"%1\"?>").arg(QLatin1String(name));
     };
-    QTest::newRow("UTF-8") << encoded(doc(none, wide), "UTF-8", false) << wide;
-    QTest::newRow("UTF-8 with mark") << encoded(doc(decl("utf-8"), wide), "UTF-8", true) << wide;
+    QTest::newRow("UTF-8") << Portable::encoded(doc(none, wide), "UTF-8", false) << wide;
+    QTest::newRow("UTF-8 with mark") << Portable::encoded(doc(decl("utf-8"), wide), "UTF-8", true) << wide;
     for (const char *encoding : {"UTF-16LE", "UTF-16BE", "UTF-32LE", "UTF-32BE"}) {
-        QTest::addRow("%s without mark", encoding) << encoded(doc(none, wide), encoding, false) << wide;
-        QTest::addRow("%s with mark", encoding) << encoded(doc(none, wide), encoding, true) << wide;
+        QTest::addRow("%s without mark", encoding) << Portable::encoded(doc(none, wide), encoding, false) << wide;
+        QTest::addRow("%s with mark", encoding) << Portable::encoded(doc(none, wide), encoding, true) << wide;
         const QByteArray family = QByteArray(encoding).left(6);
-        QTest::addRow("%s declared", encoding) << encoded(doc(decl(family.constData()), wide), encoding, true) << wide;
+        QTest::addRow("%s declared", encoding) << Portable::encoded(doc(decl(family.constData()), wide), encoding, true) << wide;
     }
-    QTest::newRow("ISO-8859-1") << encoded(doc(decl("ISO-8859-1"), latin), "ISO-8859-1", false) << latin;
-    QTest::newRow("latin1") << encoded(doc(decl("latin1"), latin), "ISO-8859-1", false) << latin;
-    QTest::newRow("Windows-1252") << encoded(doc(decl("Windows-1252"), euro), "windows-1252", false) << euro;
+    QTest::newRow("ISO-8859-1") << Portable::encoded(doc(decl("ISO-8859-1"), latin), "ISO-8859-1", false) << latin;
+    QTest::newRow("latin1") << Portable::encoded(doc(decl("latin1"), latin), "ISO-8859-1", false) << latin;
+    QTest::newRow("Windows-1252") << Portable::encoded(doc(decl("Windows-1252"), euro), "windows-1252", false) << euro;
 }
 
 void TestXmlTree::encodingsRead()

@@ -174,10 +174,14 @@ command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_COMPILE_WARNING_AS_ERROR=ON \
   -DCMAKE_TOOLCHAIN_FILE="$qt_prefix/lib/cmake/Qt6/qt.toolchain.cmake" -DQT_CHAINLOAD_TOOLCHAIN_FILE="$toolchain" \
   -DQT_HOST_PATH=/usr -DQt6HostInfo_DIR=/usr/lib/x86_64-linux-gnu/cmake/Qt6HostInfo \
-  -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake -DCMAKE_CROSSCOMPILING_EMULATOR=wine \
+  -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake -DCMAKE_CROSSCOMPILING_EMULATOR="$root/tools/windows-run-test.sh" \
   -DSW_QT_TRANSLATIONS_DIR=/usr/share/qt6/translations "${launcher[@]}"
 cmake --build "$build" -j "$jobs"
-# The language files have accented names, which CPack's archiver cannot read in the C locale.
-(cd "$build" && LC_ALL=C.UTF-8 cpack -G ZIP)
-zip=$(ls -t "$build"/SW40917-*-windows-x64.zip | head -n1)
-echo "windows-build: $zip ($(( $(stat -c %s "$zip") / 1024 )) KiB)"
+# The ZIP and the installer. The language files have accented names, which CPack's archiver cannot read
+# in the C locale.
+(cd "$build" && LC_ALL=C.UTF-8 cpack >/dev/null)
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:[A-Z]*=//p' "$build/CMakeCache.txt")
+for package in "$build/SW40917-$version-windows-x64.zip" "$build/SW40917-$version-windows-x64-setup.exe"; do
+  [ -f "$package" ] || { echo "windows-build: CPack made no $package" >&2; exit 1; }
+  echo "windows-build: $package ($(( $(stat -c %s "$package") / 1024 )) KiB)"
+done

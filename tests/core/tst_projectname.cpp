@@ -1,3 +1,4 @@
+#include "Portable.h"
 #include "base/ProjectName.h"
 #include "base/WorkspacePaths.h"
 
@@ -55,7 +56,8 @@ void TestProjectName::paths()
     WorkspacePaths p;
     p.setProgramFolder(QStringLiteral("/opt/sw/"));
     const QString sep = QDir::separator();
-    QCOMPARE(p.ProjectsFolder, QStringLiteral("/opt/sw") + sep + "PROJECTS");
+    // Texts the program shows carry the platform's separator.
+    QCOMPARE(p.ProjectsFolder, Portable::native(QStringLiteral("/opt/sw/PROJECTS")));
     p.activateProject(QStringLiteral("Test"));
     QCOMPARE(p.ProjectFolder, p.ProjectsFolder + sep + "Test");
     QCOMPARE(p.DefRegPath, p.ProjectFolder + sep + "DefReg.xml");

@@ -15,6 +15,8 @@ log=$(mktemp --suffix=.txt)
 trap 'rm -f "$log"' EXIT
 # Drive Z: is the Unix root.
 winlog="Z:${log//\//\\}"
+# Qt Test's own watchdog names the test function that hangs (milliseconds per function).
+export QTEST_FUNCTION_TIMEOUT=${QTEST_FUNCTION_TIMEOUT:-240000}
 timeout -k 10 "${SW40917_WINE_TEST_TIMEOUT:-300}" wine "$exe" "$@" -o "$winlog,txt"
 status=$?
 tr -d '\r' < "$log"

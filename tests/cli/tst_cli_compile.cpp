@@ -1,4 +1,5 @@
 #include "CliRun.h"
+#include "Portable.h"
 
 #include <QDir>
 #include <QFile>
@@ -72,8 +73,10 @@ void TestCliCompile::compileWritesBothFiles()
     const CliRun r = runCli({QStringLiteral("compile"), folder});
     QCOMPARE(r.code, 0);
     QCOMPARE(r.err, QString());
-    const QString bin = QDir::toNativeSeparators(QDir(folder).absoluteFilePath(QStringLiteral("bin")));
-    QCOMPARE(r.out, QStringLiteral("%1/bank.bin (72 bytes)\n%1/bank2.bin (101376 bytes)\n").arg(bin));
+    const QString bin = QDir(folder).absoluteFilePath(QStringLiteral("bin"));
+    QCOMPARE(r.out, QStringLiteral("%1 (72 bytes)\n%2 (101376 bytes)\n")
+                        .arg(Portable::native(bin + QStringLiteral("/bank.bin")),
+                             Portable::native(bin + QStringLiteral("/bank2.bin"))));
     QCOMPARE(QFileInfo(folder + QStringLiteral("/bin/bank.bin")).size(), qint64(72));
 }
 

@@ -75,8 +75,7 @@ void TestBoundedFile::read_data()
     QTest::addColumn<QString>("error"); // empty: the content is read
     QTest::newRow("regular file") << "regular" << QString();
     QTest::newRow("link to a regular file") << "link" << QString();
-    QTest::newRow("missing") << "missing"
-                             << "No such file or directory";
+    QTest::newRow("missing") << "missing" << Portable::notFoundReason();
     QTest::newRow("folder") << "folder"
                             << "it is not a regular file";
     QTest::newRow("FIFO") << "fifo"

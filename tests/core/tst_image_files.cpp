@@ -1,4 +1,5 @@
 #include "TestFiles.h"
+#include "Portable.h"
 #include "CompileProject.h"
 #include "FailingSteps.h"
 #include "base/AppError.h"
@@ -28,18 +29,6 @@ struct Project : CompileProject
         copyDocumentsFrom(QStringLiteral(SW_TEST_DATA "/compile/") + goldenCase);
     }
 };
-
-// The number of a process that has ended.
-qint64 deadProcess()
-{
-    QProcess process;
-    process.start(QStringLiteral("true"), QStringList());
-    if (!process.waitForStarted())
-        return -1;
-    const qint64 pid = process.processId();
-    process.waitForFinished();
-    return pid;
-}
 
 QStringList binFiles(const Project &project)
 {
@@ -189,10 +178,13 @@ void TestImageFiles::leftoversOfAnInterruptedCompileAreRemoved()
 void TestImageFiles::leftoversOfARunningWriterStay()
 {
     Project project;
-    const qint64 dead = deadProcess();
+    const qint64 dead = Portable::deadProcess();
     QVERIFY(dead > 0);
+    QProcess writer;
+    QVERIFY(Portable::startWaitingProcess(writer));
+    const QString runningName = QStringLiteral("bank.bin.%1.new").arg(writer.processId());
     const QString bin = project.paths.binFolder();
-    const QString running = QStringLiteral("%1/bank.bin.1.new").arg(bin); // process 1 runs as long as the system
+    const QString running = bin + QLatin1Char('/') + runningName;
     const QStringList ended{QStringLiteral("bank.bin.%1.new").arg(dead), QStringLiteral("bank2.bin.%1.new").arg(dead),
                             QStringLiteral("bank.bin.%1.old").arg(dead), QStringLiteral("bank2.bin.new"),
                             QStringLiteral("bank.bin.old")};
@@ -201,8 +193,12 @@ void TestImageFiles::leftoversOfARunningWriterStay()
         writeFile(bin + QLatin1Char('/') + name, "left behind");
     writeFile(bin + QStringLiteral("/bank.bin.notes"), "the user's");
     CompileDeviceImages(project.paths);
-    QCOMPARE(binFiles(project), (QStringList{"bank.bin", "bank.bin.1.new", "bank.bin.notes", "bank2.bin"}));
+    QStringList expected{"bank.bin", runningName, "bank.bin.notes", "bank2.bin"};
+    expected.sort();
+    QCOMPARE(binFiles(project), expected);
     QCOMPARE(readFile(running), QByteArray("its own"));
+    writer.kill();
+    writer.waitForFinished();
 }
 
 // One compile at a time: a second one waits for the lock, then stops without touching the pair.
@@ -235,7 +231,7 @@ void TestImageFiles::aSecondCompileWaitsThenStops()
 void TestImageFiles::aStaleLockIsTakenOver()
 {
     Project project;
-    const qint64 dead = deadProcess();
+    const qint64 dead = Portable::deadProcess();
     QVERIFY(dead > 0);
     const QString lock = project.paths.binFolder() + QLatin1Char('/') + ConfigurationLock::fileName();
     writeFile(lock, QByteArray::number(dead) + "\nSW40917-cli\n" + QSysInfo::machineHostName().toUtf8() + "\n");

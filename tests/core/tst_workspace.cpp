@@ -257,7 +257,7 @@ void TestWorkspaceSetup::languageFilesGainTheShippedTexts()
     const QFile::Permissions modeBits = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup |
                                         QFile::WriteGroup | QFile::ExeGroup | QFile::ReadOther | QFile::WriteOther |
                                         QFile::ExeOther;
-    QCOMPARE(QFile::permissions(userCopy) & modeBits, QFile::ReadOwner | QFile::WriteOwner);
+    QCOMPARE(QFile::permissions(userCopy) & modeBits, Portable::permissionsAsStored(QFile::ReadOwner | QFile::WriteOwner));
     // The next start finds nothing more to add.
     WorkspaceSetup::prepare(paths, program(), user(), data());
     QCOMPARE(read(userCopy), merged);

@@ -318,8 +318,11 @@ void TestMainWindow::openWithEmptyProjectsLeavesNoneActive()
 void TestMainWindow::openDialogListsOnlyPlainFolders()
 {
     TestWorkspace ws;
-    for (const char *name : {"Good", "x\"y", "tab\there", "dot.", "line\nbreak"})
-        QVERIFY(QDir(ws.dir.path()).mkpath(QStringLiteral("PROJECTS/") + QString::fromUtf8(name)));
+    // Windows makes none of the other folders (it refuses the characters and drops a trailing dot).
+    const QStringList names = Portable::IsWindows ? QStringList{"Good"}
+                                                  : QStringList{"Good", "x\"y", "tab\there", "dot.", "line\nbreak"};
+    for (const QString &name : names)
+        QVERIFY(QDir(ws.dir.path()).mkpath(QStringLiteral("PROJECTS/") + name));
     QVERIFY(QDir(ws.dir.path()).mkpath("victimdir"));
     SW_MAKE_SPECIAL_FILE(TestFiles::makeSymbolicLink(ws.path("victimdir"), ws.path("PROJECTS/Outside")));
     SW_MAKE_SPECIAL_FILE(TestFiles::makeSymbolicLink(ws.path("PROJECTS/Good"), ws.path("PROJECTS/Inside")));

@@ -2,21 +2,26 @@
 
 #include <QByteArray>
 #include <QDir>
+#include <QFile>
+#include <QProcess>
 #include <QString>
 #include <QStringEncoder>
 #include <QtTest>
 
-#include <cstring>
+#include <cerrno>
 
 // What a test needs to hold on Windows (the build there runs every test under Wine) as well as on Linux.
 //
 // - Texts the program shows name files with the platform's separator: compare with Portable::native(path).
 // - A test's own absolute path is a path on the machine running it: build it from a temporary folder or
 //   Portable::absolute("/opt/sw"), never take a Unix text as a Windows path.
-// - A failed file operation's reason is the platform's own text (Qt's errorString, strerror on Linux,
-//   FormatMessage on Windows): compare the part the program adds, or Portable::isSystemReason.
-// - Windows has no POSIX mode bits (QFile reports 0666 or 0444): guard such rows with SW_SKIP_ON_WINDOWS.
+// - A failed file operation's reason is the platform's own text (strerror on Linux, the system's message on
+//   Windows): Portable::notFoundReason, Portable::diskFullReason.
+// - Windows has no POSIX mode bits, only a read-only flag (the C runtime reports 0666 or 0444):
+//   Portable::modeAsStored, Portable::permissionsAsStored.
+// - Processes: no "true" or "sleep" on Windows: Portable::deadProcess, Portable::startWaitingProcess.
 // - Encodings by name: Portable::encoded; Qt's converters on Windows know no single-byte encoding but Latin-1.
+// - What Windows or Wine cannot do at all: QSKIP the row with the reason (SW_SKIP_ON_WINDOWS).
 namespace Portable {
 
 #ifdef Q_OS_WIN
@@ -35,6 +40,55 @@ inline QString native(const QString &path)
 inline QString absolute(const QString &unixPath)
 {
     return IsWindows ? QStringLiteral("C:") + unixPath : unixPath;
+}
+
+// The platform's text for a file that is not there, and for a full disk (Windows: ERROR_FILE_NOT_FOUND and
+// ERROR_DISK_FULL, whose numbers Qt turns into the system's message).
+inline QString notFoundReason()
+{
+    return IsWindows ? qt_error_string(2) : qt_error_string(ENOENT);
+}
+inline QString diskFullReason()
+{
+    return IsWindows ? qt_error_string(112) : qt_error_string(ENOSPC);
+}
+
+// The mode a file set to `mode` (chmod) reports: Windows keeps only whether the owner may write.
+inline int modeAsStored(int mode)
+{
+    return IsWindows ? ((mode & 0200) ? 0666 : 0444) : mode;
+}
+inline QFile::Permissions permissionsAsStored(QFile::Permissions permissions)
+{
+    if (!IsWindows)
+        return permissions;
+    const QFile::Permissions read = QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther;
+    return permissions & QFile::WriteOwner ? read | QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther : read;
+}
+
+// Starts a process that runs until the test ends it (it waits on its standard input).
+inline bool startWaitingProcess(QProcess &process)
+{
+    if (IsWindows)
+        process.start(QStringLiteral("cmd.exe"), {QStringLiteral("/q"), QStringLiteral("/k")});
+    else
+        process.start(QStringLiteral("cat"), QStringList());
+    return process.waitForStarted();
+}
+
+// The number of a process that has ended, or -1.
+inline qint64 deadProcess()
+{
+    QProcess process;
+    if (IsWindows)
+        process.start(QStringLiteral("cmd.exe"), {QStringLiteral("/c"), QStringLiteral("exit")});
+    else
+        process.start(QStringLiteral("true"), QStringList());
+    if (!process.waitForStarted())
+        return -1;
+    const qint64 pid = process.processId();
+    process.waitForFinished();
+    return pid;
 }
 
 // The Windows-1252 bytes 0x80..0x9F, where they differ from Latin-1 (0 where the code page leaves a byte

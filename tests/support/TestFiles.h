@@ -6,6 +6,8 @@
 #include <QStringList>
 #include <QtTest>
 
+#include "Portable.h"
+
 #ifdef Q_OS_WIN
 #include <windows.h>
 #else

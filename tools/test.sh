@@ -37,10 +37,29 @@ sanitized() {
     ctest --test-dir build-asan --output-on-failure -j "$jobs"
 }
 
+# The Windows programs, built against the Qt for Windows in the cache or from its archive (never the hour of
+# building Qt here) and run under Wine, when SW40917_WINDOWS=1 asks for it; otherwise, or without that Qt, the
+# MinGW syntax check of every source.
+windows() {
+  if [ "${SW40917_WINDOWS:-0}" = 1 ] && tools/windows-build.sh --have-qt; then
+    step "Windows build" tools/windows-build.sh
+    step "Windows tests under Wine" tools/windows-test.sh build-windows build
+    return
+  fi
+  if [ "${SW40917_WINDOWS:-0}" = 1 ]; then
+    echo "== Windows build and tests SKIPPED: no Qt for Windows. Unpack a prebuilt one" \
+      "(SW40917_WIN_QT_ARCHIVE=qt-VERSION-KEY.tar.xz, or ../shared/windows/ beside the checkout) or build it" \
+      "once (tools/windows-build.sh --qt-only, about an hour)."
+  else
+    echo "== Windows build and tests SKIPPED (SW40917_WINDOWS=1 runs them): the syntax check instead"
+  fi
+  step "Windows syntax check" tools/windows-check.sh build
+}
+
 step "build and tests" normal
 if [ "$quick" -eq 0 ]; then
   step "sanitizer build and tests" sanitized
-  step "Windows syntax check" tools/windows-check.sh build
+  windows
   step "install and package test" tools/install-check.sh build
 fi
 printf '%s\n' "== timings" "${timings[@]}"

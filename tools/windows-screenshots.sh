@@ -15,6 +15,7 @@ qt=$(realpath "$qt_dir/../../..")
 tmp=$(mktemp -d)
 xvfb=
 cleanup() {
+  set +e
   [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null
   WINEPREFIX=$tmp/prefix wineserver -k 2>/dev/null || true
   rm -rf "$tmp"

@@ -50,6 +50,7 @@ linux_cli=$(realpath "$linux/program/SW40917-cli")
 tmp=$(mktemp -d)
 xvfb=
 cleanup() {
+  set +e
   [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null
   for p in "$tmp"/prefix-*; do [ -d "$p" ] && WINEPREFIX=$p wineserver -k 2>/dev/null; done
   rm -rf "$tmp"

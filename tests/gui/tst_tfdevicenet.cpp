@@ -128,8 +128,10 @@ void TestTFDeviceNet::emptyProjectOpensNumberedTable()
     for (int c = 0; c < 5; ++c) {
         headers << cells.cell(0, c);
         hints << sga()->horizontalHeaderItem(c)->toolTip();
+        // No narrower than the style lets a header section be (Windows' is wider than Linux's).
         if (c < 4)
-            QCOMPARE(sga()->columnWidth(c), QList<int>({40, 90, 90, 90}).at(c));
+            QCOMPARE(sga()->columnWidth(c),
+                     qMax(QList<int>({40, 90, 90, 90}).at(c), sga()->horizontalHeader()->minimumSectionSize()));
     }
     // The description fills the rest of the row: the table needs no horizontal scroll bar.
     QCoreApplication::processEvents();

@@ -9,6 +9,7 @@
 #include <QRegularExpression>
 
 #include <cerrno>
+#include <cstring>
 
 #ifdef Q_OS_WIN
 #include <windows.h>
@@ -171,7 +172,13 @@ QString failureReason(const QIODevice &device)
     // short write on a full disk, for one); errno still holds the reason.
     if (!text.isEmpty() && text != QLatin1String("Unknown error"))
         return text;
+#ifdef Q_OS_WIN
+    // errno is the C runtime's number; qt_error_string reads a number as a Windows error there (ENOSPC,
+    // 28, would read "Out of paper.").
+    return platformError != 0 ? QString::fromLocal8Bit(std::strerror(platformError)) : text;
+#else
     return platformError != 0 ? qt_error_string(platformError) : text;
+#endif
 }
 
 QString writeAll(QIODevice &device, const QByteArray &bytes)

@@ -1,6 +1,6 @@
-#include "TestFiles.h"
 #include "CompileProject.h"
 #include "FailingSteps.h"
+#include "TestFiles.h"
 #include "base/AppError.h"
 #include "base/ConfigurationLock.h"
 #include "base/SafeFile.h"
@@ -51,8 +51,8 @@ qint64 deadProcess()
 // What bin holds besides the lock file, which stays there between writers (empty while nobody holds it).
 QStringList binFiles(const Project &project)
 {
-    QStringList files =
-        QDir(project.paths.binFolder()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System | QDir::Hidden);
+    QStringList files = QDir(project.paths.binFolder())
+                            .entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System | QDir::Hidden);
     files.removeOne(ConfigurationLock::fileName());
     return files;
 }
@@ -233,8 +233,8 @@ void TestImageFiles::leftoversOfAnInterruptedCompileAreRemoved()
     // bank.bin (one a link, to show it is removed rather than written through).
     writeFile(SafeFile::temporaryPath(project.bankPath()), "half");
     SW_MAKE_SPECIAL_FILE(TestFiles::makeSymbolicLink(outside, SafeFile::temporaryPath(project.bank2Path())));
-    writeFile(joinPath(project.paths.binFolder(), QStringLiteral(".bank.bin.sw40917-%1.old")
-                                                      .arg(QCoreApplication::applicationPid())),
+    writeFile(joinPath(project.paths.binFolder(),
+                       QStringLiteral(".bank.bin.sw40917-%1.old").arg(QCoreApplication::applicationPid())),
               "old");
     CompileDeviceImages(project.paths);
     QCOMPARE(binFiles(project), (QStringList{"bank.bin", "bank2.bin"}));
@@ -271,7 +271,8 @@ void TestImageFiles::onlyDeadWritersFilesAreRemoved()
     Project project;
     const qint64 dead = deadProcess();
     QVERIFY(dead > 0);
-    const QString file = joinPath(project.paths.binFolder(), name.replace(QLatin1String("DEAD"), QString::number(dead)));
+    const QString file =
+        joinPath(project.paths.binFolder(), name.replace(QLatin1String("DEAD"), QString::number(dead)));
     writeFile(file, "someone's");
     CompileDeviceImages(project.paths);
     QCOMPARE(QFileInfo::exists(file), !removed);

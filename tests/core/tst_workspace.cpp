@@ -73,8 +73,8 @@ void TestWorkspaceSetup::initTestCase()
     // The user's roaming application data (%APPDATA%), in Qt's test corner of it: never the user's own
     // workspace, which each case removes.
     QStandardPaths::setTestModeEnabled(true);
-    QCOMPARE(user(), QDir::fromNativeSeparators(qEnvironmentVariable("APPDATA")) +
-                         QStringLiteral("/qttest/Korvane/SW40917"));
+    QCOMPARE(user(),
+             QDir::fromNativeSeparators(qEnvironmentVariable("APPDATA")) + QStringLiteral("/qttest/Korvane/SW40917"));
 #else
     // The user's folders of this test run, nowhere near the real home.
     QVERIFY(m_home.isValid());
@@ -240,21 +240,25 @@ void TestWorkspaceSetup::languageFilesGainTheShippedTexts_data()
     const QByteArray added = "STR14 = Konfigurator schlie\xc3\x9f"
                              "en\nSTR1460 = de\n";
     rows.append({"UTF-8", QByteArray("STR0 = mein Beginn\n"), "STR0 = mein Beginn\n" + added});
-    rows.append({"UTF-8 with mark, CR LF", bom + "STR0 = mein Beginn\r\n", bom + "STR0 = mein Beginn\r\nSTR14 = Konfigurator schlie\xc3\x9f"
-                                                     "en\r\nSTR1460 = de\r\n"});
+    rows.append({"UTF-8 with mark, CR LF", bom + "STR0 = mein Beginn\r\n",
+                 bom + "STR0 = mein Beginn\r\nSTR14 = Konfigurator schlie\xc3\x9f"
+                       "en\r\nSTR1460 = de\r\n"});
     rows.append({"no line end at the end", QByteArray("STR0 = mein Beginn"), "STR0 = mein Beginn\n" + added});
-    rows.append({"Windows-1252", QByteArray("STR0 = M\xe4rz\n"), QByteArray("STR0 = M\xe4rz\nSTR14 = Konfigurator schlie\xdf"
-                                                "en\nSTR1460 = de\n")});
+    rows.append({"Windows-1252", QByteArray("STR0 = M\xe4rz\n"),
+                 QByteArray("STR0 = M\xe4rz\nSTR14 = Konfigurator schlie\xdf"
+                            "en\nSTR1460 = de\n")});
     const QString mine = QStringLiteral("STR0 = M\u00e4rz\n");
     const QString mergedText = mine + QStringLiteral("STR14 = Konfigurator schlie\u00dfen\nSTR1460 = de\n");
     rows.append({"UTF-16 little-endian", utf16(mine, false), utf16(mergedText, false)});
     rows.append({"UTF-16 big-endian", utf16(mine, true), utf16(mergedText, true)});
     rows.append({"a text left empty on purpose", QByteArray("STR14 =\nSTR0 = mein Beginn\n"),
                  QByteArray("STR14 =\nSTR0 = mein Beginn\nSTR1460 = de\n")});
-    rows.append({"nothing missing", QByteArray("STR1460 = de\nSTR14 = x\nSTR0 = y\n"), QByteArray("STR1460 = de\nSTR14 = x\nSTR0 = y\n")});
+    rows.append({"nothing missing", QByteArray("STR1460 = de\nSTR14 = x\nSTR0 = y\n"),
+                 QByteArray("STR1460 = de\nSTR14 = x\nSTR0 = y\n")});
     for (const bool portable : {false, true}) {
         for (const Row &row : std::as_const(rows))
-            QTest::addRow("%s, %s", portable ? "portable" : "installed", row.name) << portable << row.copy << row.merged;
+            QTest::addRow("%s, %s", portable ? "portable" : "installed", row.name)
+                << portable << row.copy << row.merged;
     }
 }
 
@@ -284,7 +288,8 @@ void TestWorkspaceSetup::languageFilesGainTheShippedTexts()
     QCOMPARE(read(userCopy + QStringLiteral(".old")), QByteArray("STR0 = my backup\n"));
     QStringList expected{"Deutsch.lng", "Deutsch.lng.old"};
     if (!portable)
-        expected << "DefaultFlag.bmp" << "English.lng";
+        expected << "DefaultFlag.bmp"
+                 << "English.lng";
     expected.sort();
     QStringList files = QDir(QFileInfo(userCopy).path()).entryList(QDir::Files | QDir::Hidden);
     files.sort();
@@ -299,7 +304,8 @@ void TestWorkspaceSetup::languageFilesGainTheShippedTexts()
 void TestWorkspaceSetup::portableCopyIsNeverUpgradedThroughALink()
 {
     write(data() + QStringLiteral("/LANGUAGE/English.lng"), "STR0 = shipped English\nSTR14 = Close\n");
-    write(data() + QStringLiteral("/LANGUAGE/Deutsch.lng"), "STR0 = Beginn\nSTR14 = Schlie\xc3\x9f" "en\n");
+    write(data() + QStringLiteral("/LANGUAGE/Deutsch.lng"), "STR0 = Beginn\nSTR14 = Schlie\xc3\x9f"
+                                                            "en\n");
     const QString outside = path(QStringLiteral("shared/Deutsch.lng"));
     write(outside, "STR0 = geteilt\n");
     write(program() + QStringLiteral("/LANGUAGE/English.lng"), "STR0 = mine\n");
@@ -327,8 +333,10 @@ void TestWorkspaceSetup::onlyShippedLanguageFilesAreMerged()
 void TestWorkspaceSetup::onlyRegularBoundedDataFilesAreCopied()
 {
     write(path(QStringLiteral("secret.txt")), "not shipped");
-    SW_MAKE_SPECIAL_FILE(TestFiles::makeSymbolicLink(path(QStringLiteral("secret.txt")), data() + QStringLiteral("/LANGUAGE/Linked.lng")));
-    SW_MAKE_SPECIAL_FILE(TestFiles::makeSymbolicLink(path(QStringLiteral("prefix")), data() + QStringLiteral("/examples/Example/loop")));
+    SW_MAKE_SPECIAL_FILE(TestFiles::makeSymbolicLink(path(QStringLiteral("secret.txt")),
+                                                     data() + QStringLiteral("/LANGUAGE/Linked.lng")));
+    SW_MAKE_SPECIAL_FILE(
+        TestFiles::makeSymbolicLink(path(QStringLiteral("prefix")), data() + QStringLiteral("/examples/Example/loop")));
     write(data() + QStringLiteral("/LANGUAGE/Huge.lng"), QByteArray(5 * 1024 * 1024, 'x'));
 
     WorkspacePaths paths;

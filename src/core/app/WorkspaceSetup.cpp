@@ -259,7 +259,8 @@ QStringList upgradeLanguageFiles(const QString &languageFolder, const QString &s
     if (!folder.isDir() || QFileInfo(shippedLanguages).canonicalFilePath() == folder.canonicalFilePath())
         return problems;
     const QFileInfoList shipped =
-        QDir(shippedLanguages).entryInfoList({QStringLiteral("*.lng"), QStringLiteral("*.LNG")}, QDir::Files, QDir::Name);
+        QDir(shippedLanguages)
+            .entryInfoList({QStringLiteral("*.lng"), QStringLiteral("*.LNG")}, QDir::Files, QDir::Name);
     for (const QFileInfo &file : shipped) {
         const QString target = QDir(languageFolder).filePath(file.fileName());
         if (taken(target))

@@ -40,8 +40,8 @@ QStringList prepare(WorkspacePaths &paths, const QString &programFolder, const Q
 QStringList upgradeLanguageFiles(const QString &languageFolder, const QString &shippedLanguages);
 
 // Creates MASTER, PROJECTS, LANGUAGE and Fabricor.xml in workspace when missing, copies every
-// shipped language file the workspace lacks, upgrades those it has (upgradeLanguageFiles), and each example whose name is not yet in PROJECTS
-// when PROJECTS itself is new (an example the user deleted stays deleted).
+// shipped language file the workspace lacks, upgrades those it has (upgradeLanguageFiles), and each example whose name
+// is not yet in PROJECTS when PROJECTS itself is new (an example the user deleted stays deleted).
 QStringList seed(const QString &workspace, const QString &dataFolder);
 
 } // namespace WorkspaceSetup

@@ -40,8 +40,8 @@ qintptr openLockFile(const QString &path, QString &reason)
     const QString native = QDir::toNativeSeparators(path);
     // A reparse point is opened as itself, never followed.
     const HANDLE handle = ::CreateFileW(reinterpret_cast<const wchar_t *>(native.utf16()), GENERIC_READ | GENERIC_WRITE,
-                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
-                                       FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
+                                        FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
         reason = qt_error_string(int(::GetLastError()));
         return NoHandle;
@@ -87,8 +87,8 @@ void closeLockFile(qintptr handle)
 qintptr openLockFile(const QString &path, QString &reason)
 {
     // Never through a link, and never waiting on something that is no regular file.
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC,
-                          0666);
+    const int fd =
+        ::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
     if (fd < 0) {
         reason = errno == ELOOP ? QStringLiteral("it is a symbolic link") : qt_error_string(errno);
         return NoHandle;
@@ -196,13 +196,15 @@ ConfigurationLock::ConfigurationLock(const QString &projectFolder, Purpose purpo
     if (attempt == Attempt::Failed)
         throw AppError(cannotLock(path, reason));
     const QString holder = holderOf(path);
-    const QString running = holder.isEmpty() ? QStringLiteral("is running") : QStringLiteral("is running (%1)").arg(holder);
+    const QString running =
+        holder.isEmpty() ? QStringLiteral("is running") : QStringLiteral("is running (%1)").arg(holder);
     throw AppError(QStringLiteral("%1: %2").arg(
         QDir::toNativeSeparators(projectFolder),
-        purpose == Compile ? QStringLiteral("another compile of this configuration %1; nothing was written").arg(running)
-                           : QStringLiteral("another compile or change of this configuration's register map %1; "
-                                            "nothing was written")
-                                 .arg(running)));
+        purpose == Compile
+            ? QStringLiteral("another compile of this configuration %1; nothing was written").arg(running)
+            : QStringLiteral("another compile or change of this configuration's register map %1; "
+                             "nothing was written")
+                  .arg(running)));
 }
 
 ConfigurationLock::~ConfigurationLock()

@@ -56,7 +56,8 @@ int main(int argc, char *argv[])
     const QString programFolder = QCoreApplication::applicationDirPath();
     const QString data = dataFolder(programFolder);
     const QStringList problems =
-        WorkspaceSetup::prepare(context.paths, programFolder, WorkspaceSetup::userWorkspaceFolder(), data);
+        WorkspaceSetup::prepare(context.paths, programFolder, WorkspaceSetup::userWorkspaceFolder(), data,
+                                QStringLiteral(":/shipped/LANGUAGE"));
     // Qt's translations: a portable copy's own, else the installed ones, else the system's Qt.
     context.qtTranslationFolders = QtTranslations::defaultFolders(programFolder);
     if (!data.isEmpty())

@@ -49,14 +49,17 @@ int compileCommand(const QStringList &args, QTextStream &out, QTextStream &err)
         return Failed;
     }
     try {
-        const DeviceImages images = BuildDeviceImages(paths);
-        if (!images.pastBytes.isEmpty()) {
+        // The warning or the refusal is decided with the lock held, on the documents that are compiled.
+        const CompileResult result = CompileDeviceImages(paths, [&](const DeviceImages &images) {
+            if (images.pastBytes.isEmpty())
+                return true;
             // The stored map is compiled as it stands unless asked otherwise: scripts rely on the exit status.
-            err << (strict ? "Error: " : "Warning: ") << PastBytes::warning(images.pastBytes, TextCatalog::english()) << "\n";
-            if (strict)
-                return Failed;
-        }
-        const CompileResult result = WriteImageFiles(paths, images);
+            err << (strict ? "Error: " : "Warning: ") << PastBytes::warning(images.pastBytes, TextCatalog::english())
+                << "\n";
+            return !strict;
+        });
+        if (!result.written)
+            return Failed;
         out << result.bankPath << " (" << result.bankSize << " bytes)\n";
         out << result.bank2Path << " (" << result.bank2Size << " bytes)\n";
         return Ok;

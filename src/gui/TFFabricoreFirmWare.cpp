@@ -401,13 +401,16 @@ void TFFabricoreFirmWare::Open_Project()
 void TFFabricoreFirmWare::Update_Device(int Type_Update)
 {
     // An error stops here: the general error report shows it and the update dialog stays closed.
-    const DeviceImages images = BuildDeviceImages(m_ctx.paths);
     // Registers past their slave's bytes would make the device serve other slaves' bytes: the user
-    // decides, and No writes nothing.
-    if (!images.pastBytes.isEmpty() && !m_ctx.messages->question(PastBytes::warning(images.pastBytes, m_ctx.catalog) +
-                                                                 QStringLiteral("\n\n") + m_ctx.text(1483)))
+    // decides (the configuration stays locked meanwhile, so what is written is what was asked about),
+    // and No writes nothing.
+    const CompileResult compiled = CompileDeviceImages(m_ctx.paths, [this](const DeviceImages &images) {
+        return images.pastBytes.isEmpty() ||
+               m_ctx.messages->question(PastBytes::warning(images.pastBytes, m_ctx.catalog) + QStringLiteral("\n\n") +
+                                        m_ctx.text(1483));
+    });
+    if (!compiled.written)
         return;
-    WriteImageFiles(m_ctx.paths, images);
     if (!m_dialogs.boot)
         return;
     m_dialogs.boot->Form_Type = Type_Update;

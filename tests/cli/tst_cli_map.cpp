@@ -273,7 +273,9 @@ void TestCliMap::writersOfTheMapWaitForTheLock()
     const ConfigurationLock compiling(p.folder, ConfigurationLock::Compile, 0);
     const QString held = QDir::toNativeSeparators(QDir::cleanPath(p.folder)) +
                          QStringLiteral(": another compile or change of this configuration's register map is "
-                                        "running; nothing was written\n");
+                                        "running (process %1, %2); nothing was written\n")
+                             .arg(QCoreApplication::applicationPid())
+                             .arg(QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName());
     for (const QStringList &arguments :
          {QStringList{QStringLiteral("map-import"), p.folder, csv}, QStringList{QStringLiteral("automap"), p.folder}}) {
         const CliRun r = runCli(arguments);

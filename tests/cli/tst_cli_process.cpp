@@ -3,13 +3,17 @@
 // The program is looked up beside the test's own folder, so a Windows build of the tests runs the Windows
 // program too.
 #include "TestFiles.h"
+#include "base/ConfigurationLock.h"
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <memory>
 
 namespace {
 
@@ -84,6 +88,8 @@ private Q_SLOTS:
     void csvIsByteExact();
     void fullStandardOutputFails_data();
     void fullStandardOutputFails();
+    void compileWaitsForTheLock_data();
+    void compileWaitsForTheLock();
 };
 
 void TestCliProcess::initTestCase()
@@ -123,6 +129,52 @@ void TestCliProcess::fullStandardOutputFails()
     const Run r = run(arguments, QStringLiteral("/dev/full"));
     QCOMPARE(r.code, 1);
     QVERIFY2(r.err.startsWith("Cannot write standard output: " + Portable::diskFullReason().toUtf8()), r.err.constData());
+}
+
+// compile holds the configuration's lock like every writer: while another process holds it, the compile
+// waits; it goes ahead when the holder lets go within the wait, else it stops after the wait, naming the
+// holder, and writes nothing.
+void TestCliProcess::compileWaitsForTheLock_data()
+{
+    QTest::addColumn<int>("releaseAfterMs"); // -1: held until the compile has ended
+    QTest::newRow("released within the wait") << 1500;
+    QTest::newRow("held throughout") << -1;
+}
+
+void TestCliProcess::compileWaitsForTheLock()
+{
+    QFETCH(int, releaseAfterMs);
+    Project p;
+    auto holder = std::make_unique<ConfigurationLock>(p.folder, ConfigurationLock::MapChange, 0);
+    QProcess process;
+    QElapsedTimer clock;
+    clock.start();
+    process.start(program(), {QStringLiteral("compile"), p.folder});
+    QVERIFY(process.waitForStarted());
+    // Still waiting well after a compile of this size would have ended.
+    QVERIFY(!process.waitForFinished(releaseAfterMs > 0 ? releaseAfterMs : 1500));
+    QVERIFY(!QFile::exists(p.folder + QStringLiteral("/bin/bank.bin")));
+    if (releaseAfterMs > 0)
+        holder.reset();
+    QVERIFY(process.waitForFinished(60000));
+    const QByteArray err = process.readAllStandardError();
+    if (releaseAfterMs > 0) {
+        QCOMPARE(process.exitCode(), 0);
+        QCOMPARE(err, QByteArray());
+        QVERIFY(QFile::exists(p.folder + QStringLiteral("/bin/bank.bin")));
+        QVERIFY(QFile::exists(p.folder + QStringLiteral("/bin/bank2.bin")));
+        return;
+    }
+    QVERIFY2(clock.elapsed() >= ConfigurationLock::DefaultWaitMs - 100, qPrintable(QString::number(clock.elapsed())));
+    QCOMPARE(process.exitCode(), 1);
+    const QString expected = QDir::toNativeSeparators(QDir::cleanPath(p.folder)) +
+                             QStringLiteral(": another compile of this configuration is running (process %1, %2); "
+                                            "nothing was written")
+                                 .arg(QCoreApplication::applicationPid())
+                                 .arg(QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName());
+    QCOMPARE(QString::fromUtf8(err).trimmed(), expected);
+    QCOMPARE(QDir(p.folder + QStringLiteral("/bin")).entryList(QDir::Files | QDir::Hidden),
+             QStringList{ConfigurationLock::fileName()});
 }
 
 QTEST_GUILESS_MAIN(TestCliProcess)

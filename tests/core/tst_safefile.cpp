@@ -15,6 +15,9 @@
 #include <cstring>
 #include <functional>
 #include <sys/stat.h>
+#ifndef Q_OS_WIN
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -61,6 +64,10 @@ private Q_SLOTS:
     void leftoverTemporaryIsNeverWrittenThrough();
     void permissionBits_data();
     void permissionBits();
+    void ownerAndGroupStay_data();
+    void ownerAndGroupStay();
+    void onlyThisProgramsLeftoversAreRemoved_data();
+    void onlyThisProgramsLeftoversAreRemoved();
     void everyWriterRefusesALink_data();
     void everyWriterRefusesALink();
 };
@@ -140,6 +147,10 @@ void TestSafeFile::permissionBits_data()
     QTest::addColumn<int>("mode");
     QTest::addColumn<bool>("written");
     QTest::newRow("0600 stays 0600") << false << 0600 << true;
+    QTest::newRow("set-group-ID 02664 stays") << false << 02664 << true;
+    QTest::newRow("sticky 01644 stays") << false << 01644 << true;
+    QTest::newRow("set-user-ID 04744 stays") << false << 04744 << true;
+    QTest::newRow("pair: set-group-ID 02660 stays") << true << 02660 << true;
     QTest::newRow("0640 stays 0640") << false << 0640 << true;
     QTest::newRow("0755 stays 0755") << false << 0755 << true;
     QTest::newRow("pair: 0600 stays 0600") << true << 0600 << true;
@@ -184,6 +195,84 @@ void TestSafeFile::permissionBits()
     QStringList files{QStringLiteral("bank.bin"), QFileInfo(path).fileName()};
     files.sort();
     QCOMPARE(QDir(ws.dir.path()).entryList(QDir::Files, QDir::Name), files);
+}
+
+// Root keeps a file's owner and group when it replaces it (a configuration folder shared by a group, a
+// compile run by an administrator); a user keeps the group where it is one of theirs.
+void TestSafeFile::ownerAndGroupStay_data()
+{
+    QTest::addColumn<bool>("pair");
+    QTest::newRow("write") << false;
+    QTest::newRow("pair") << true;
+}
+
+void TestSafeFile::ownerAndGroupStay()
+{
+#ifdef Q_OS_WIN
+    QSKIP("Windows files have no owner and group of this kind");
+#else
+    QFETCH(bool, pair);
+    if (::geteuid() != 0)
+        QSKIP("only root may give a file to another owner");
+    TestWorkspace ws;
+    const QString first = ws.path(QStringLiteral("bank.bin"));
+    const QString path = ws.path(pair ? QStringLiteral("bank2.bin") : QStringLiteral("DefReg.xml"));
+    TestWorkspace::writeFile(first, "old first");
+    TestWorkspace::writeFile(path, "old");
+    const QByteArray name = QFile::encodeName(path);
+    QCOMPARE(::chown(name.constData(), 4321, 8765), 0);
+    QCOMPARE(::chmod(name.constData(), 02664), 0);
+    if (pair)
+        SafeFile::writePair(first, "new first", path, "new");
+    else
+        SafeFile::write(path, "new");
+    QCOMPARE(TestWorkspace::readFile(path), QByteArray("new"));
+    struct stat st;
+    QCOMPARE(::stat(name.constData(), &st), 0);
+    QCOMPARE(int(st.st_uid), 4321);
+    QCOMPARE(int(st.st_gid), 8765);
+    QCOMPARE(int(st.st_mode & 07777), 02664);
+#endif
+}
+
+// A save removes only what this program's writers that have ended left beside the file; the user's backups
+// and every other name stay.
+void TestSafeFile::onlyThisProgramsLeftoversAreRemoved_data()
+{
+    QTest::addColumn<QString>("name"); // DEAD stands for the number of a process that has ended
+    QTest::addColumn<bool>("removed");
+    QTest::newRow("dead writer's temporary") << ".DefReg.xml.sw40917-DEAD.tmp" << true;
+    QTest::newRow("dead writer's copy") << ".DefReg.xml.sw40917-DEAD.old" << true;
+    QTest::newRow("running writer's temporary") << ".DefReg.xml.sw40917-1.tmp" << false;
+    QTest::newRow("user's DefReg.xml.old") << "DefReg.xml.old" << false;
+    QTest::newRow("user's DefReg.xml.20240101.old") << "DefReg.xml.20240101.old" << false;
+    QTest::newRow("user's DefReg.xml.new") << "DefReg.xml.new" << false;
+    QTest::newRow("a dead number without the mark") << "DefReg.xml.DEAD.new" << false;
+    QTest::newRow("another file's temporary") << ".ParGen.xml.sw40917-DEAD.tmp" << false;
+}
+
+void TestSafeFile::onlyThisProgramsLeftoversAreRemoved()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, removed);
+    QProcess ended;
+    ended.start(QStringLiteral("true"), QStringList());
+    QVERIFY(ended.waitForStarted());
+    const qint64 dead = ended.processId();
+    QVERIFY(ended.waitForFinished());
+    TestWorkspace ws;
+    const QString other = ws.path(name.replace(QLatin1String("DEAD"), QString::number(dead)));
+    TestWorkspace::writeFile(other, "someone's");
+    const QString path = ws.path(QStringLiteral("DefReg.xml"));
+    ModbusMap().saveRegisters(path);
+    QCOMPARE(QFileInfo::exists(other), !removed);
+    if (!removed)
+        QCOMPARE(TestWorkspace::readFile(other), QByteArray("someone's"));
+    QStringList expected{QStringLiteral("DefReg.xml")};
+    if (!removed)
+        expected << name;
+    expected.sort();
+    QCOMPARE(QDir(ws.dir.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name), expected);
 }
 
 void TestSafeFile::everyWriterRefusesALink_data()

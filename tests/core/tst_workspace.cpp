@@ -23,6 +23,7 @@ private Q_SLOTS:
     void linkedProjectsFolderIsUsedAsItIs();
     void languageFilesGainTheShippedTexts_data();
     void languageFilesGainTheShippedTexts();
+    void portableCopyIsNeverUpgradedThroughALink();
     void onlyShippedLanguageFilesAreMerged();
     void onlyRegularBoundedDataFilesAreCopied();
     void dataFolderIsTheFirstWithLanguages();
@@ -31,6 +32,14 @@ private Q_SLOTS:
     void updaterInTheWorkspaceThenBesideTheProgram();
 
 private:
+    // The start of a program installed (its user folder filled from the data folder) or portable (its own
+    // folder a workspace, with data() standing for the language files built into the program).
+    QStringList prepareLayout(WorkspacePaths &paths, bool portable) const
+    {
+        if (!portable)
+            return WorkspaceSetup::prepare(paths, program(), user(), data());
+        return WorkspaceSetup::prepare(paths, program(), user(), program(), data() + QStringLiteral("/LANGUAGE"));
+    }
     static void write(const QString &path, const QByteArray &bytes);
     static QByteArray read(const QString &path);
     QString path(const QString &relative) const { return QDir(m_root->path()).filePath(relative); }
@@ -64,8 +73,8 @@ void TestWorkspaceSetup::initTestCase()
     // The user's roaming application data (%APPDATA%), in Qt's test corner of it: never the user's own
     // workspace, which each case removes.
     QStandardPaths::setTestModeEnabled(true);
-    QCOMPARE(user(), QDir::fromNativeSeparators(qEnvironmentVariable("APPDATA")) +
-                         QStringLiteral("/qttest/Korvane/SW40917"));
+    QCOMPARE(user(),
+             QDir::fromNativeSeparators(qEnvironmentVariable("APPDATA")) + QStringLiteral("/qttest/Korvane/SW40917"));
 #else
     // The user's folders of this test run, nowhere near the real home.
     QVERIFY(m_home.isValid());
@@ -208,10 +217,20 @@ void TestWorkspaceSetup::linkedProjectsFolderIsUsedAsItIs()
 
 // After an upgrade, the user's copy of a shipped language file gains the texts added since, at its end and in
 // its own encoding and line ends; a text the user has, or has left empty on purpose, stays as it is.
+// The same for both layouts: the user folder of an installed program gains them from the data folder, a
+// portable copy (an unpacked ZIP, whose LANGUAGE is its own data) from the files built into the program.
 void TestWorkspaceSetup::languageFilesGainTheShippedTexts_data()
 {
+    QTest::addColumn<bool>("portable");
     QTest::addColumn<QByteArray>("copy");
     QTest::addColumn<QByteArray>("merged");
+    struct Row
+    {
+        const char *name;
+        QByteArray copy;
+        QByteArray merged;
+    };
+    QList<Row> rows;
     const QByteArray bom = "\xef\xbb\xbf";
     const auto utf16 = [](const QString &text, bool bigEndian) {
         QStringEncoder encoder(bigEndian ? QStringConverter::Utf16BE : QStringConverter::Utf16LE,
@@ -220,26 +239,32 @@ void TestWorkspaceSetup::languageFilesGainTheShippedTexts_data()
     };
     const QByteArray added = "STR14 = Konfigurator schlie\xc3\x9f"
                              "en\nSTR1460 = de\n";
-    QTest::newRow("UTF-8") << QByteArray("STR0 = mein Beginn\n") << "STR0 = mein Beginn\n" + added;
-    QTest::newRow("UTF-8 with mark, CR LF") << bom + "STR0 = mein Beginn\r\n"
-                                            << bom + "STR0 = mein Beginn\r\nSTR14 = Konfigurator schlie\xc3\x9f"
-                                                     "en\r\nSTR1460 = de\r\n";
-    QTest::newRow("no line end at the end") << QByteArray("STR0 = mein Beginn") << "STR0 = mein Beginn\n" + added;
-    QTest::newRow("Windows-1252") << QByteArray("STR0 = M\xe4rz\n")
-                                  << QByteArray("STR0 = M\xe4rz\nSTR14 = Konfigurator schlie\xdf"
-                                                "en\nSTR1460 = de\n");
+    rows.append({"UTF-8", QByteArray("STR0 = mein Beginn\n"), "STR0 = mein Beginn\n" + added});
+    rows.append({"UTF-8 with mark, CR LF", bom + "STR0 = mein Beginn\r\n",
+                 bom + "STR0 = mein Beginn\r\nSTR14 = Konfigurator schlie\xc3\x9f"
+                       "en\r\nSTR1460 = de\r\n"});
+    rows.append({"no line end at the end", QByteArray("STR0 = mein Beginn"), "STR0 = mein Beginn\n" + added});
+    rows.append({"Windows-1252", QByteArray("STR0 = M\xe4rz\n"),
+                 QByteArray("STR0 = M\xe4rz\nSTR14 = Konfigurator schlie\xdf"
+                            "en\nSTR1460 = de\n")});
     const QString mine = QStringLiteral("STR0 = M\u00e4rz\n");
     const QString mergedText = mine + QStringLiteral("STR14 = Konfigurator schlie\u00dfen\nSTR1460 = de\n");
-    QTest::newRow("UTF-16 little-endian") << utf16(mine, false) << utf16(mergedText, false);
-    QTest::newRow("UTF-16 big-endian") << utf16(mine, true) << utf16(mergedText, true);
-    QTest::newRow("a text left empty on purpose")
-        << QByteArray("STR14 =\nSTR0 = mein Beginn\n") << QByteArray("STR14 =\nSTR0 = mein Beginn\nSTR1460 = de\n");
-    QTest::newRow("nothing missing") << QByteArray("STR1460 = de\nSTR14 = x\nSTR0 = y\n")
-                                     << QByteArray("STR1460 = de\nSTR14 = x\nSTR0 = y\n");
+    rows.append({"UTF-16 little-endian", utf16(mine, false), utf16(mergedText, false)});
+    rows.append({"UTF-16 big-endian", utf16(mine, true), utf16(mergedText, true)});
+    rows.append({"a text left empty on purpose", QByteArray("STR14 =\nSTR0 = mein Beginn\n"),
+                 QByteArray("STR14 =\nSTR0 = mein Beginn\nSTR1460 = de\n")});
+    rows.append({"nothing missing", QByteArray("STR1460 = de\nSTR14 = x\nSTR0 = y\n"),
+                 QByteArray("STR1460 = de\nSTR14 = x\nSTR0 = y\n")});
+    for (const bool portable : {false, true}) {
+        for (const Row &row : std::as_const(rows))
+            QTest::addRow("%s, %s", portable ? "portable" : "installed", row.name)
+                << portable << row.copy << row.merged;
+    }
 }
 
 void TestWorkspaceSetup::languageFilesGainTheShippedTexts()
 {
+    QFETCH(bool, portable);
     QFETCH(QByteArray, copy);
     QFETCH(QByteArray, merged);
     // The shipped file: a text the copy has, one changed in a later line, one new.
@@ -247,20 +272,50 @@ void TestWorkspaceSetup::languageFilesGainTheShippedTexts()
           "\xef\xbb\xbf[Hauptfenster]\nSTR0 = Beginn\nSTR14 = alt\nSTR14 = Konfigurator schlie\xc3\x9f"
           "en\n"
           "STR1460 = de\n");
-    const QString userCopy = user() + QStringLiteral("/LANGUAGE/Deutsch.lng");
+    const QString userCopy = (portable ? program() : user()) + QStringLiteral("/LANGUAGE/Deutsch.lng");
     write(userCopy, copy);
     QFile::setPermissions(userCopy, QFile::ReadOwner | QFile::WriteOwner);
+    // The user's backup beside it is theirs.
+    write(userCopy + QStringLiteral(".old"), "STR0 = my backup\n");
     WorkspacePaths paths;
-    const QStringList problems = WorkspaceSetup::prepare(paths, program(), user(), data());
+    const QStringList problems = prepareLayout(paths, portable);
     QVERIFY2(problems.isEmpty(), qPrintable(problems.join('\n')));
     QCOMPARE(read(userCopy), merged);
     const QFile::Permissions modeBits = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup |
                                         QFile::WriteGroup | QFile::ExeGroup | QFile::ReadOther | QFile::WriteOther |
                                         QFile::ExeOther;
     QCOMPARE(QFile::permissions(userCopy) & modeBits, Portable::permissionsAsStored(QFile::ReadOwner | QFile::WriteOwner));
+    QCOMPARE(read(userCopy + QStringLiteral(".old")), QByteArray("STR0 = my backup\n"));
+    QStringList expected{"Deutsch.lng", "Deutsch.lng.old"};
+    if (!portable)
+        expected << "DefaultFlag.bmp"
+                 << "English.lng";
+    expected.sort();
+    QStringList files = QDir(QFileInfo(userCopy).path()).entryList(QDir::Files | QDir::Hidden);
+    files.sort();
+    QCOMPARE(files, expected);
     // The next start finds nothing more to add.
-    WorkspaceSetup::prepare(paths, program(), user(), data());
+    prepareLayout(paths, portable);
     QCOMPARE(read(userCopy), merged);
+}
+
+// A portable copy's language file that is a link (to a shared folder, to another program's file) is never
+// written through; a plain one beside it still gains its texts.
+void TestWorkspaceSetup::portableCopyIsNeverUpgradedThroughALink()
+{
+    write(data() + QStringLiteral("/LANGUAGE/English.lng"), "STR0 = shipped English\nSTR14 = Close\n");
+    write(data() + QStringLiteral("/LANGUAGE/Deutsch.lng"), "STR0 = Beginn\nSTR14 = Schlie\xc3\x9f"
+                                                            "en\n");
+    const QString outside = path(QStringLiteral("shared/Deutsch.lng"));
+    write(outside, "STR0 = geteilt\n");
+    write(program() + QStringLiteral("/LANGUAGE/English.lng"), "STR0 = mine\n");
+    SW_MAKE_SPECIAL_FILE(TestFiles::makeSymbolicLink(outside, program() + QStringLiteral("/LANGUAGE/Deutsch.lng")));
+    WorkspacePaths paths;
+    const QStringList problems = prepareLayout(paths, true);
+    QVERIFY2(problems.isEmpty(), qPrintable(problems.join('\n')));
+    QCOMPARE(read(outside), QByteArray("STR0 = geteilt\n"));
+    QVERIFY(QFileInfo(program() + QStringLiteral("/LANGUAGE/Deutsch.lng")).isSymLink());
+    QCOMPARE(read(program() + QStringLiteral("/LANGUAGE/English.lng")), QByteArray("STR0 = mine\nSTR14 = Close\n"));
 }
 
 // A language the program does not ship is the user's alone; so is a shipped file's name taken by a folder.
@@ -278,8 +333,10 @@ void TestWorkspaceSetup::onlyShippedLanguageFilesAreMerged()
 void TestWorkspaceSetup::onlyRegularBoundedDataFilesAreCopied()
 {
     write(path(QStringLiteral("secret.txt")), "not shipped");
-    SW_MAKE_SPECIAL_FILE(TestFiles::makeSymbolicLink(path(QStringLiteral("secret.txt")), data() + QStringLiteral("/LANGUAGE/Linked.lng")));
-    SW_MAKE_SPECIAL_FILE(TestFiles::makeSymbolicLink(path(QStringLiteral("prefix")), data() + QStringLiteral("/examples/Example/loop")));
+    SW_MAKE_SPECIAL_FILE(TestFiles::makeSymbolicLink(path(QStringLiteral("secret.txt")),
+                                                     data() + QStringLiteral("/LANGUAGE/Linked.lng")));
+    SW_MAKE_SPECIAL_FILE(
+        TestFiles::makeSymbolicLink(path(QStringLiteral("prefix")), data() + QStringLiteral("/examples/Example/loop")));
     write(data() + QStringLiteral("/LANGUAGE/Huge.lng"), QByteArray(5 * 1024 * 1024, 'x'));
 
     WorkspacePaths paths;

@@ -4,6 +4,7 @@
 #include "TFBoot.h"
 #include "TFFabricoreFirmWare.h"
 #include "TestWorkspace.h"
+#include "base/ConfigurationLock.h"
 #include "documents/ProjectDocument.h"
 #include "update/UpdateJob.h"
 
@@ -118,6 +119,7 @@ private Q_SLOTS:
     void missingUpdaterIsReported_data();
     void missingUpdaterIsReported();
     void emptyAddressPartIsAnAddressError();
+    void updateWaitsForTheConfigurationLock();
     void registersPastTheirSlavesBytesAsk_data();
     void registersPastTheirSlavesBytesAsk();
 };
@@ -387,6 +389,34 @@ void TestUpdateRoad::registersPastTheirSlavesBytesAsk()
                             "Update the device anyway?"));
     QCOMPARE(QFile::exists(joinPath(paths.binFolder(), QStringLiteral("bank.bin"))), answer);
     QCOMPARE(QFile::exists(joinPath(paths.binFolder(), QStringLiteral("bank2.bin"))), answer);
+}
+
+// Update Device compiles under the configuration's lock: while another writer holds it, the update stops
+// after the wait with a message naming the holder, nothing is written and the update dialog stays closed.
+void TestUpdateRoad::updateWaitsForTheConfigurationLock()
+{
+    Road road;
+    const WorkspacePaths &paths = road.ws.context.paths;
+    const ConfigurationLock holder(paths.ProjectFolder, ConfigurationLock::MapChange, 0);
+    bool opened = false;
+    whenModal([&](QWidget *modal) {
+        if (auto *boot = qobject_cast<TFBoot *>(modal)) {
+            opened = true;
+            boot->reject();
+        }
+    });
+    QTest::mouseClick(road.windows->main()->findChild<QPushButton *>(QStringLiteral("Btn_CreateBin")), Qt::LeftButton);
+    QCoreApplication::processEvents(); // the watch for a dialog ends here, not in the next test
+    QVERIFY(!opened);
+    QCOMPARE(road.ws.messages.lastKind(), QStringLiteral("error"));
+    QCOMPARE(road.ws.messages.texts(),
+             QStringList{QDir::toNativeSeparators(paths.ProjectFolder) +
+                         QStringLiteral(": another compile of this configuration is running (process %1, %2); "
+                                        "nothing was written")
+                             .arg(QCoreApplication::applicationPid())
+                             .arg(QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName())});
+    QVERIFY(!QFile::exists(joinPath(paths.binFolder(), QStringLiteral("bank.bin"))));
+    QVERIFY(!QFile::exists(joinPath(paths.binFolder(), QStringLiteral("bank2.bin"))));
 }
 
 QTEST_MAIN(TestUpdateRoad)

@@ -98,6 +98,20 @@ std::optional<QByteArray> encodeAs(const StoredEncoding &stored, const QString &
     return out;
 }
 
+// A shipped file: one built into the program (a resource, ":/..."), or one of the data folder, which is
+// read as any file from outside.
+std::optional<QByteArray> readShipped(const QString &path, QString *error)
+{
+    if (!path.startsWith(QLatin1String(":/")))
+        return BoundedFile::read(path, error, MaxSeedFileSize);
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        *error = QStringLiteral("Cannot read %1: %2").arg(path, file.errorString());
+        return std::nullopt;
+    }
+    return file.readAll();
+}
+
 // Adds to the user's copy of a shipped language file the entries that the shipped file has and the copy
 // lacks, as the shipped file's lines, at its end and in its encoding. The user's own lines stay as they are,
 // a line the copy has for an index (even one left empty on purpose) included.
@@ -107,7 +121,7 @@ void addMissingTexts(const QFileInfo &shipped, const QString &target, QStringLis
     if (shipped.isSymLink() || !shipped.isFile() || copy.isSymLink() || !copy.isFile())
         return;
     QString error;
-    const std::optional<QByteArray> shippedBytes = BoundedFile::read(shipped.filePath(), &error, MaxSeedFileSize);
+    const std::optional<QByteArray> shippedBytes = readShipped(shipped.filePath(), &error);
     const std::optional<QByteArray> copyBytes =
         shippedBytes ? BoundedFile::read(target, &error, MaxSeedFileSize) : std::nullopt;
     if (!copyBytes) {
@@ -224,14 +238,35 @@ QString findDataFolder(const QStringList &candidates)
 }
 
 QStringList prepare(WorkspacePaths &paths, const QString &programFolder, const QString &userFolder,
-                    const QString &dataFolder)
+                    const QString &dataFolder, const QString &shippedLanguages)
 {
     if (isPortable(programFolder) || userFolder.isEmpty()) {
         paths.setProgramFolder(programFolder);
-        return {};
+        // A portable copy is its own data folder: its language files gain the texts from those the
+        // program was built with.
+        if (shippedLanguages.isEmpty())
+            return {};
+        return upgradeLanguageFiles(QDir(programFolder).filePath(Language), shippedLanguages);
     }
     paths.setWorkspace(programFolder, userFolder);
     return seed(userFolder, dataFolder);
+}
+
+QStringList upgradeLanguageFiles(const QString &languageFolder, const QString &shippedLanguages)
+{
+    QStringList problems;
+    const QFileInfo folder(languageFolder);
+    if (!folder.isDir() || QFileInfo(shippedLanguages).canonicalFilePath() == folder.canonicalFilePath())
+        return problems;
+    const QFileInfoList shipped =
+        QDir(shippedLanguages)
+            .entryInfoList({QStringLiteral("*.lng"), QStringLiteral("*.LNG")}, QDir::Files, QDir::Name);
+    for (const QFileInfo &file : shipped) {
+        const QString target = QDir(languageFolder).filePath(file.fileName());
+        if (taken(target))
+            addMissingTexts(file, target, problems);
+    }
+    return problems;
 }
 
 QStringList seed(const QString &workspace, const QString &dataFolder)
@@ -258,13 +293,10 @@ QStringList seed(const QString &workspace, const QString &dataFolder)
     const QDir data(dataFolder);
     for (const QFileInfo &file : QDir(data.filePath(Language)).entryInfoList(QDir::Files | QDir::Hidden, QDir::Name)) {
         const QString target = QDir(dir.filePath(Language)).filePath(file.fileName());
-        if (taken(target)) {
-            if (file.suffix().compare(QLatin1String("lng"), Qt::CaseInsensitive) == 0)
-                addMissingTexts(file, target, problems);
-        } else {
+        if (!taken(target))
             copyIfMissing(file, target, problems);
-        }
     }
+    problems << upgradeLanguageFiles(dir.filePath(Language), data.filePath(Language));
 
     if (newProjects) {
         const QDir examples(data.filePath(ExamplesFolder));

@@ -27,13 +27,21 @@ QString userWorkspaceFolder();
 QString findDataFolder(const QStringList &candidates);
 
 // Sets paths for the program in programFolder: portable, or the user folder seeded from
-// dataFolder (which may be empty: nothing to seed). Returns what could not be made or copied.
+// dataFolder (which may be empty: nothing to seed). Either way the workspace's copies of the shipped
+// language files gain the texts added since: a portable copy from shippedLanguages (the files the program
+// was built with; empty: none), the user folder from the data folder. Returns what could not be made,
+// copied or upgraded.
 QStringList prepare(WorkspacePaths &paths, const QString &programFolder, const QString &userFolder,
-                    const QString &dataFolder);
+                    const QString &dataFolder, const QString &shippedLanguages = QString());
+
+// Gives each language file in languageFolder that shippedLanguages has too the entries the shipped file
+// has and the copy lacks: appended in the copy's encoding, the user's own lines (even empty ones) kept,
+// never written through a link. A folder that is the shipped folder itself is left as it is.
+QStringList upgradeLanguageFiles(const QString &languageFolder, const QString &shippedLanguages);
 
 // Creates MASTER, PROJECTS, LANGUAGE and Fabricor.xml in workspace when missing, copies every
-// shipped language file the workspace lacks, and each example whose name is not yet in PROJECTS
-// when PROJECTS itself is new (an example the user deleted stays deleted).
+// shipped language file the workspace lacks, upgrades those it has (upgradeLanguageFiles), and each example whose name
+// is not yet in PROJECTS when PROJECTS itself is new (an example the user deleted stays deleted).
 QStringList seed(const QString &workspace, const QString &dataFolder);
 
 } // namespace WorkspaceSetup

@@ -16,6 +16,7 @@
 #else
 #include <csignal>
 #include <cstdio>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -28,11 +29,16 @@ QString cannotWrite(const QString &path, const QString &reason)
     return QStringLiteral("Cannot write %1: %2").arg(path, reason);
 }
 
-// The names of this writer: a temporary or backup carries the process number, so that two processes
-// writing the same file never take or remove each other's.
+// The names of this writer's files beside a target: hidden, marked with the program and the writer's
+// process number, so that two processes writing the same file never take or remove each other's, and
+// no name a user gives a backup ("DefReg.xml.old", "bank.bin.20240101.old") is ever taken for one.
 QString writerName(const QString &target, const char *ending)
 {
-    return QStringLiteral("%1.%2.%3").arg(target).arg(QCoreApplication::applicationPid()).arg(QLatin1String(ending));
+    const qsizetype slash = QDir::fromNativeSeparators(target).lastIndexOf(QLatin1Char('/'));
+    return QStringLiteral("%1.%2.sw40917-%3.%4")
+        .arg(target.left(slash + 1), target.mid(slash + 1))
+        .arg(QCoreApplication::applicationPid())
+        .arg(QLatin1String(ending));
 }
 
 QString backupPath(const QString &target)
@@ -67,6 +73,28 @@ void removeIfThere(const QString &path)
         QFile::remove(path);
 }
 
+// The new file takes the mode of the one it replaces: permission bits, set-user-ID, set-group-ID and sticky,
+// and its owner and group where this writer may give them (root may; a user may give a group of theirs).
+// The owner and group go first: changing them clears the set-ID bits.
+void keepModeOf(const QString &original, QFileDevice &file)
+{
+#ifdef Q_OS_WIN
+    const QFileInfo old(original);
+    if (old.isFile())
+        file.setPermissions(old.permissions());
+#else
+    struct stat st;
+    if (::stat(QFile::encodeName(original).constData(), &st) != 0 || !S_ISREG(st.st_mode))
+        return;
+    const int fd = file.handle();
+    if (::fchown(fd, st.st_uid, st.st_gid) != 0 && ::fchown(fd, uid_t(-1), st.st_gid) != 0) {
+        // Neither: the file stays this writer's, as any file it makes.
+    }
+    if (::fchmod(fd, st.st_mode & 07777) != 0)
+        file.setPermissions(QFileInfo(original).permissions());
+#endif
+}
+
 // Writes the bytes to a fresh temporary file, flushed and synced. The file is created new (never
 // opened through a link left in its place) and takes the permissions of the file it will replace.
 QString writeTemporary(const QString &temp, const QString &target, const QByteArray &bytes, Steps &steps)
@@ -75,9 +103,7 @@ QString writeTemporary(const QString &temp, const QString &target, const QByteAr
     QFile file(temp);
     if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
         return failureReason(file);
-    const QFileInfo old(target);
-    if (old.isFile())
-        file.setPermissions(old.permissions());
+    keepModeOf(target, file);
     QString error = steps.write(file, bytes);
     if (error.isEmpty())
         error = steps.sync(file);
@@ -96,7 +122,7 @@ QString copyFile(const QString &from, const QString &to)
     QFile copy(to);
     if (!copy.open(QIODevice::WriteOnly | QIODevice::NewOnly))
         return failureReason(copy);
-    copy.setPermissions(source.permissions());
+    keepModeOf(from, copy);
     QString error;
     while (error.isEmpty() && !source.atEnd()) {
         const QByteArray chunk = source.read(64 * 1024);
@@ -197,24 +223,22 @@ QString writeAll(QIODevice &device, const QByteArray &bytes)
 
 QString temporaryPath(const QString &target)
 {
-    return writerName(target, "new");
+    return writerName(target, "tmp");
 }
 
 void removeDeadWritersFiles(const QString &target)
 {
     const QFileInfo info(target);
     const QDir folder = info.dir();
-    // "NAME.new" and "NAME.old" are the names of writers before the process number was added.
+    // Only the names writerName makes; every other file beside the target is the user's.
+    const QString prefix = QStringLiteral(".%1.sw40917-").arg(info.fileName());
     const QRegularExpression pattern(
-        QStringLiteral("^%1\\.(?:(\\d{1,10})\\.)?(?:new|old)$").arg(QRegularExpression::escape(info.fileName())));
-    const QStringList names = folder.entryList({info.fileName() + QStringLiteral(".*")},
+        QStringLiteral("^%1(\\d{1,10})\\.(?:tmp|old)$").arg(QRegularExpression::escape(prefix)));
+    const QStringList names = folder.entryList({prefix + QStringLiteral("*")},
                                                QDir::Files | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot);
     for (const QString &name : names) {
         const QRegularExpressionMatch match = pattern.match(name);
-        if (!match.hasMatch())
-            continue;
-        const QString pid = match.captured(1);
-        if (pid.isEmpty() || !processRunning(pid.toLongLong()))
+        if (match.hasMatch() && !processRunning(match.captured(1).toLongLong()))
             removeIfThere(folder.filePath(name));
     }
 }

@@ -9,8 +9,9 @@ class QIODevice;
 // Every file this program writes goes through here: a file is replaced whole or not at all, never
 // written through a symbolic link, and a failure carries the platform's reason ("No space left on
 // device"), never Qt's "Unknown error". The new content goes to a temporary file beside the target
-// (the target's name, the writer's process number and ".new"), is flushed to disk, then renamed over
-// the target, keeping the target's permission bits. A file whose owner may not write it is not replaced.
+// (".NAME.sw40917-PID.tmp": hidden, a name no user gives a file), is flushed to disk, then renamed over
+// the target, keeping the target's mode (permission and special bits) and, where the writer may, its
+// owner and group; access control lists are not kept. A file whose owner may not write it is not replaced.
 namespace SafeFile {
 
 // The steps that touch the disk, each returning the platform's error text or an empty text.
@@ -34,8 +35,9 @@ QString failureReason(const QIODevice &device);
 
 // The name of the temporary file that a write of target uses in this process.
 QString temporaryPath(const QString &target);
-// Removes what writers of target that no longer run left beside it (their temporary files and
-// backups); a running writer's files stay.
+// Removes what writers of target that no longer run left beside it (their temporary files and the
+// copies kept for putting a file back), and nothing else: a running writer's files stay, and so does
+// every file of a name this program does not make (the user's "NAME.old").
 void removeDeadWritersFiles(const QString &target);
 // Throws AppError naming the path when it is a file its owner may not write.
 void refuseReadOnly(const QString &path);

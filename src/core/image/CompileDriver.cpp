@@ -35,6 +35,28 @@ void findPastBytes(const DeviceConfigRecord &record, int page, QVector<RegisterP
     }
 }
 
+// Stores both images in the project's bin folder as a pair: both are replaced or neither.
+CompileResult writeImageFiles(const WorkspacePaths &paths, const DeviceImages &images, SafeFile::Steps &steps)
+{
+    const QString binFolder = paths.binFolder();
+    // A bin folder that is a link would carry the images out of the configuration.
+    SafeFile::refuseLink(binFolder);
+    if (!QFileInfo(binFolder).isDir() && !QDir(paths.ProjectFolder).mkdir(QStringLiteral("bin")))
+        throw AppError(QStringLiteral("Cannot create the folder %1").arg(binFolder));
+
+    CompileResult result;
+    result.bankPath = joinPath(binFolder, QStringLiteral("bank.bin"));
+    result.bank2Path = joinPath(binFolder, QStringLiteral("bank2.bin"));
+    // An updater that flashes a new bank.bin with an old bank2.bin writes a mixed configuration
+    // into the device: the two are replaced as a pair.
+    SafeFile::writePair(result.bankPath, images.bank, result.bank2Path, images.bank2, steps);
+
+    result.bankSize = images.bank.size();
+    result.bank2Size = images.bank2.size();
+    result.written = true;
+    return result;
+}
+
 } // namespace
 
 DeviceImages BuildDeviceImages(const WorkspacePaths &paths)
@@ -63,30 +85,16 @@ DeviceImages BuildDeviceImages(const WorkspacePaths &paths)
     return {bank.bytes(), bank2.bytes(), pastBytes};
 }
 
-CompileResult WriteImageFiles(const WorkspacePaths &paths, const DeviceImages &images, SafeFile::Steps &steps)
+CompileResult CompileDeviceImages(const WorkspacePaths &paths, const ImageApproval &approve, int lockWaitMs,
+                                  SafeFile::Steps &steps)
 {
-    const QString binFolder = paths.binFolder();
-    // A bin folder that is a link would carry the images out of the configuration.
-    SafeFile::refuseLink(binFolder);
-    if (!QFileInfo(binFolder).isDir() && !QDir(paths.ProjectFolder).mkdir(QStringLiteral("bin")))
-        throw AppError(QStringLiteral("Cannot create the folder %1").arg(binFolder));
-
-    CompileResult result;
-    result.bankPath = joinPath(binFolder, QStringLiteral("bank.bin"));
-    result.bank2Path = joinPath(binFolder, QStringLiteral("bank2.bin"));
-    // An updater that flashes a new bank.bin with an old bank2.bin writes a mixed configuration
-    // into the device: the two are replaced as a pair.
-    SafeFile::writePair(result.bankPath, images.bank, result.bank2Path, images.bank2, steps);
-
-    result.bankSize = images.bank.size();
-    result.bank2Size = images.bank2.size();
-    return result;
-}
-
-CompileResult CompileDeviceImages(const WorkspacePaths &paths, int lockWaitMs)
-{
-    // Held from the first read of a document to the last rename: a second compile started meanwhile
-    // waits, so the pair on disk is always one compile's.
+    // Held from the first read of a document to the last rename (and while the user decides): a second
+    // compile or a map change started meanwhile waits, so the pair on disk is always one compile's.
     const ConfigurationLock lock(paths.ProjectFolder, ConfigurationLock::Compile, lockWaitMs);
-    return WriteImageFiles(paths, BuildDeviceImages(paths));
+    const DeviceImages images = BuildDeviceImages(paths);
+    CompileResult result;
+    if (!approve || approve(images))
+        result = writeImageFiles(paths, images, steps);
+    result.pastBytes = images.pastBytes;
+    return result;
 }

@@ -8,6 +8,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
+
 // What one compile wrote.
 struct CompileResult
 {
@@ -15,6 +17,9 @@ struct CompileResult
     QString bank2Path;
     qint64 bankSize = 0;
     qint64 bank2Size = 0;
+    bool written = false; // false only when the approval said no
+    // Registers that carry bytes their slave does not have (compiled as the documents say).
+    QVector<RegisterPastBytes> pastBytes;
 };
 
 // The two images of a configuration, built in memory.
@@ -30,13 +35,18 @@ struct DeviceImages
 // Throws AppError at the first failure; nothing is written.
 DeviceImages BuildDeviceImages(const WorkspacePaths &paths);
 
-// Stores both images in the project's bin folder (created when missing) as a pair: both are replaced
-// or neither. A file that cannot be written, or a link in place of the bin folder or of an image,
-// throws AppError naming it; then both old files are as they were.
-CompileResult WriteImageFiles(const WorkspacePaths &paths, const DeviceImages &images,
-                              SafeFile::Steps &steps = SafeFile::Steps::real());
+// Decides, with the images built and the lock still held, whether they are written (the question about
+// registers past their slave's bytes); false writes nothing.
+using ImageApproval = std::function<bool(const DeviceImages &images)>;
 
-// Turns the three documents of the active configuration into bin/bank.bin and bin/bank2.bin, holding
-// the configuration's lock throughout. Throws AppError (with the message to show) and then writes nothing;
-// so too when another compile holds the lock for longer than lockWaitMs.
-CompileResult CompileDeviceImages(const WorkspacePaths &paths, int lockWaitMs = ConfigurationLock::DefaultWaitMs);
+// The one way the images reach the disk: turns the three documents of the configuration into bin/bank.bin
+// and bin/bank2.bin (the bin folder made when missing), holding the configuration's lock from the first
+// read of a document to the last rename, so the pair on disk is always one compile's and no map change
+// lands in between. The two files are replaced as a pair: both or neither. Throws AppError (with the
+// message to show) and then writes nothing: a document that cannot be read, another writer holding the
+// lock for longer than lockWaitMs, a link in place of the bin folder or of an image, a file that cannot
+// be written (then both old files are as they were). When approve says no, nothing is written and the
+// result's `written` is false.
+CompileResult CompileDeviceImages(const WorkspacePaths &paths, const ImageApproval &approve = {},
+                                  int lockWaitMs = ConfigurationLock::DefaultWaitMs,
+                                  SafeFile::Steps &steps = SafeFile::Steps::real());

@@ -28,7 +28,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         case ModbusFrame::ReplyStatus::Incomplete:
             break;
         case ModbusFrame::ReplyStatus::Malformed:
-            if (r.problem.isEmpty())
+            if (r.problem.text == 0)
                 std::abort();
             return 0;
         case ModbusFrame::ReplyStatus::Values:

@@ -44,7 +44,11 @@ void monitorHelp(QTextStream &stream)
               "--once it polls every --period milliseconds (default 1000, 100 to 60000) until interrupted\n"
               "(Ctrl+C), and the exit status is that of the last poll.\n"
               "With --csv each table is CSV under the header\n"
-              "page,index,reference,slave,high byte,low byte,value,error.\n"
+              "page,index,reference,slave,high byte,low byte,value,error,state\n"
+              "where state is ok (the value of the last poll), old (the value of an earlier poll: the last\n"
+              "one brought the error) or error (no value).\n"
+              "Connecting may take as long as an answer (2 s); nothing written to standard output that\n"
+              "cannot be ends the command.\n"
               "Nothing is ever written to the device.\n\n"
               "Exit codes: 0 every request was answered, 1 some request was not (or a document could not be\n"
               "read), 2 wrong usage.\n";
@@ -69,7 +73,7 @@ QString csvPage(const MonitorRow &row)
 
 QString csvTable(const MonitorTable &table, int function, const TextCatalog &texts)
 {
-    QString out = QStringLiteral("page,index,reference,slave,high byte,low byte,value,error\n");
+    QString out = QStringLiteral("page,index,reference,slave,high byte,low byte,value,error,state\n");
     for (const MonitorRow &row : table.rows()) {
         const QString address = row.address >= 0 ? QString::number(row.address) : QString();
         const QString high = row.isState() || row.hiPart == 0 ? QString() : QString::number(row.hiPart);
@@ -81,7 +85,8 @@ QString csvTable(const MonitorTable &table, int function, const TextCatalog &tex
                                  high,
                                  low,
                                  MonitorTable::decimalText(row),
-                                 MonitorTable::errorText(row.error, texts)};
+                                 MonitorTable::errorText(row.error, texts),
+                                 MonitorTable::stateWord(row)};
         QStringList quoted;
         for (const QString &f : fields)
             quoted.append(csvField(f));
@@ -92,17 +97,17 @@ QString csvTable(const MonitorTable &table, int function, const TextCatalog &tex
 
 QString plainTable(const MonitorTable &table, int function, const TextCatalog &texts)
 {
+    // The window's columns; the state register's two bytes in binary under the byte values.
     QVector<QStringList> lines;
-    lines.append({texts.text(1568), texts.text(1569), texts.text(1570), texts.text(1571), texts.text(1572),
-                  texts.text(1573), texts.text(1574), texts.text(1575), texts.text(1578)});
+    QStringList header;
+    for (int index = 1568; index <= 1578; ++index)
+        header.append(texts.text(index));
+    lines.append(header);
     for (const MonitorRow &row : table.rows()) {
         const bool state = row.isState();
-        QString value = MonitorTable::decimalText(row);
-        if (state && row.hasValue)
-            value = MonitorTable::byteValueText(row, true) + QLatin1Char(' ') + MonitorTable::byteValueText(row, false);
         QString error = MonitorTable::errorText(row.error, texts);
         if (row.old && !error.isEmpty())
-            error += QStringLiteral(" (old value)");
+            error = texts.text(1645).arg(error);
         lines.append({MonitorTable::pageText(row, texts),
                       row.address >= 0 ? QString::number(row.address) : QString(),
                       MonitorTable::referenceText(row, function),
@@ -110,7 +115,9 @@ QString plainTable(const MonitorTable &table, int function, const TextCatalog &t
                       state ? QString() : MonitorTable::partText(row.hiPart, texts),
                       state ? QString() : MonitorTable::partText(row.loPart, texts),
                       MonitorTable::hexText(row),
-                      value,
+                      MonitorTable::decimalText(row),
+                      MonitorTable::byteValueText(row, true),
+                      MonitorTable::byteValueText(row, false),
                       error});
     }
     QVector<int> widths(lines.first().size(), 0);
@@ -129,16 +136,13 @@ QString plainTable(const MonitorTable &table, int function, const TextCatalog &t
 
 QString summaryLine(const PollSummary &summary, const TextCatalog &texts)
 {
+    const QString answered = summary.answeredText(texts);
     // Nothing came back at all: there is no answer to speak of, only why.
-    if (summary.answered == 0 && summary.failure.kind != MonitorError::None)
+    if (answered.isEmpty())
         return MonitorTable::errorText(summary.failure, texts);
-    QString line = texts.text(1580).arg(summary.finishedAt.toString(QStringLiteral("HH:mm:ss")))
-                       .arg(summary.answered)
-                       .arg(summary.requests)
-                       .arg(summary.elapsedMs);
     if (summary.failure.kind != MonitorError::None)
-        line += QStringLiteral("; ") + MonitorTable::errorText(summary.failure, texts);
-    return line;
+        return answered + QStringLiteral("; ") + MonitorTable::errorText(summary.failure, texts);
+    return answered;
 }
 
 // The value of an option, or nothing when the option is absent. Wrong usage when it has no value.
@@ -187,9 +191,10 @@ int monitorCommand(const QStringList &args, QTextStream &out, QTextStream &err)
         monitorHelp(err);
         return Usage;
     }
+    const TextCatalog &texts = TextCatalog::english();
     const QFileInfo info(rest.first());
     if (!info.isDir()) {
-        err << "Not a configuration folder: " << rest.first() << "\n";
+        err << texts.text(1650).arg(rest.first()) << "\n";
         return Failed;
     }
     WorkspacePaths paths;
@@ -213,7 +218,6 @@ int monitorCommand(const QStringList &args, QTextStream &out, QTextStream &err)
     settings.function = functionValue;
     settings.periodMs = periodValue;
 
-    const TextCatalog &texts = TextCatalog::english();
     MonitorTable table;
     table.build(source.map, source.stateRegister);
     RegisterPoller poller(createModbusTransportFactory()->create(), table);
@@ -230,6 +234,15 @@ int monitorCommand(const QStringList &args, QTextStream &out, QTextStream &err)
         }
         out.flush();
         err.flush();
+        // Standard output that takes no more (a full disk, a reader gone) ends the polling: Cli::run
+        // says why, and the device is asked no more.
+        if (out.status() != QTextStream::Ok) {
+            code = Failed;
+            poller.stop();
+            finished = true;
+            loop.quit();
+            return;
+        }
         if (once) {
             poller.stop();
             finished = true;
@@ -254,6 +267,11 @@ int monitorCommand(const QStringList &args, QTextStream &out, QTextStream &err)
         });
         interruptCheck.start(50);
     }
+#ifdef SIGPIPE
+    // A reader that went away (monitor | head -2) is a failed write to report, not a silent end; the
+    // closing flushes after the command must report it too, so it stays so.
+    std::signal(SIGPIPE, SIG_IGN);
+#endif
     poller.start(settings);
     if (!finished)
         loop.exec();

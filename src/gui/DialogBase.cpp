@@ -100,10 +100,37 @@ QLabel *DialogBase::makeLabel(QWidget *parent, const QString &objectName, const 
     return label;
 }
 
+namespace {
+
+// A table of whole rows to look at is one stop of its window's Tab order: the arrow keys move inside
+// it, Tab and Shift+Tab leave it (no cell-by-cell walk that wraps inside), and so do Ctrl+Tab and
+// Ctrl+Shift+Tab, which a view would otherwise swallow.
+class RowTableView : public QTableView
+{
+public:
+    using QTableView::QTableView;
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override
+    {
+        const bool tab = event->key() == Qt::Key_Tab || event->key() == Qt::Key_Backtab;
+        if (tab && (event->modifiers() & Qt::ControlModifier)) {
+            const bool back = event->key() == Qt::Key_Backtab || (event->modifiers() & Qt::ShiftModifier);
+            QWidget::focusNextPrevChild(!back);
+            event->accept();
+            return;
+        }
+        QTableView::keyPressEvent(event);
+    }
+};
+
+} // namespace
+
 QTableView *DialogBase::makeRowTable(QWidget *parent, const QString &objectName, const QRect &geometry,
                                      QAbstractItemModel *model)
 {
-    auto *table = new QTableView(parent);
+    auto *table = new RowTableView(parent);
+    table->setTabKeyNavigation(false);
     table->setObjectName(objectName);
     table->setGeometry(geometry);
     table->setModel(model);

@@ -47,7 +47,8 @@ protected:
     void onClick(QAbstractButton *button, const std::function<void()> &command);
     // A label with its objectName at a fixed place; the window sets its text in Set_Lang.
     static QLabel *makeLabel(QWidget *parent, const QString &objectName, const QRect &geometry);
-    // A read-only table of whole rows over the model, one row chosen at a time.
+    // A read-only table of whole rows over the model, one row chosen at a time; one Tab stop (Tab,
+    // Shift+Tab and Ctrl+Tab leave it, the arrow keys move inside).
     static QTableView *makeRowTable(QWidget *parent, const QString &objectName, const QRect &geometry,
                                     QAbstractItemModel *model);
     // Centred on the screen the window is on (on showing: the window manager may place it elsewhere).

@@ -63,9 +63,10 @@ TFMapOverview::TFMapOverview(AppContext &context, const ModbusMap &map, QWidget 
 
     Btn_Close = makeButton(this, QStringLiteral("Btn_Close"), QRect(Width - 126, 522, 110, 28));
     connect(Btn_Close, &QPushButton::clicked, this, &QDialog::reject);
-    // The monitor reads the saved map, which is what the device was given.
+    // The monitor reads the saved map, which is what the device was given; it says so when the map
+    // shown here differs.
     Btn_Monitor = makeButton(this, QStringLiteral("Btn_Monitor"), QRect(Width - 252, 522, 110, 28));
-    onClick(Btn_Monitor, [this] { TFMonitor::Show_Monitor(m_ctx, this); });
+    onClick(Btn_Monitor, [this] { TFMonitor::Show_Monitor(m_ctx, this, &m_map); });
 
     m_free = MapOverview::freeBytes(map);
     CB_Filter_Slave->addItem(QString());

@@ -13,6 +13,8 @@ private Q_SLOTS:
     void roundTrip_data();
     void roundTrip();
     void writtenShape();
+    void monitorSize_data();
+    void monitorSize();
     void damagedFiles_data();
     void damagedFiles();
     void eachValueFallsBackOnItsOwn();
@@ -94,6 +96,39 @@ void TestAppSettings::writtenShape()
                         "<lastinternet><enable_internet>0</enable_internet><enable_update>1</enable_update>"
                         "<enable_jump_field_tables>0</enable_jump_field_tables>"
                         "<Double_Click_Auto_Size>0</Double_Click_Auto_Size></lastinternet></Conf_Settings>"));
+}
+
+void TestAppSettings::monitorSize_data()
+{
+    QTest::addColumn<QByteArray>("width");
+    QTest::addColumn<QByteArray>("height");
+    QTest::addColumn<QSize>("read"); // (0, 0): none, the window fits its table
+    QTest::newRow("kept") << QByteArray("1234") << QByteArray("678") << QSize(1234, 678);
+    QTest::newRow("zero") << QByteArray("0") << QByteArray("600") << QSize(0, 0);
+    QTest::newRow("larger than any screen") << QByteArray("900") << QByteArray("99999") << QSize(0, 0);
+    QTest::newRow("no number") << QByteArray("wide") << QByteArray("600") << QSize(0, 0);
+    QTest::newRow("height missing") << QByteArray("900") << QByteArray() << QSize(0, 0);
+}
+
+void TestAppSettings::monitorSize()
+{
+    QFETCH(QByteArray, width);
+    QFETCH(QByteArray, height);
+    QFETCH(QSize, read);
+    TestWorkspace ws;
+    QByteArray monitor = "<width>" + width + "</width>";
+    if (!height.isEmpty())
+        monitor += "<height>" + height + "</height>";
+    TestWorkspace::writeFile(ws.path("Fabricor.xml"),
+                             "<Conf_Settings><lastmonitor>" + monitor + "</lastmonitor></Conf_Settings>");
+    AppSettings s = AppSettings::read(ws.path("Fabricor.xml"));
+    QCOMPARE(QSize(s.monitorWidth, s.monitorHeight), read);
+    // What is read is written back as it was, and nothing when there is none.
+    s.write(ws.path("Fabricor.xml"));
+    const QByteArray written = TestWorkspace::readFile(ws.path("Fabricor.xml"));
+    QCOMPARE(written.contains("<lastmonitor>"), read.width() > 0);
+    const AppSettings again = AppSettings::read(ws.path("Fabricor.xml"));
+    QCOMPARE(QSize(again.monitorWidth, again.monitorHeight), read);
 }
 
 void TestAppSettings::damagedFiles_data()

@@ -48,6 +48,8 @@ private Q_SLOTS:
     void plan();
     void tableMarks();
     void tableTexts();
+    void textsInEveryLanguage_data();
+    void textsInEveryLanguage();
 };
 
 void TestModbusFrame::encode()
@@ -114,7 +116,11 @@ void TestModbusFrame::parse()
         QCOMPARE(reply.size, 9);
         break;
     case ReplyStatus::Malformed:
-        QVERIFY2(reply.problem.contains(values), qPrintable(reply.problem));
+    {
+        const QString text =
+            MonitorTable::errorText({MonitorError::Malformed, 0, QString(), reply.problem}, TextCatalog::english());
+        QVERIFY2(text.contains(values), qPrintable(text));
+    }
         break;
     case ReplyStatus::Incomplete:
         break;
@@ -149,6 +155,8 @@ void TestModbusFrame::plan_data()
     QTest::newRow("gap of 17 skipped") << QVector<int>{10, 28} << "10+1 28+1";
     QTest::newRow("gap that saves nothing is skipped") << (span(0, 119) + span(130, 135)) << "0+120 130+6";
     QTest::newRow("gap read across where it saves a request") << (span(0, 99) + span(110, 124)) << "0+125";
+    // Two requests either way: the plan that reads 120 registers, not the one that reads 126.
+    QTest::newRow("as many requests, fewer registers") << (span(0, 100) + span(107, 125)) << "0+101 107+19";
     QTest::newRow("the last register") << QVector<int>{65535, 65534, 65530} << "65530+6";
     QTest::newRow("last 126 registers") << span(65410, 65535) << "65410+125 65535+1";
     QTest::newRow("out of range left out") << QVector<int>{-1, 65536, 7} << "7+1";
@@ -196,7 +204,7 @@ void TestModbusFrame::tableMarks()
     QVERIFY(r12.changed);
     QVERIFY(!r10.changed);
     // An error keeps the last good value, marked as old.
-    table.applyError({11, 2}, {MonitorError::Timeout, 0, QString()});
+    table.applyError({11, 2}, {MonitorError::Timeout, 0, QString(), {}});
     QCOMPARE(r12.value, quint16(4));
     QVERIFY(r12.old && !r12.changed);
     QCOMPARE(r12.error.kind, MonitorError::Timeout);
@@ -209,6 +217,19 @@ void TestModbusFrame::tableMarks()
     QCOMPARE(r12.error.kind, MonitorError::None);
     QCOMPARE(table.takeTouched(), (QVector<QPair<int, int>>{{0, 0}, {2, 3}}));
     QVERIFY(table.takeTouched().isEmpty());
+    QCOMPARE(MonitorTable::stateWord(r12), QStringLiteral("ok"));
+    table.applyError({12, 1}, {MonitorError::Lost, 0, QString(), {}});
+    QCOMPARE(MonitorTable::stateWord(r12), QStringLiteral("old"));
+    QCOMPARE(MonitorTable::stateWord(table.rows().at(1)), QStringLiteral("error"));
+
+    // Another device asked: nothing of the last one stays, and the row without a register says so still.
+    table.clearValues();
+    for (const MonitorRow &row : table.rows()) {
+        QVERIFY(!row.hasValue && !row.old && !row.changed);
+        QCOMPARE(row.error.kind, row.address < 0 ? MonitorError::NoRegister : MonitorError::None);
+        QCOMPARE(MonitorTable::hexText(row), QString());
+    }
+    QCOMPARE(table.takeTouched(), (QVector<QPair<int, int>>{{0, 3}}));
 }
 
 void TestModbusFrame::tableTexts()
@@ -233,12 +254,51 @@ void TestModbusFrame::tableTexts()
     row.slave = -1; // the state register, in binary
     QCOMPARE(MonitorTable::byteValueText(row, true), QStringLiteral("10100101"));
     QCOMPARE(MonitorTable::byteValueText(row, false), QStringLiteral("00001111"));
-    QCOMPARE(MonitorTable::errorText({MonitorError::Exception, 2, QString()}, catalog),
+    QCOMPARE(MonitorTable::errorText({MonitorError::Exception, 2, QString(), {}}, catalog),
              QStringLiteral("Exception 02: ILLEGAL DATA ADDRESS"));
-    QCOMPARE(MonitorTable::errorText({MonitorError::Exception, 0x0B, QString()}, catalog),
+    QCOMPARE(MonitorTable::errorText({MonitorError::Exception, 0x0B, QString(), {}}, catalog),
              QStringLiteral("Exception 0B: GATEWAY TARGET DEVICE FAILED TO RESPOND"));
-    QCOMPARE(MonitorTable::errorText({MonitorError::Exception, 0x42, QString()}, catalog),
-             QStringLiteral("Exception 42: ?"));
+    QCOMPARE(MonitorTable::errorText({MonitorError::Exception, 0x42, QString(), {}}, catalog),
+             QStringLiteral("Exception 42: unknown exception"));
+    QCOMPARE(MonitorTable::errorText({MonitorError::ConnectTimeout, 2000, QString(), {}}, catalog),
+             QStringLiteral("No connection within 2 s"));
+    QCOMPARE(MonitorTable::errorText({MonitorError::ConnectTimeout, 300, QString(), {}}, catalog),
+             QStringLiteral("No connection within 0.3 s"));
+}
+
+void TestModbusFrame::textsInEveryLanguage_data()
+{
+    QTest::addColumn<QString>("language");
+    QTest::addColumn<QString>("exception"); // exception 02
+    QTest::addColumn<QString>("malformed"); // an answer of transaction 18516 to request 3
+    QTest::newRow("English") << "English" << "Exception 02: ILLEGAL DATA ADDRESS"
+                             << "The answer does not fit the request: transaction 18516 instead of 3";
+    QTest::newRow("Deutsch") << "Deutsch" << "Ausnahme 02: UNZULÄSSIGE DATENADRESSE"
+                             << "Die Antwort passt nicht zur Anfrage: Transaktion 18516 statt 3";
+    QTest::newRow("Français") << "Français" << "Exception 02 : ADRESSE DE DONNÉES ILLÉGALE"
+                              << "La réponse ne correspond pas à la requête : transaction 18516 au lieu de 3";
+    QTest::newRow("Español") << "Español" << "Excepción 02: DIRECCIÓN DE DATOS NO VÁLIDA"
+                             << "La respuesta no corresponde a la petición: transacción 18516 en lugar de 3";
+    QTest::newRow("Italiano") << "Italiano" << "Eccezione 02: INDIRIZZO DATI NON VALIDO"
+                              << "La risposta non corrisponde alla richiesta: transazione 18516 invece di 3";
+}
+
+void TestModbusFrame::textsInEveryLanguage()
+{
+    // The lead and the details after it in the shipped language: what the parser found is no English
+    // sentence of its own.
+    QFETCH(QString, language);
+    QFETCH(QString, exception);
+    QFETCH(QString, malformed);
+    TextCatalog catalog;
+    QString loaded = language;
+    catalog.LoadLanguage(loaded, QStringLiteral(SW_SOURCE_DIR "/lang"));
+    QCOMPARE(loaded, language);
+    QCOMPARE(MonitorTable::errorText({MonitorError::Exception, 2, QString(), {}}, catalog), exception);
+    const ModbusFrame::Reply reply =
+        ModbusFrame::parse(hex("4854 0000 0007 01 03 04 1234 ffff"), ModbusFrame::ReadRequest{3, 1, 3, 100, 2});
+    QCOMPARE(reply.status, ReplyStatus::Malformed);
+    QCOMPARE(MonitorTable::errorText({MonitorError::Malformed, 0, QString(), reply.problem}, catalog), malformed);
 }
 
 QTEST_GUILESS_MAIN(TestModbusFrame)

@@ -15,8 +15,12 @@
 #include "documents/ParGenDocument.h"
 #include "monitor/MonitorTable.h"
 #include "monitor/RegisterPoller.h"
+#include "text/TextCatalog.h"
 
 #include <QAbstractItemModelTester>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QProcess>
 #include <QApplication>
 #include <QComboBox>
 #include <QLabel>
@@ -112,7 +116,7 @@ PollSummary nextPoll(RegisterPoller &poller, int timeoutMs = 5000)
 {
     QSignalSpy spy(&poller, &RegisterPoller::pollFinished);
     if (!spy.wait(timeoutMs))
-        return PollSummary{-1, -1, 0, {}, {}};
+        return PollSummary{-1, -1, 0, 0, {}, {}};
     return spy.first().first().value<PollSummary>();
 }
 
@@ -129,6 +133,52 @@ void writeProject(const QString &folder, quint16 port, const ModbusMap &map, int
     DnetNetDocument::save(slaves, folder + QStringLiteral("/DNET_Net.xml"));
     map.saveRegisters(folder + QStringLiteral("/DefReg.xml"));
 }
+
+// SW40917-cli beside the tests, as the build places it.
+QString cliProgram()
+{
+#ifdef Q_OS_WIN
+    const QString name = QStringLiteral("SW40917-cli.exe");
+#else
+    const QString name = QStringLiteral("SW40917-cli");
+#endif
+    for (const QString &folder : {QCoreApplication::applicationDirPath() + QStringLiteral("/../program"),
+                                  QCoreApplication::applicationDirPath(), QStringLiteral(SW_PROGRAM_DIR)}) {
+        const QFileInfo candidate(folder + QLatin1Char('/') + name);
+        if (candidate.isFile())
+            return candidate.absoluteFilePath();
+    }
+    return QString();
+}
+
+// A monitor window on a configuration whose device listens at port, with the Modbus connection set.
+struct MonitorWindow
+{
+    TestWorkspace ws;
+    std::unique_ptr<ModbusTransportFactory> factory = createModbusTransportFactory();
+    std::unique_ptr<TFMonitor> monitor;
+
+    explicit MonitorWindow(quint16 port, const QString &language = QStringLiteral("English"))
+    {
+        const QString folder = ws.makeProject(QStringLiteral("plant"));
+        writeProject(folder, port,
+                     mapOf({{0, ModbusMap::Read, 100, 1, 2}, {2, ModbusMap::Write, 101, 0, 7}}), 300);
+        ws.context.platform.modbus = factory.get();
+        QString loaded = language;
+        ws.context.catalog.LoadLanguage(loaded, QStringLiteral(SW_SOURCE_DIR "/lang"));
+        open();
+    }
+    void open()
+    {
+        monitor = std::make_unique<TFMonitor>(ws.context);
+        monitor->setReplyTimeout(300);
+    }
+    template <typename T> T *find(const char *name) const
+    {
+        return monitor->findChild<T *>(QString::fromLatin1(name));
+    }
+    QString status() const { return find<QLabel>("L_Status")->text(); }
+};
 
 enum class Fault { WrongTransaction, WrongUnit, ShortFrame, OverLong, Exception, InPieces, CloseAfterRequest, Late };
 
@@ -155,9 +205,22 @@ private Q_SLOTS:
     void silentDevice();
     void deviceStoppedAndBack();
     void reconnectPauseGrows();
+    void reconnectPauseAfterGoodPoll();
+    void connectTimeout();
     void oneRequestAtATime();
+    void cliStaleValues();
+    void cliTextColumns();
+    void cliConnectTimeout();
+    void cliStopsOnFailedOutput_data();
+    void cliStopsOnFailedOutput();
     void window();
+    void nothingSentBeforeConnect();
+    void tableIsOneTabStop_data();
+    void tableIsOneTabStop();
+    void windowSize_data();
+    void windowSize();
     void mainWindowButton();
+    void mapOverviewButton_data();
     void mapOverviewButton();
 };
 
@@ -249,14 +312,14 @@ void TestMonitor::cliCsv()
     const CliRun csv = runCli({"monitor", dir.path(), "--once", "--csv"});
     QCOMPARE(csv.code, 0);
     const auto line = [](const char *page, int index, int reference, const char *slave, const char *hi, const char *lo) {
-        return QStringLiteral("%1,%2,%3,%4,%5,%6,%7,")
+        return QStringLiteral("%1,%2,%3,%4,%5,%6,%7,,ok")
             .arg(QLatin1String(page))
             .arg(index)
             .arg(reference)
             .arg(QLatin1String(slave), QLatin1String(hi), QLatin1String(lo))
             .arg(holdingValue(index));
     };
-    QCOMPARE(csv.out, QStringLiteral("page,index,reference,slave,high byte,low byte,value,error\n") +
+    QCOMPARE(csv.out, QStringLiteral("page,index,reference,slave,high byte,low byte,value,error,state\n") +
                           line("state", 300, 400301, "", "", "") + "\n" + line("read", 100, 400101, "5", "1", "2") +
                           "\n" + line("write", 101, 400102, "7", "", "7") + "\n");
 
@@ -280,7 +343,8 @@ void TestMonitor::cliCsv()
     server.stop();
     const CliRun refused = runCli({"monitor", dir.path(), "--once", "--csv"});
     QCOMPARE(refused.code, 1);
-    QVERIFY2(refused.out.contains(QStringLiteral("read,100,400101,5,1,2,,Connection refused\n")), qPrintable(refused.out));
+    QVERIFY2(refused.out.contains(QStringLiteral("read,100,400101,5,1,2,,Connection refused,error\n")),
+             qPrintable(refused.out));
 }
 
 void TestMonitor::faults_data()
@@ -360,7 +424,8 @@ void TestMonitor::faults()
     QCOMPARE(device.lastRequest, ModbusFrame::encode({quint16(quint8(device.lastRequest.at(1))), 7, 3, 40, 1}));
     const MonitorRow &row = table.rows().first();
     QCOMPARE(int(row.error.kind), error);
-    QVERIFY2(row.error.detail.contains(detail), qPrintable(row.error.detail));
+    const QString errorText = MonitorTable::errorText(row.error, TextCatalog::english());
+    QVERIFY2(errorText.contains(detail), qPrintable(errorText));
     if (error == MonitorError::None) {
         QVERIFY(summary.allAnswered());
         QCOMPARE(row.value, holdingValue(40));
@@ -488,21 +553,178 @@ void TestMonitor::oneRequestAtATime()
         QVERIFY(polls.at(i).first().value<PollSummary>().allAnswered());
 }
 
+void TestMonitor::reconnectPauseAfterGoodPoll()
+{
+    // Refused, refused, good, lost: the pause after the loss is one period again, not four.
+    const quint16 port = freePort();
+    MonitorTable table;
+    table.build(mapOf({{0, ModbusMap::Read, 7, 1, 2}}), -1);
+    RegisterPoller poller(transport(), table);
+    poller.start(settingsFor(port));
+    QCOMPARE(nextPoll(poller).failure.kind, MonitorError::Refused);
+    QCOMPARE(nextPoll(poller).failure.kind, MonitorError::Refused);
+    QCOMPARE(poller.reconnectPauseMs(), 200);
+    Server server;
+    QVERIFY(server.start(port));
+    QVERIFY(nextPoll(poller).allAnswered());
+    QCOMPARE(poller.reconnectPauseMs(), 0);
+    server.stop();
+    const PollSummary lost = nextPoll(poller);
+    QVERIFY(lost.failure.kind == MonitorError::Lost || lost.failure.kind == MonitorError::Refused);
+    QCOMPARE(poller.reconnectPauseMs(), 100);
+}
+
+void TestMonitor::connectTimeout()
+{
+    // A device that drops connection requests: the connection gets as long as an answer would, then
+    // every row says why, and the next attempt follows after the pause.
+    Unaccepting device;
+    QVERIFY(device.start());
+    MonitorTable table;
+    table.build(mapOf({{0, ModbusMap::Read, 7, 1, 2}}), 8);
+    RegisterPoller poller(transport(), table);
+    QElapsedTimer clock;
+    clock.start();
+    poller.start(settingsFor(device.port()));
+    const PollSummary summary = nextPoll(poller);
+    QCOMPARE(summary.failure.kind, MonitorError::ConnectTimeout);
+    QVERIFY2(clock.elapsed() >= 250 && clock.elapsed() < 3000, qPrintable(QString::number(clock.elapsed())));
+    QCOMPARE(MonitorTable::errorText(summary.failure, TextCatalog::english()),
+             QStringLiteral("No connection within 0.3 s"));
+    for (const MonitorRow &row : table.rows())
+        QCOMPARE(row.error.kind, MonitorError::ConnectTimeout);
+    QCOMPARE(poller.state(), RegisterPoller::State::Waiting);
+    QTRY_COMPARE_WITH_TIMEOUT(poller.state(), RegisterPoller::State::Connecting, 2000);
+}
+
+void TestMonitor::cliStaleValues()
+{
+    // Good at first, then silent: the rows keep the value, and the state column says it is old.
+    Scripted device;
+    int answered = 0;
+    device.answer = [&](const QByteArray &request) {
+        return answered++ < 1 ? rightAnswer(request) : QByteArray();
+    };
+    QVERIFY(device.start());
+    QTemporaryDir dir;
+    writeProject(dir.path(), device.port(), mapOf({{0, ModbusMap::Read, 100, 1, 2}}), -1);
+    QTimer::singleShot(3300, [] { std::raise(SIGINT); });
+    const CliRun polls = runCli({"monitor", dir.path(), "--csv", "--period", "500"});
+    QCOMPARE(polls.code, 1);
+    const QString fresh = QStringLiteral("read,100,400101,5,1,2,%1,,ok\n").arg(holdingValue(100));
+    const QString stale = QStringLiteral("read,100,400101,5,1,2,%1,No answer in time,old\n").arg(holdingValue(100));
+    QVERIFY2(polls.out.contains(fresh), qPrintable(polls.out));
+    QVERIFY2(polls.out.contains(stale), qPrintable(polls.out));
+    QVERIFY(polls.out.indexOf(fresh) < polls.out.indexOf(stale));
+}
+
+void TestMonitor::cliTextColumns()
+{
+    // Registers 0..99 only: register 500's request is answered with an exception.
+    Server server(0, 100);
+    QVERIFY(server.start());
+    QTemporaryDir dir;
+    writeProject(dir.path(), server.port(),
+                 mapOf({{0, ModbusMap::Read, 50, 1, 2}, {1, ModbusMap::Write, 500, 3, 4}}), 7);
+    const CliRun r = runCli({"monitor", dir.path(), "--once"});
+    QCOMPARE(r.code, 1);
+    const QStringList lines = r.out.split(QLatin1Char('\n'));
+    const QStringList header = lines.at(0).split(QRegularExpression(QStringLiteral("\\s{2,}")));
+    QCOMPARE(header, QStringList({"Page", "Index", "Reference", "Slave", "High part", "Low part", "Hex", "Decimal",
+                                  "High byte value", "Low byte value", "Error"}));
+    // The state register: its value in decimal under "Decimal", its bytes in binary under the byte values.
+    const quint16 state = holdingValue(7);
+    const QString hex = QStringLiteral("0x") + QString::number(state, 16).toUpper().rightJustified(4, QLatin1Char('0'));
+    QCOMPARE(lines.at(1).split(QLatin1Char(' '), Qt::SkipEmptyParts),
+             QStringList({"State", "7", "400008", hex, QString::number(state),
+                          QStringLiteral("%1").arg(state >> 8, 8, 2, QLatin1Char('0')),
+                          QStringLiteral("%1").arg(state & 0xFF, 8, 2, QLatin1Char('0'))}));
+    QVERIFY2(r.out.contains(QStringLiteral("Exception 02: ILLEGAL DATA ADDRESS")), qPrintable(r.out));
+    // Every request had its answer (the state register, 50 and 500 are too far apart to share one);
+    // one of them was an exception.
+    QVERIFY2(r.out.contains(QStringLiteral("3 of 3 requests answered in ")), qPrintable(r.out));
+    QVERIFY2(r.out.contains(QStringLiteral(" ms, 1 of them with an exception")), qPrintable(r.out));
+}
+
+void TestMonitor::cliConnectTimeout()
+{
+    Unaccepting device;
+    QVERIFY(device.start());
+    QTemporaryDir dir;
+    writeProject(dir.path(), device.port(), mapOf({{0, ModbusMap::Read, 100, 1, 2}}), -1);
+    QElapsedTimer clock;
+    clock.start();
+    const CliRun r = runCli({"monitor", dir.path(), "--once"});
+    QCOMPARE(r.code, 1);
+    QVERIFY2(clock.elapsed() < 10000, qPrintable(QString::number(clock.elapsed())));
+    QVERIFY2(r.out.contains(QStringLiteral("No connection within 2 s")), qPrintable(r.out));
+}
+
+void TestMonitor::cliStopsOnFailedOutput_data()
+{
+    QTest::addColumn<bool>("pipe"); // | head -2, else > /dev/full
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("full disk") << false << "No space left on device";
+    QTest::newRow("reader gone") << true << "Broken pipe";
+}
+
+void TestMonitor::cliStopsOnFailedOutput()
+{
+    // The real program: standard output that takes nothing ends the polling, says why and closes the
+    // connection, like every other command.
+    QFETCH(bool, pipe);
+    QFETCH(QString, reason);
+    if (!pipe && !QFileInfo(QStringLiteral("/dev/full")).exists())
+        QSKIP("no /dev/full on this system");
+    const QString bash = QStandardPaths::findExecutable(QStringLiteral("bash"));
+    if (pipe && bash.isEmpty())
+        QSKIP("no bash on this system");
+    QVERIFY2(!cliProgram().isEmpty(), "SW40917-cli is not built beside the tests");
+    Scripted device;
+    device.answer = rightAnswer;
+    QVERIFY(device.start());
+    QTemporaryDir dir;
+    writeProject(dir.path(), device.port(), mapOf({{0, ModbusMap::Read, 100, 1, 2}}), 300);
+    QProcess process;
+    const QStringList arguments{QStringLiteral("monitor"), dir.path(), QStringLiteral("--period"), QStringLiteral("100")};
+    if (pipe) {
+        // The program's exit code, not head's.
+        process.start(bash, QStringList{QStringLiteral("-c"), QStringLiteral("\"$0\" \"$@\" | head -2; exit ${PIPESTATUS[0]}"),
+                                        cliProgram()} + arguments);
+    } else {
+        process.setStandardOutputFile(QStringLiteral("/dev/full"));
+        process.start(cliProgram(), arguments);
+    }
+    QVERIFY(process.waitForStarted());
+    // The device answers from this event loop while the program runs.
+    QTRY_VERIFY_WITH_TIMEOUT(process.state() == QProcess::NotRunning, 10000);
+    if (process.state() != QProcess::NotRunning) {
+        process.kill();
+        process.waitForFinished();
+    }
+    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(process.exitCode(), 1);
+    const QString err = QString::fromLocal8Bit(process.readAllStandardError());
+    QVERIFY2(err.contains(QStringLiteral("Cannot write standard output: ") + reason), qPrintable(err));
+    // One poll of two requests (the state register and the map's register), a second one at most
+    // while head takes its two lines, and no more; then closed.
+    QVERIFY2(device.requests <= 4, qPrintable(QString::number(device.requests)));
+    QTRY_COMPARE_WITH_TIMEOUT(device.disconnects, device.connections(), 2000);
+}
+
 void TestMonitor::window()
 {
     Scripted device;
     device.answer = rightAnswer;
     QVERIFY(device.start());
-    TestWorkspace ws;
-    const QString folder = ws.makeProject(QStringLiteral("plant"));
-    writeProject(folder, device.port(), mapOf({{0, ModbusMap::Read, 100, 1, 2}, {2, ModbusMap::Write, 101, 0, 7}}), 300);
-    const std::unique_ptr<ModbusTransportFactory> factory = createModbusTransportFactory();
-    ws.context.platform.modbus = factory.get();
-
-    TFMonitor monitor(ws.context);
-    monitor.setReplyTimeout(300);
+    MonitorWindow w(device.port());
+    TFMonitor &monitor = *w.monitor;
     QSignalSpy polls(monitor.poller(), &RegisterPoller::pollFinished);
     monitor.show();
+    auto *connectButton = w.find<QPushButton>("Btn_Connect");
+    QCOMPARE(connectButton->text(), QStringLiteral("Connect"));
+    connectButton->click();
+    QCOMPARE(connectButton->text(), QStringLiteral("Disconnect"));
     QVERIFY(polls.wait(5000));
     MonitorModel *model = monitor.model();
     QAbstractItemModelTester tester(model);
@@ -515,33 +737,162 @@ void TestMonitor::window()
     QCOMPARE(model->index(1, MonitorModel::Decimal).data().toString(), QString::number(holdingValue(100)));
     QCOMPARE(model->index(2, MonitorModel::HighValue).data().toString(), QString());
     QCOMPARE(model->index(2, MonitorModel::LowValue).data().toString(), QString::number(holdingValue(101) & 0xFF));
-    const QString status = monitor.findChild<QLabel *>(QStringLiteral("L_Status"))->text();
-    QVERIFY2(status.contains(QStringLiteral("2 of 2 requests answered")), qPrintable(status));
+    QVERIFY2(w.status().contains(QStringLiteral("2 of 2 requests answered")), qPrintable(w.status()));
     const AccessibilityCheck::Report report = AccessibilityCheck::walk(&monitor);
     QVERIFY2(report.faults.isEmpty(), qPrintable(report.faults.join(QLatin1Char('\n'))));
 
     // Filters as in the map overview; the state register only while neither narrows.
-    monitor.findChild<QComboBox *>(QStringLiteral("CB_Filter_Page"))->setCurrentIndex(2);
+    w.find<QComboBox>("CB_Filter_Page")->setCurrentIndex(2);
     QCOMPARE(model->rowCount(), 1);
     QCOMPARE(model->index(0, MonitorModel::Index).data().toString(), QStringLiteral("101"));
-    monitor.findChild<QComboBox *>(QStringLiteral("CB_Filter_Page"))->setCurrentIndex(0);
-    monitor.findChild<QComboBox *>(QStringLiteral("CB_Filter_Slave"))->setCurrentIndex(1);
+    w.find<QComboBox>("CB_Filter_Page")->setCurrentIndex(0);
+    w.find<QComboBox>("CB_Filter_Slave")->setCurrentIndex(1);
     QCOMPARE(model->rowCount(), 1);
 
-    // Input registers from another port, as the user sets them while the window is open.
+    // Another port while connected: the connection ends and nothing of the old device stays.
     Server server;
     QVERIFY(server.start());
-    monitor.findChild<QSpinBox *>(QStringLiteral("E_Port"))->setValue(server.port());
-    monitor.findChild<QComboBox *>(QStringLiteral("CB_Function"))->setCurrentIndex(1);
-    monitor.findChild<QPushButton *>(QStringLiteral("Btn_Apply"))->click();
-    QVERIFY(polls.wait(5000));
-    QCOMPARE(model->index(0, MonitorModel::Reference).data().toString(), QStringLiteral("300101"));
-    QCOMPARE(model->index(0, MonitorModel::Decimal).data().toString(), QString::number(inputValue(100)));
-
-    // Closing ends the connection at once.
-    monitor.findChild<QPushButton *>(QStringLiteral("Btn_Close"))->click();
+    const int requestsBefore = device.requests;
+    w.find<QSpinBox>("E_Port")->setValue(server.port());
     QCOMPARE(monitor.poller()->state(), RegisterPoller::State::Stopped);
-    QVERIFY2(ws.messages.shown().isEmpty(), qPrintable(ws.messages.last()));
+    QCOMPARE(connectButton->text(), QStringLiteral("Connect"));
+    for (int c = MonitorModel::Hex; c <= MonitorModel::Error; ++c)
+        QCOMPARE(model->index(0, c).data().toString(), QString());
+    QVERIFY2(w.status().contains(QStringLiteral("every value cleared")), qPrintable(w.status()));
+    QTest::qWait(300);
+    QCOMPARE(device.requests, requestsBefore);
+    QTRY_COMPARE_WITH_TIMEOUT(device.disconnects, 1, 2000);
+
+    // Input registers from that port, once the user connects again.
+    w.find<QComboBox>("CB_Function")->setCurrentIndex(1);
+    QCOMPARE(model->index(0, MonitorModel::Reference).data().toString(), QStringLiteral("300101"));
+    connectButton->click();
+    QVERIFY(polls.wait(5000));
+    QCOMPARE(model->index(0, MonitorModel::Decimal).data().toString(), QString::number(inputValue(100)));
+    // A changed function clears as well.
+    w.find<QComboBox>("CB_Function")->setCurrentIndex(0);
+    QCOMPARE(model->index(0, MonitorModel::Decimal).data().toString(), QString());
+    QCOMPARE(monitor.poller()->state(), RegisterPoller::State::Stopped);
+
+    // Disconnect ends it; closing ends it at once.
+    connectButton->click();
+    QVERIFY(polls.wait(5000));
+    connectButton->click();
+    QCOMPARE(monitor.poller()->state(), RegisterPoller::State::Stopped);
+    connectButton->click();
+    w.find<QPushButton>("Btn_Close")->click();
+    QCOMPARE(monitor.poller()->state(), RegisterPoller::State::Stopped);
+    QVERIFY2(w.ws.messages.shown().isEmpty(), qPrintable(w.ws.messages.last()));
+}
+
+void TestMonitor::nothingSentBeforeConnect()
+{
+    // Opened on a configuration, the window waits to be told: the device hears nothing of it.
+    Scripted device;
+    device.answer = rightAnswer;
+    QVERIFY(device.start());
+    MonitorWindow w(device.port());
+    w.monitor->show();
+    QTest::qWait(1500); // more than a period and a reply time-out
+    QCOMPARE(device.connections(), 0);
+    QCOMPARE(device.requests, 0);
+    QCOMPARE(w.monitor->poller()->state(), RegisterPoller::State::Stopped);
+    // It says what Connect would use.
+    QCOMPARE(w.status(), QStringLiteral("Not connected. Connect reads from 127.0.0.1, port %1, unit 1, with function 3.")
+                             .arg(device.port()));
+    w.find<QSpinBox>("E_Unit")->setValue(7);
+    QVERIFY2(w.status().contains(QStringLiteral("unit 7")), qPrintable(w.status()));
+    w.find<QSpinBox>("E_Unit")->setValue(1);
+    QSignalSpy polls(w.monitor->poller(), &RegisterPoller::pollFinished);
+    w.find<QPushButton>("Btn_Connect")->click();
+    QVERIFY(polls.wait(5000));
+    QCOMPARE(device.connections(), 1);
+    QVERIFY(device.requests >= 1);
+}
+
+void TestMonitor::tableIsOneTabStop_data()
+{
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<QPoint>("from"); // (column, row)
+    QTest::addColumn<QString>("focusTo");
+    const int none = Qt::NoModifier;
+    const int shift = Qt::ShiftModifier;
+    const int ctrl = Qt::ControlModifier;
+    QTest::newRow("tab inside") << none << QPoint(2, 1) << "Btn_Close";
+    QTest::newRow("tab at the last cell") << none << QPoint(MonitorModel::Error, 2) << "Btn_Close";
+    QTest::newRow("shift+tab inside") << shift << QPoint(2, 1) << "Btn_Connect";
+    QTest::newRow("shift+tab at the first cell") << shift << QPoint(0, 0) << "Btn_Connect";
+    QTest::newRow("ctrl+tab inside") << ctrl << QPoint(2, 1) << "Btn_Close";
+    QTest::newRow("ctrl+shift+tab inside") << ctrl + shift << QPoint(2, 1) << "Btn_Connect";
+}
+
+void TestMonitor::tableIsOneTabStop()
+{
+    QFETCH(int, modifiers);
+    QFETCH(QPoint, from);
+    QFETCH(QString, focusTo);
+    MonitorWindow w(freePort());
+    w.monitor->show();
+    QApplication::setActiveWindow(w.monitor.get());
+    auto *table = w.find<QTableView>("TV_Monitor");
+    table->setCurrentIndex(table->model()->index(from.y(), from.x()));
+    table->setFocus();
+    QCOMPARE(QApplication::focusWidget(), table);
+    const auto mods = Qt::KeyboardModifiers(modifiers);
+    QTest::keyClick(table, (mods & Qt::ShiftModifier) ? Qt::Key_Backtab : Qt::Key_Tab, mods);
+    QCOMPARE(QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : QString(), focusTo);
+    // The arrow keys still move inside it.
+    table->setFocus();
+    table->setCurrentIndex(table->model()->index(0, 0));
+    QTest::keyClick(table, Qt::Key_Down);
+    QCOMPARE(table->currentIndex().row(), 1);
+}
+
+void TestMonitor::windowSize_data()
+{
+    QTest::addColumn<QString>("language");
+    for (const char *language : {"English", "Deutsch", "Français", "Español", "Italiano"})
+        QTest::newRow(language) << QString::fromUtf8(language);
+}
+
+void TestMonitor::windowSize()
+{
+    QFETCH(QString, language);
+    MonitorWindow w(freePort(), language);
+    TFMonitor &monitor = *w.monitor;
+    monitor.show();
+    QVERIFY(monitor.minimumSize() != monitor.maximumSize());
+    QVERIFY(monitor.windowFlags() & Qt::WindowMaximizeButtonHint);
+    monitor.resize(1500, 700);
+    QCoreApplication::processEvents();
+    auto *table = w.find<QTableView>("TV_Monitor");
+    QHeaderView *header = table->horizontalHeader();
+    // Every column holds its caption and the widest text it can show; the error column the rest.
+    const int margin = 2 * header->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header);
+    int others = 0;
+    for (int c = 0; c < MonitorModel::Error; ++c) {
+        const QString caption = monitor.model()->headerData(c, Qt::Horizontal).toString();
+        QVERIFY2(table->columnWidth(c) >= header->fontMetrics().horizontalAdvance(caption) + margin,
+                 qPrintable(caption));
+        others += table->columnWidth(c);
+    }
+    for (int c : {MonitorModel::HighValue, MonitorModel::LowValue})
+        QVERIFY(table->columnWidth(c) > table->fontMetrics().horizontalAdvance(QStringLiteral("00000000")));
+    QVERIFY(table->columnWidth(MonitorModel::Hex) > table->fontMetrics().horizontalAdvance(QStringLiteral("0xFFFF")));
+    QCOMPARE(others + table->columnWidth(MonitorModel::Error), table->viewport()->width());
+    QVERIFY(table->columnWidth(MonitorModel::Error) > 300);
+    // The table and the buttons follow the window.
+    const int wide = table->width();
+    monitor.resize(1700, 800);
+    QCoreApplication::processEvents();
+    QCOMPARE(table->width(), wide + 200);
+    QVERIFY(w.find<QPushButton>("Btn_Close")->geometry().right() > 1600);
+
+    // Opened again, the window has the size it was left with.
+    monitor.resize(1234, 678);
+    w.find<QPushButton>("Btn_Close")->click();
+    w.open();
+    QCOMPARE(w.monitor->size(), QSize(1234, 678));
 }
 
 void TestMonitor::mainWindowButton()
@@ -582,28 +933,45 @@ void TestMonitor::mainWindowButton()
     QVERIFY2(ws.messages.shown().isEmpty(), qPrintable(ws.messages.last()));
 }
 
+void TestMonitor::mapOverviewButton_data()
+{
+    QTest::addColumn<bool>("unsaved"); // the overview shows a map that differs from the saved one
+    QTest::newRow("map as saved") << false;
+    QTest::newRow("changes not saved") << true;
+}
+
 void TestMonitor::mapOverviewButton()
 {
-    // The overview may show a map not saved yet; the monitor reads the saved one, as the device has it.
+    // The overview may show a map not saved yet; the monitor reads the saved one, as the device has
+    // it, and says so before it connects.
+    QFETCH(bool, unsaved);
     Server server;
     QVERIFY(server.start());
     TestWorkspace ws;
     const QString folder = ws.makeProject(QStringLiteral("plant"));
-    writeProject(folder, server.port(), mapOf({{0, ModbusMap::Read, 100, 1, 2}, {1, ModbusMap::Read, 7, 3, 0}}), 300);
+    const ModbusMap saved = mapOf({{0, ModbusMap::Read, 100, 1, 2}, {1, ModbusMap::Read, 7, 3, 0}});
+    writeProject(folder, server.port(), saved, 300);
     const std::unique_ptr<ModbusTransportFactory> factory = createModbusTransportFactory();
     ws.context.platform.modbus = factory.get();
-    const ModbusMap unsaved = mapOf({{0, ModbusMap::Read, 100, 1, 2}});
-    TFMapOverview overview(ws.context, unsaved);
+    const ModbusMap shown = unsaved ? mapOf({{0, ModbusMap::Read, 100, 1, 2}}) : saved;
+    TFMapOverview overview(ws.context, shown);
     overview.show();
     int rows = -1;
+    bool notice = false;
+    QString noticeText;
     QTimer::singleShot(0, [&] {
         auto *monitor = qobject_cast<TFMonitor *>(QApplication::activeModalWidget());
         QVERIFY(monitor);
         rows = monitor->model()->rowCount();
+        auto *label = monitor->findChild<QLabel *>(QStringLiteral("L_Saved_Notice"));
+        notice = label && label->isVisible();
+        noticeText = label ? label->text() : QString();
         monitor->reject();
     });
     overview.findChild<QPushButton *>(QStringLiteral("Btn_Monitor"))->click();
     QCOMPARE(rows, 3);
+    QCOMPARE(notice, unsaved);
+    QVERIFY2(noticeText.contains(QStringLiteral("saved documents")), qPrintable(noticeText));
     QVERIFY2(ws.messages.shown().isEmpty(), qPrintable(ws.messages.last()));
 }
 

@@ -128,6 +128,36 @@ private:
     int m_waiting = 0;
 };
 
+// A listener on 127.0.0.1 that takes no connection: it never accepts, and its queue of connections
+// waiting to be accepted is full, so the system drops any further connection request, as a device
+// behind a firewall that drops them does. A connection to port() never opens (nor fails) by itself.
+class Unaccepting
+{
+public:
+    bool start()
+    {
+        m_server.setListenBacklogSize(0);
+        if (!m_server.listen(QHostAddress::LocalHost, 0))
+            return false;
+        m_server.pauseAccepting();
+        // Fill the queue until a connection no longer opens; a few suffice on any system.
+        for (int i = 0; i < 16; ++i) {
+            auto *socket = new QTcpSocket(&m_server);
+            socket->connectToHost(QHostAddress::LocalHost, m_server.serverPort());
+            if (!socket->waitForConnected(300)) {
+                socket->abort();
+                delete socket;
+                return true;
+            }
+        }
+        return false;
+    }
+    quint16 port() const { return m_server.serverPort(); }
+
+private:
+    QTcpServer m_server;
+};
+
 // The right answer to a read request, from the request's own bytes, with the stand-in's values.
 inline QByteArray rightAnswer(const QByteArray &request)
 {

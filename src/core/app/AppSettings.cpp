@@ -1,12 +1,20 @@
 #include "AppSettings.h"
 
 #include "base/AppError.h"
+#include "base/ParseIntOrDefault.h"
 #include "base/ProjectName.h"
 #include "documents/ProjectDocument.h"
 
 #include <QFileInfo>
 
 namespace PD = ProjectDocument;
+
+namespace {
+
+constexpr int MinMonitorSide = 100;
+constexpr int MaxMonitorSide = 20000;
+
+} // namespace
 
 AppSettings AppSettings::read(const QString &path)
 {
@@ -41,6 +49,14 @@ AppSettings AppSettings::read(const QString &path)
     s.enable_update = option("enable_update");
     s.enable_jump_field_tables = option("enable_jump_field_tables");
     s.Double_Click_Auto_Size = option("Double_Click_Auto_Size");
+    const QDomElement monitor = PD::firstChildElement(root, QStringLiteral("lastmonitor"));
+    const int width = ParseIntOrDefault(PD::childText(monitor, QStringLiteral("width"), QString()), 0);
+    const int height = ParseIntOrDefault(PD::childText(monitor, QStringLiteral("height"), QString()), 0);
+    // A size no screen has is no size the user left.
+    if (width >= MinMonitorSide && width <= MaxMonitorSide && height >= MinMonitorSide && height <= MaxMonitorSide) {
+        s.monitorWidth = width;
+        s.monitorHeight = height;
+    }
     return s;
 }
 
@@ -58,5 +74,10 @@ void AppSettings::write(const QString &path) const
     PD::appendTextElement(options, QStringLiteral("enable_update"), flag(enable_update));
     PD::appendTextElement(options, QStringLiteral("enable_jump_field_tables"), flag(enable_jump_field_tables));
     PD::appendTextElement(options, QStringLiteral("Double_Click_Auto_Size"), flag(Double_Click_Auto_Size));
+    if (monitorWidth > 0 && monitorHeight > 0) {
+        QDomElement monitor = PD::appendElement(root, QStringLiteral("lastmonitor"));
+        PD::appendTextElement(monitor, QStringLiteral("width"), QString::number(monitorWidth));
+        PD::appendTextElement(monitor, QStringLiteral("height"), QString::number(monitorHeight));
+    }
     PD::save(doc, path);
 }

@@ -12,6 +12,10 @@ struct AppSettings
     bool enable_update = false;
     bool enable_jump_field_tables = false;
     bool Double_Click_Auto_Size = false;
+    // The register monitor's window size as the user left it; 0 none yet (the window then fits its
+    // table). Written only once there is one, so that the file is as before until then.
+    int monitorWidth = 0;
+    int monitorHeight = 0;
 
     // Reads the file; a missing file, a missing element or a file that is not well-formed gives
     // that value's default, and so does a configuration or language name that is not a plain name

@@ -1,5 +1,7 @@
 #include "ModbusFrame.h"
 
+#include <initializer_list>
+
 namespace {
 
 quint16 word(const QByteArray &bytes, int at)
@@ -13,11 +15,13 @@ void appendWord(QByteArray &bytes, quint16 value)
     bytes.append(char(value & 0xFF));
 }
 
-ModbusFrame::Reply malformed(const QString &problem)
+ModbusFrame::Reply malformed(int text, std::initializer_list<int> values)
 {
     ModbusFrame::Reply reply;
     reply.status = ModbusFrame::ReplyStatus::Malformed;
-    reply.problem = problem;
+    reply.problem.text = text;
+    for (int v : values)
+        reply.problem.values.append(QString::number(v));
     return reply;
 }
 
@@ -45,17 +49,17 @@ Reply parse(const QByteArray &buffer, const ReadRequest &request)
         return {};
     const quint16 transaction = word(buffer, 0);
     if (transaction != request.transaction)
-        return malformed(QStringLiteral("transaction %1 instead of %2").arg(transaction).arg(request.transaction));
+        return malformed(1620, {transaction, request.transaction});
     const quint16 protocol = word(buffer, 2);
     if (protocol != 0)
-        return malformed(QStringLiteral("protocol %1 instead of 0").arg(protocol));
+        return malformed(1621, {protocol});
     // The length counts the unit and the PDU; a PDU holds at least the function code.
     const int length = word(buffer, 4);
     if (length < 2 || HeaderSize - 1 + length > MaxFrameSize)
-        return malformed(QStringLiteral("length %1 out of range").arg(length));
+        return malformed(1622, {length});
     const quint8 unit = quint8(buffer.at(6));
     if (unit != request.unit)
-        return malformed(QStringLiteral("unit %1 instead of %2").arg(unit).arg(request.unit));
+        return malformed(1623, {unit, request.unit});
     const int frameSize = HeaderSize - 1 + length;
     // The function code and what it announces can be judged before the whole frame is in.
     if (buffer.size() < HeaderSize + 1)
@@ -63,7 +67,7 @@ Reply parse(const QByteArray &buffer, const ReadRequest &request)
     const quint8 function = quint8(buffer.at(HeaderSize));
     if (function == (request.function | 0x80)) {
         if (length != 3)
-            return malformed(QStringLiteral("exception answer of length %1 instead of 3").arg(length));
+            return malformed(1624, {length});
         if (buffer.size() < frameSize)
             return {};
         Reply reply;
@@ -73,14 +77,14 @@ Reply parse(const QByteArray &buffer, const ReadRequest &request)
         return reply;
     }
     if (function != request.function)
-        return malformed(QStringLiteral("function %1 instead of %2").arg(function).arg(request.function));
+        return malformed(1625, {function, request.function});
     if (buffer.size() < HeaderSize + 2)
         return {};
     const int byteCount = quint8(buffer.at(HeaderSize + 1));
     if (byteCount != 2 * request.count)
-        return malformed(QStringLiteral("%1 data bytes instead of %2").arg(byteCount).arg(2 * request.count));
+        return malformed(1626, {byteCount, 2 * request.count});
     if (length != 3 + byteCount)
-        return malformed(QStringLiteral("length %1 instead of %2").arg(length).arg(3 + byteCount));
+        return malformed(1627, {length, 3 + byteCount});
     if (buffer.size() < frameSize)
         return {};
     Reply reply;
@@ -92,29 +96,29 @@ Reply parse(const QByteArray &buffer, const ReadRequest &request)
     return reply;
 }
 
-QString exceptionName(int code)
+int exceptionNameText(int code)
 {
     switch (code) {
     case 0x01:
-        return QStringLiteral("ILLEGAL FUNCTION");
+        return 1631; // ILLEGAL FUNCTION
     case 0x02:
-        return QStringLiteral("ILLEGAL DATA ADDRESS");
+        return 1632; // ILLEGAL DATA ADDRESS
     case 0x03:
-        return QStringLiteral("ILLEGAL DATA VALUE");
+        return 1633; // ILLEGAL DATA VALUE
     case 0x04:
-        return QStringLiteral("SERVER DEVICE FAILURE");
+        return 1634; // SERVER DEVICE FAILURE
     case 0x05:
-        return QStringLiteral("ACKNOWLEDGE");
+        return 1635; // ACKNOWLEDGE
     case 0x06:
-        return QStringLiteral("SERVER DEVICE BUSY");
+        return 1636; // SERVER DEVICE BUSY
     case 0x08:
-        return QStringLiteral("MEMORY PARITY ERROR");
+        return 1637; // MEMORY PARITY ERROR
     case 0x0A:
-        return QStringLiteral("GATEWAY PATH UNAVAILABLE");
+        return 1638; // GATEWAY PATH UNAVAILABLE
     case 0x0B:
-        return QStringLiteral("GATEWAY TARGET DEVICE FAILED TO RESPOND");
+        return 1639; // GATEWAY TARGET DEVICE FAILED TO RESPOND
     default:
-        return QString();
+        return 0;
     }
 }
 

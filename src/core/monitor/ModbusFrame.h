@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <QVector>
 
 // The few Modbus TCP frames the register monitor needs: a read request (function 3, read holding
@@ -29,6 +30,16 @@ struct ReadRequest
 
 QByteArray encode(const ReadRequest &request);
 
+// What does not fit in an answer, in the protocol's words: a catalog text ("transaction %1 instead of
+// %2") and the values for its places, so that every language says it.
+struct Problem
+{
+    int text = 0; // catalog index; 0 none
+    QStringList values;
+
+    bool operator==(const Problem &o) const { return text == o.text && values == o.values; }
+};
+
 enum class ReplyStatus {
     Incomplete, // more bytes must come before anything can be said
     Values,     // the registers asked for
@@ -42,7 +53,7 @@ struct Reply
     int size = 0;                // bytes of the buffer that the answer takes (Values and Exception)
     QVector<quint16> values;     // Values: one per register asked for
     int exceptionCode = 0;       // Exception
-    QString problem;             // Malformed: what does not fit, in the protocol's words
+    Problem problem;             // Malformed: what does not fit
 };
 
 // Reads the answer to the request from the start of the buffer. Checks the transaction identifier,
@@ -50,7 +61,8 @@ struct Reply
 // count and the number of registers. Bytes beyond the answer are left to the caller.
 Reply parse(const QByteArray &buffer, const ReadRequest &request);
 
-// The exception's name as the protocol names it ("ILLEGAL DATA ADDRESS"); empty for an unknown code.
-QString exceptionName(int code);
+// The catalog text of the exception's name as the protocol names it ("ILLEGAL DATA ADDRESS"); 0 for a
+// code the protocol does not name.
+int exceptionNameText(int code);
 
 } // namespace ModbusFrame

@@ -78,6 +78,21 @@ void MonitorTable::applyError(const ReadRange &range, const MonitorError &error)
     });
 }
 
+void MonitorTable::clearValues()
+{
+    for (int r = 0; r < m_rows.size(); ++r) {
+        MonitorRow &row = m_rows[r];
+        row.hasValue = false;
+        row.value = 0;
+        row.old = false;
+        row.changed = false;
+        row.error = {};
+        if (row.address < 0)
+            row.error.kind = MonitorError::NoRegister;
+        m_touched[r] = true;
+    }
+}
+
 QVector<QPair<int, int>> MonitorTable::takeTouched()
 {
     QVector<QPair<int, int>> spans;
@@ -148,9 +163,9 @@ QString MonitorTable::errorText(const MonitorError &error, const TextCatalog &ca
     case MonitorError::None:
         return QString();
     case MonitorError::Exception: {
-        const QString name = ModbusFrame::exceptionName(error.code);
+        const int name = ModbusFrame::exceptionNameText(error.code);
         return catalog.text(1586).arg(QStringLiteral("%1").arg(error.code, 2, 16, QLatin1Char('0')).toUpper(),
-                                      name.isEmpty() ? QStringLiteral("?") : name);
+                                      catalog.text(name != 0 ? name : 1640));
     }
     case MonitorError::Timeout:
         return catalog.text(1582);
@@ -158,12 +173,25 @@ QString MonitorTable::errorText(const MonitorError &error, const TextCatalog &ca
         return catalog.text(1583);
     case MonitorError::Lost:
         return catalog.text(1584);
-    case MonitorError::Malformed:
-        return catalog.text(1585).arg(error.detail);
+    case MonitorError::Malformed: {
+        QString detail = catalog.text(error.problem.text);
+        for (const QString &value : error.problem.values)
+            detail = detail.arg(value);
+        return catalog.text(1585).arg(detail);
+    }
+    case MonitorError::ConnectTimeout:
+        return catalog.text(1641).arg(QString::number(error.code / 1000.0));
     case MonitorError::ConnectFailed:
         return catalog.text(1588).arg(error.detail);
     case MonitorError::NoRegister:
         return catalog.text(1589);
     }
     return QString();
+}
+
+QString MonitorTable::stateWord(const MonitorRow &row)
+{
+    if (!row.hasValue)
+        return QStringLiteral("error");
+    return row.old ? QStringLiteral("old") : QStringLiteral("ok");
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ModbusFrame.h"
 #include "ReadPlan.h"
 #include "documents/ModbusMap.h"
 
@@ -18,15 +19,20 @@ struct MonitorError
         Timeout,       // no answer in time
         Refused,       // connection refused
         Lost,          // connection closed or broken
-        Malformed,     // detail: what did not fit the request
+        Malformed,     // problem: what did not fit the request
         ConnectFailed, // detail: the system's words
         NoRegister,    // the map's index text is no register number, so it cannot be read
+        ConnectTimeout, // code: the milliseconds the connection was given
     };
     Kind kind = None;
     int code = 0;
     QString detail;
+    ModbusFrame::Problem problem;
 
-    bool operator==(const MonitorError &o) const { return kind == o.kind && code == o.code && detail == o.detail; }
+    bool operator==(const MonitorError &o) const
+    {
+        return kind == o.kind && code == o.code && detail == o.detail && problem == o.problem;
+    }
 };
 
 // One row of the monitor: a register of the saved map (or the slave-state register of the
@@ -65,6 +71,9 @@ public:
     void applyValues(int start, const QVector<quint16> &values);
     // The registers of the range got no value from this poll.
     void applyError(const ReadRange &range, const MonitorError &error);
+    // Every value and error goes (the device they came from is no longer the one asked); rows whose
+    // index is no register number keep saying so.
+    void clearValues();
     // Rows touched since the last call, as [first, last] pairs of row positions, and forget them.
     QVector<QPair<int, int>> takeTouched();
 
@@ -80,6 +89,9 @@ public:
     // The byte's value when the half carries a byte (both halves as binary for the state register).
     static QString byteValueText(const MonitorRow &row, bool high);
     static QString errorText(const MonitorError &error, const TextCatalog &catalog);
+    // What a script reads of a row: "ok" a value of the last poll, "old" a value of an earlier one (the
+    // last poll brought an error), "error" no value at all.
+    static QString stateWord(const MonitorRow &row);
 
 private:
     template <typename F> void forRange(const ReadRange &range, F f);

@@ -1,6 +1,18 @@
 #include "RegisterPoller.h"
 
+#include "text/TextCatalog.h"
+
 #include <algorithm>
+
+QString PollSummary::answeredText(const TextCatalog &catalog) const
+{
+    if (!finishedAt.isValid() || answered + exceptions == 0)
+        return QString();
+    const QString time = finishedAt.toString(QStringLiteral("HH:mm:ss"));
+    if (exceptions == 0)
+        return catalog.text(1580).arg(time).arg(answered).arg(requests).arg(elapsedMs);
+    return catalog.text(1646).arg(time).arg(answered + exceptions).arg(requests).arg(elapsedMs).arg(exceptions);
+}
 
 RegisterPoller::RegisterPoller(std::unique_ptr<ModbusTransport> transport, MonitorTable &table, QObject *parent)
     : QObject(parent)
@@ -60,6 +72,9 @@ void RegisterPoller::connectNow()
     m_buffer.clear();
     m_awaiting = false;
     setState(State::Connecting);
+    // A device that drops connection requests would leave the system's own time-out (a minute or
+    // more) to decide.
+    m_replyTimer.start(m_settings.replyTimeoutMs);
     m_transport->open(m_settings.host, m_settings.port);
 }
 
@@ -76,6 +91,7 @@ void RegisterPoller::periodElapsed()
 
 void RegisterPoller::transportOpened()
 {
+    m_replyTimer.stop();
     setState(State::Connected);
     if (m_pollWanted)
         startPoll();
@@ -126,7 +142,7 @@ void RegisterPoller::finishPoll()
 void RegisterPoller::transportReceived(const QByteArray &bytes)
 {
     if (!m_awaiting) {
-        fail({MonitorError::Malformed, 0, QStringLiteral("%1 bytes nobody asked for").arg(bytes.size())});
+        fail(malformed(1628, int(bytes.size())));
         return;
     }
     m_buffer += bytes;
@@ -134,18 +150,17 @@ void RegisterPoller::transportReceived(const QByteArray &bytes)
     switch (reply.status) {
     case ModbusFrame::ReplyStatus::Incomplete:
         if (m_buffer.size() > ModbusFrame::MaxFrameSize)
-            fail({MonitorError::Malformed, 0, QStringLiteral("frame too long")});
+            fail(malformed(1629));
         return;
     case ModbusFrame::ReplyStatus::Malformed:
-        fail({MonitorError::Malformed, 0, reply.problem});
+        fail({MonitorError::Malformed, 0, QString(), reply.problem});
         return;
     case ModbusFrame::ReplyStatus::Values:
     case ModbusFrame::ReplyStatus::Exception:
         break;
     }
     if (reply.size < m_buffer.size()) {
-        fail({MonitorError::Malformed, 0,
-              QStringLiteral("%1 bytes after the answer").arg(m_buffer.size() - reply.size)});
+        fail(malformed(1630, int(m_buffer.size()) - reply.size));
         return;
     }
     m_replyTimer.stop();
@@ -157,7 +172,8 @@ void RegisterPoller::transportReceived(const QByteArray &bytes)
         ++m_current.answered;
     } else {
         // The device is there and refuses this range only: the poll goes on.
-        m_table.applyError(range, {MonitorError::Exception, reply.exceptionCode, QString()});
+        m_table.applyError(range, {MonitorError::Exception, reply.exceptionCode, QString(), {}});
+        ++m_current.exceptions;
     }
     ++m_next;
     sendNext();
@@ -165,21 +181,35 @@ void RegisterPoller::transportReceived(const QByteArray &bytes)
 
 void RegisterPoller::replyTimedOut()
 {
+    if (m_state == State::Connecting) {
+        fail({MonitorError::ConnectTimeout, m_settings.replyTimeoutMs, QString(), {}});
+        return;
+    }
     // An answer that comes later would meet the next request: the connection starts afresh.
-    fail({MonitorError::Timeout, 0, QString()});
+    fail({MonitorError::Timeout, 0, QString(), {}});
+}
+
+MonitorError RegisterPoller::malformed(int text, int value)
+{
+    MonitorError error;
+    error.kind = MonitorError::Malformed;
+    error.problem.text = text;
+    if (value >= 0)
+        error.problem.values.append(QString::number(value));
+    return error;
 }
 
 void RegisterPoller::transportFailed(ModbusTransport::Failure failure, const QString &detail)
 {
     switch (failure) {
     case ModbusTransport::Failure::Refused:
-        fail({MonitorError::Refused, 0, QString()});
+        fail({MonitorError::Refused, 0, QString(), {}});
         break;
     case ModbusTransport::Failure::Lost:
-        fail({MonitorError::Lost, 0, QString()});
+        fail({MonitorError::Lost, 0, QString(), {}});
         break;
     case ModbusTransport::Failure::Other:
-        fail({MonitorError::ConnectFailed, 0, detail});
+        fail({MonitorError::ConnectFailed, 0, detail, {}});
         break;
     }
 }

@@ -20,7 +20,7 @@ struct PollSettings
     quint8 unit = 1;
     int function = ModbusFrame::ReadHoldingRegisters;
     int periodMs = 1000;
-    // How long one request may wait for its answer.
+    // How long one request may wait for its answer, and a connection to open.
     int replyTimeoutMs = 2000;
 
     static constexpr int MinPeriodMs = 100;
@@ -32,16 +32,22 @@ struct PollSummary
 {
     int requests = 0;
     int answered = 0;      // requests answered with values
+    int exceptions = 0;    // requests answered with an exception (the device refused them)
     qint64 elapsedMs = 0;
     QDateTime finishedAt;
     MonitorError failure;  // what ended the connection, if anything did
 
     bool allAnswered() const { return answered == requests && failure.kind == MonitorError::None; }
+    // "Last answer 10:15:02: 3 of 3 requests answered in 12 ms", with those answered by an exception
+    // said apart; empty before any request was answered.
+    QString answeredText(const TextCatalog &catalog) const;
 };
 
 // Reads every register of the table from the device over and over: one poll every period, one
 // request outstanding at a time, a poll never started while the last one runs. A connection that
-// fails is opened again by itself after a pause that grows with each failure, up to ten periods.
+// fails is opened again by itself after a pause that grows with each failure, up to ten periods, and
+// starts again at one period after a good poll. A connection gets as long to open as a request gets
+// for its answer.
 // Only read requests are ever sent.
 class RegisterPoller : public QObject
 {
@@ -78,6 +84,7 @@ private:
     void transportReceived(const QByteArray &bytes);
     void transportFailed(ModbusTransport::Failure failure, const QString &detail);
     void replyTimedOut();
+    static MonitorError malformed(int text, int value = -1);
     void startPoll();
     void sendNext();
     void finishPoll();

@@ -5,7 +5,6 @@
 #include "text/TextCatalog.h"
 
 #include <QHash>
-#include <QRegularExpression>
 
 #include <algorithm>
 
@@ -34,6 +33,8 @@ enum Text {
     NotANumber = 1546,
     NoConnection = 1547,
     Repeated = 1548,
+    MoreWarnings = 1670,
+    NoEntryNumber = 1671,
 };
 
 // Every line ends in LF alone, so that lines are counted once.
@@ -44,10 +45,13 @@ QString unixLineEnds(QString text)
     return text;
 }
 
+// Digits and then an underscore; checked by hand, since every entry of a file of millions asks.
 bool isVendorKeyword(const QString &keyword)
 {
-    static const QRegularExpression vendor(QStringLiteral("^[0-9]+_"));
-    return vendor.match(keyword).hasMatch();
+    qsizetype i = 0;
+    while (i < keyword.size() && keyword.at(i) >= QLatin1Char('0') && keyword.at(i) <= QLatin1Char('9'))
+        ++i;
+    return i > 0 && i < keyword.size() && keyword.at(i) == QLatin1Char('_');
 }
 
 // Longer text cut, so that a message quoting a line stays one line.
@@ -161,7 +165,10 @@ private:
         QHash<QString, int> &lines = m_keywordLines[m_current];
         const QString key = keyword.toLower();
         if (const auto first = lines.constFind(key); first != lines.constEnd()) {
-            m_result.warnings.append(Problem{startLine, m_catalog.text(Repeated).arg(keyword).arg(first.value())});
+            // Past the kept ones a warning is only counted: its text would never be shown.
+            if (m_result.warnings.size() < MaxWarnings)
+                m_result.warnings.append(Problem{startLine, m_catalog.text(Repeated).arg(keyword).arg(first.value())});
+            ++m_result.warningCount;
             return;
         }
         lines.insert(key, startLine);
@@ -349,19 +356,28 @@ public:
                 throw Problem{m_io.line, m_catalog.text(NoConnection)};
         }
         device->connection = type;
-        const qint64 inputNumber = numberField(*info, 2);
+        const int inputNumber = connectionNumber(*info, 2);
         device->inputs = entries(QStringLiteral("Input"), inputNumber, type, *info, &device->defaultInput);
         if (type == Connection::Strobe) {
             // A strobe request carries one bit per slave and no data of the slave's own.
             device->outputs = {IoEntry{}};
             device->defaultOutput = 0;
         } else {
-            const qint64 outputNumber = numberField(*info, 3);
+            const int outputNumber = connectionNumber(*info, 3);
             device->outputs = entries(QStringLiteral("Output"), outputNumber, type, *info, &device->defaultOutput);
         }
     }
 
 private:
+    // The entry number a connection entry gives in that field: 0 (none) or an entry number.
+    int connectionNumber(const Entry &info, int field) const
+    {
+        const qint64 value = numberField(info, field);
+        if (value > MaxEntryNumber)
+            throw Problem{info.line, m_catalog.text(NoEntryNumber).arg(field).arg(info.keyword).arg(value).arg(MaxEntryNumber)};
+        return int(value);
+    }
+
     int size(const Entry &entry) const
     {
         const qint64 bytes = numberField(entry, 1);
@@ -371,29 +387,23 @@ private:
         return int(bytes);
     }
 
-    // The default entry and the others of that kind whose type mask names the connection.
-    QVector<IoEntry> entries(const QString &kind, qint64 defaultNumber, Connection type, const Entry &info,
+    // The default entry and the others of that kind whose type mask names the connection. Both are found
+    // by entryNumber(), so that the entry whose size is checked is the one in the list.
+    QVector<IoEntry> entries(const QString &kind, int defaultNumber, Connection type, const Entry &info,
                              int *defaultIndex) const
     {
         *defaultIndex = 0;
         if (defaultNumber == 0)
             return {IoEntry{}};
-        const QString defaultKeyword = kind + QString::number(defaultNumber);
-        const Entry *def = m_io.entry(defaultKeyword);
-        if (!def)
-            throw Problem{info.line, m_catalog.text(MissingEntry).arg(info.keyword, defaultKeyword)};
-        const int defaultBytes = size(*def);
-
         QVector<IoEntry> found;
-        const QRegularExpression pattern(QLatin1Char('^') + kind + QStringLiteral("([1-9][0-9]{0,8})$"),
-                                         QRegularExpression::CaseInsensitiveOption);
+        bool hasDefault = false;
         for (const Entry &entry : m_io.entries) {
-            const QRegularExpressionMatch match = pattern.match(entry.keyword);
-            if (!match.hasMatch())
+            const int n = entryNumber(entry.keyword, kind);
+            if (n == 0)
                 continue;
-            const int n = match.captured(1).toInt();
             if (n == defaultNumber) {
-                found.append(IoEntry{n, defaultBytes, entry.fields.value(3)});
+                found.append(IoEntry{n, size(entry), entry.fields.value(3)});
+                hasDefault = true;
                 continue;
             }
             // Another choice only when it is meant for this connection and its size is usable.
@@ -402,6 +412,9 @@ private:
             if (mask && (*mask & qint64(type)) && bytes && *bytes <= MaxBytesPerSlave)
                 found.append(IoEntry{n, int(*bytes), entry.fields.value(3)});
         }
+        if (!hasDefault)
+            throw Problem{info.line,
+                          m_catalog.text(MissingEntry).arg(info.keyword, kind + QString::number(defaultNumber))};
         std::sort(found.begin(), found.end(), [](const IoEntry &a, const IoEntry &b) { return a.number < b.number; });
         for (int i = 0; i < found.size(); ++i) {
             if (found.at(i).number == defaultNumber)
@@ -453,6 +466,8 @@ Result readText(const QByteArray &bytes, const QString &name, const TextCatalog 
     };
     for (const Problem &warning : parsed.warnings)
         result.warnings.append(located(warning));
+    if (parsed.warningCount > parsed.warnings.size())
+        result.warnings.append(catalog.text(MoreWarnings).arg(name).arg(parsed.warningCount - parsed.warnings.size()));
     if (parsed.error) {
         result.error = located(*parsed.error);
         return result;
@@ -491,6 +506,23 @@ Result readText(const QByteArray &bytes, const QString &name, const TextCatalog 
 }
 
 } // namespace
+
+int entryNumber(QStringView keyword, QStringView kind)
+{
+    if (keyword.size() <= kind.size() || !keyword.startsWith(kind, Qt::CaseInsensitive))
+        return 0;
+    const QStringView digits = keyword.mid(kind.size());
+    // At most five digits, the first not 0: anything else is another keyword.
+    if (digits.size() > 5 || digits.front() == QLatin1Char('0'))
+        return 0;
+    int n = 0;
+    for (const QChar c : digits) {
+        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+            return 0;
+        n = n * 10 + (c.unicode() - '0');
+    }
+    return n <= MaxEntryNumber ? n : 0;
+}
 
 const Entry *Section::entry(const QString &keyword) const
 {

@@ -288,7 +288,7 @@ void RegisterMapTools::importCsv()
     m_dialog.m_bulkChanged = true;
     QString summary = m_dialog.text(1500).arg(QString::number(result.registers), ranges);
     if (result.hasMnemonic)
-        summary += QLatin1Char(' ') + m_dialog.text(1674);
+        summary += QStringLiteral(". ") + m_dialog.text(1674);
     m_dialog.showStatus(summary);
     if (changedSlave >= 0)
         showChanged(changedPage, changedSlave);

@@ -99,9 +99,11 @@ TFImportEds::TFImportEds(AppContext &context, const Eds::Device &device, const Q
     L_Warnings = makeText(this, QStringLiteral("L_Warnings"));
     LB_Warnings = new QListWidget(this);
     LB_Warnings->setObjectName(QStringLiteral("LB_Warnings"));
-    LB_Warnings->setUniformItemSizes(true);
-    LB_Warnings->setWordWrap(false);
-    LB_Warnings->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    // Each warning wraps at the list's width (at most MaxWarnings + 1 of them: cheap to lay out).
+    LB_Warnings->setWordWrap(true);
+    LB_Warnings->setTextElideMode(Qt::ElideNone);
+    LB_Warnings->setResizeMode(QListView::Adjust);
+    LB_Warnings->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     LB_Warnings->setStyleSheet(QStringLiteral("color: #8a4b00;"));
     LB_Warnings->addItems(warnings);
     LB_Warnings->setFixedHeight(LB_Warnings->fontMetrics().height() * WarningRows + 2 * LB_Warnings->frameWidth() +

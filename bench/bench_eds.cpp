@@ -1,7 +1,7 @@
 // Times the EDS reader on files at its size cap (8 MiB), each case in a process of its own so that its
-// peak memory is its own: two million repeated entries (a warning each), the same number of distinct
-// entries in a section the rule does not read, a long [IO_Info] of InputN entries, and a data sheet
-// of a real size for comparison.
+// peak memory is its own: two million repeated entries (a warning each), as many distinct entries in
+// a section the rule does not read and in [IO_Info], a long [IO_Info] of InputN entries, a million
+// sections, and a data sheet of a real size for comparison. Build it in Release to measure.
 //
 // Usage: bench_eds [CASE]   (without CASE: every case, each in a child process)
 
@@ -45,6 +45,10 @@ QByteArray caseBytes(const QString &name)
         return fill(Head, [](qint64) { return QByteArray("a=;\n"); });
     if (name == QLatin1String("distinct"))
         return fill(Head + "[Params]\n", [](qint64 i) { return "P" + QByteArray::number(i) + "=;\n"; });
+    if (name == QLatin1String("io-distinct"))
+        return fill(Head, [](qint64 i) { return "P" + QByteArray::number(i) + "=;\n"; });
+    if (name == QLatin1String("sections"))
+        return fill(Head, [](qint64 i) { return "[S" + QByteArray::number(i) + "]\n"; });
     if (name == QLatin1String("io-entries"))
         return fill(Head, [](qint64 i) {
             return "Input" + QByteArray::number(i + 1) + " = " + QByteArray::number(i % 400) + ", 0, 0x0001, \"E\";\n";
@@ -60,8 +64,8 @@ QByteArray caseBytes(const QString &name)
     return QByteArray();
 }
 
-const QStringList Cases = {QStringLiteral("repeated"), QStringLiteral("distinct"), QStringLiteral("io-entries"),
-                           QStringLiteral("sheet")};
+const QStringList Cases = {QStringLiteral("repeated"),   QStringLiteral("distinct"), QStringLiteral("io-distinct"),
+                           QStringLiteral("io-entries"), QStringLiteral("sections"), QStringLiteral("sheet")};
 
 // The process's peak resident memory in MiB, where the system tells it.
 QString peakMemory()

@@ -54,8 +54,8 @@ struct Section
 };
 
 // The file's sections and entries in their order, vendor keywords (a number and an underscore
-// first) left out; a repeated entry keeps the first one and leaves a warning. On a syntax error
-// the reading stops there.
+// first) left out; a repeated entry keeps the first one and leaves a warning (keywords compared with
+// A to Z as a to z). On a syntax error the reading stops there.
 struct Parsed
 {
     QVector<Section> sections;
@@ -66,7 +66,18 @@ struct Parsed
     const Section *section(const QString &name) const;
 };
 
-Parsed parse(const QString &text, const TextCatalog &catalog);
+} // namespace Eds
+
+// Moved in memory as they are when a section's entries grow.
+Q_DECLARE_TYPEINFO(Eds::Entry, Q_RELOCATABLE_TYPE);
+Q_DECLARE_TYPEINFO(Eds::Section, Q_RELOCATABLE_TYPE);
+Q_DECLARE_TYPEINFO(Eds::Problem, Q_RELOCATABLE_TYPE);
+
+namespace Eds {
+
+// keep names the sections whose entries are kept (letter case aside); when empty, all of them. The
+// others are read for their syntax and repeated entries alone.
+Parsed parse(const QString &text, const TextCatalog &catalog, const QStringList &keep = {});
 
 // The I/O connection types, by their bit in the connection masks.
 enum class Connection {

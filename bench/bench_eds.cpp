@@ -57,7 +57,8 @@ QByteArray caseBytes(const QString &name)
         // About 200 kB of parameters, as a drive's data sheet has.
         QByteArray bytes = Head + "[Params]\n";
         for (int i = 1; i <= 1500; ++i)
-            bytes += "Param" + QByteArray::number(i) + " = 0, 6, \"20 0F 24 01 30 01\", 0x0000, 0xC7, 2, \"Speed\", "
+            bytes += "Param" + QByteArray::number(i) +
+                     " = 0, 6, \"20 0F 24 01 30 01\", 0x0000, 0xC7, 2, \"Speed\", "
                      "\"rpm\", \"Motor speed reference\", 0, 6000, 1500, 1, 1, 1, 0, 0, 0, 0, 0;\n";
         return bytes;
     }

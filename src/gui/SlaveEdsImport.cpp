@@ -58,8 +58,7 @@ bool SlaveEdsImport::eventFilter(QObject *watched, QEvent *event)
             if (!event->spontaneous())
                 m_imported = false;
             setTexts();
-        }
-        else if (event->type() == QEvent::Resize)
+        } else if (event->type() == QEvent::Resize)
             placeButton();
     }
     return QObject::eventFilter(watched, event);

@@ -106,8 +106,7 @@ TFImportEds::TFImportEds(AppContext &context, const Eds::Device &device, const Q
     LB_Warnings->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     LB_Warnings->setStyleSheet(QStringLiteral("color: #8a4b00;"));
     LB_Warnings->addItems(warnings);
-    LB_Warnings->setFixedHeight(LB_Warnings->fontMetrics().height() * WarningRows + 2 * LB_Warnings->frameWidth() +
-                                8);
+    LB_Warnings->setFixedHeight(LB_Warnings->fontMetrics().height() * WarningRows + 2 * LB_Warnings->frameWidth() + 8);
     L_Warnings->setBuddy(LB_Warnings);
     L_Warnings->setVisible(!warnings.isEmpty());
     LB_Warnings->setVisible(!warnings.isEmpty());

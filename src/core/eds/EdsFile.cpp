@@ -435,7 +435,8 @@ private:
     {
         const qint64 value = numberField(info, field);
         if (value > MaxEntryNumber)
-            throw Problem{info.line, m_catalog.text(NoEntryNumber).arg(field).arg(info.keyword).arg(value).arg(MaxEntryNumber)};
+            throw Problem{info.line,
+                          m_catalog.text(NoEntryNumber).arg(field).arg(info.keyword).arg(value).arg(MaxEntryNumber)};
         return int(value);
     }
 
@@ -522,11 +523,9 @@ Result readText(const QByteArray &bytes, const QString &name, const TextCatalog 
     }
 
     // The sections the rule below reads; the others are checked for their syntax only.
-    const Parsed parsed = parse(text, catalog,
-                                {QStringLiteral("Device"), QStringLiteral("IO_Info"), QStringLiteral("Device Classification")});
-    const auto located = [&](const Problem &p) {
-        return catalog.text(AtLine).arg(name).arg(p.line).arg(p.what);
-    };
+    const Parsed parsed = parse(
+        text, catalog, {QStringLiteral("Device"), QStringLiteral("IO_Info"), QStringLiteral("Device Classification")});
+    const auto located = [&](const Problem &p) { return catalog.text(AtLine).arg(name).arg(p.line).arg(p.what); };
     for (const Problem &warning : parsed.warnings)
         result.warnings.append(located(warning));
     if (parsed.warningCount > parsed.warnings.size())
@@ -537,7 +536,8 @@ Result readText(const QByteArray &bytes, const QString &name, const TextCatalog 
     }
     if (const Section *classification = parsed.section(QStringLiteral("Device Classification"))) {
         const Entry *class1 = classification->entry(QStringLiteral("Class1"));
-        if (class1 && class1->fields.value(0).trimmed().compare(QLatin1String("EtherNetIP"), Qt::CaseInsensitive) == 0) {
+        if (class1 &&
+            class1->fields.value(0).trimmed().compare(QLatin1String("EtherNetIP"), Qt::CaseInsensitive) == 0) {
             result.error = catalog.text(EtherNetIpFile).arg(name);
             return result;
         }

@@ -196,6 +196,8 @@ int mapImportCommand(const QStringList &args, QTextStream &out, QTextStream &err
         result.map.saveRegisters(paths.DefRegPath);
         out << paths.DefRegPath << ": " << result.registers << " registers imported (" << perPage[ModbusMap::Read]
             << " read, " << perPage[ModbusMap::Write] << " write), " << replaced << " replaced\n";
+        if (result.hasMnemonic)
+            out << texts.text(1674) << "\n";
         return Ok;
     } catch (const AppError &error) {
         err << error.message() << "\n";

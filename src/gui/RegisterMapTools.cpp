@@ -286,7 +286,10 @@ void RegisterMapTools::importCsv()
     m_dialog.Lista_DNET_Slave = result.map;
     refreshRegisters();
     m_dialog.m_bulkChanged = true;
-    m_dialog.showStatus(m_dialog.text(1500).arg(QString::number(result.registers), ranges));
+    QString summary = m_dialog.text(1500).arg(QString::number(result.registers), ranges);
+    if (result.hasMnemonic)
+        summary += QStringLiteral(". ") + m_dialog.text(1674);
+    m_dialog.showStatus(summary);
     if (changedSlave >= 0)
         showChanged(changedPage, changedSlave);
 }

@@ -52,9 +52,13 @@ SlaveEdsImport::SlaveEdsImport(AppContext &context, QDialog &dialog, GridWidget 
 bool SlaveEdsImport::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == &m_dialog) {
-        if (event->type() == QEvent::Show)
+        if (event->type() == QEvent::Show) {
+            // Each opening starts from the saved list: nothing imported yet (a window restored from
+            // the task bar is shown again, spontaneously, and keeps its imports).
+            if (!event->spontaneous())
+                m_imported = false;
             setTexts();
-        else if (event->type() == QEvent::Resize)
+        } else if (event->type() == QEvent::Resize)
             placeButton();
     }
     return QObject::eventFilter(watched, event);
@@ -115,9 +119,10 @@ void SlaveEdsImport::importEds()
         m_ctx.messages->error(result.error + QLatin1Char('\n') + m_ctx.text(1549));
         return;
     }
-    TFImportEds window(m_ctx, *result.device, path, result.warnings, &m_dialog);
+    TFImportEds window(m_ctx, *result.device, path, result.warnings, row, trimControl(cells.cell(row, 1)), &m_dialog);
     if (window.exec() != QDialog::Accepted)
         return;
+    m_imported = true;
     cells.setCell(row, 2, QString::number(window.inputBytes()));
     cells.setCell(row, 3, QString::number(window.outputBytes()));
     if (trimControl(cells.cell(row, 4)).isEmpty())

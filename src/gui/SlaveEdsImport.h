@@ -26,6 +26,8 @@ public:
     std::function<QString()> chooseFile;
 
     QMenu *menu() const { return m_menu; }
+    // An import was taken into the table since the slave list was opened (its Cancel asks first).
+    bool hasImported() const { return m_imported; }
     // Imports into the table's current row.
     void importEds();
 
@@ -44,5 +46,6 @@ private:
     QPushButton *m_button = nullptr;
     QMenu *m_menu = nullptr;
     QAction *m_import = nullptr;
+    bool m_imported = false;
     QString m_folder; // where the last file came from, for the next file dialog of the run
 };

@@ -36,7 +36,7 @@ TFAutoMap::TFAutoMap(AppContext &context, QWidget *parent)
     : DialogBase(context, parent)
 {
     setObjectName(QStringLiteral("TFAutoMap"));
-    setFixedClientSize(Width, 350);
+    setFixedClientSize(Width, 390);
     makeTitleBand(Width);
 
     L_Start = makeLabel(this, QStringLiteral("L_Start"), QRect(16, 80, Width - 32, 16));
@@ -60,8 +60,16 @@ TFAutoMap::TFAutoMap(AppContext &context, QWidget *parent)
     CB_Pages->setGeometry(16, 276, 220, 22);
     CB_Pages->addItems({QString(), QString(), QString()});
 
-    Btn_OK = makeButton(this, QStringLiteral("Btn_OK"), QRect(Width - 234, 312, 110, 28));
-    Btn_Cancel = makeButton(this, QStringLiteral("Btn_Cancel"), QRect(Width - 118, 312, 110, 28));
+    // A refusal is said here, beside the values to correct, and the window stays open.
+    L_Message = makeLabel(this, QStringLiteral("L_Message"), QRect(16, 306, Width - 32, 36));
+    L_Message->setWordWrap(true);
+    L_Message->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    L_Message->setStyleSheet(QStringLiteral("color: #b00020;"));
+
+    Btn_OK = makeButton(this, QStringLiteral("Btn_OK"), QRect(Width - 234, 352, 110, 28));
+    Btn_Cancel = makeButton(this, QStringLiteral("Btn_Cancel"), QRect(Width - 118, 352, 110, 28));
+    // Enter in a field maps, as OK does.
+    Btn_OK->setDefault(true);
     onClick(Btn_OK, [this] { Btn_OKClick(); });
     connect(Btn_Cancel, &QPushButton::clicked, this, &QDialog::reject);
 
@@ -125,6 +133,7 @@ void TFAutoMap::FormShow()
         if (PageChoices[i] == m_pages)
             CB_Pages->setCurrentIndex(i);
     }
+    L_Message->clear();
     E_Start->setFocus();
     E_Start->selectAll();
 }
@@ -143,7 +152,7 @@ int TFAutoMap::Controllo_Dati() const
 void TFAutoMap::Btn_OKClick()
 {
     if (const int failure = Controllo_Dati()) {
-        messages().error(text(failure));
+        L_Message->setText(text(failure));
         // Straight back to the value to correct.
         QLineEdit *bad = failure == 1373 ? E_Start : E_Step;
         bad->setFocus();
@@ -154,5 +163,6 @@ void TFAutoMap::Btn_OKClick()
     m_options.step = ParseIntOrDefault(E_Step->text(), 0);
     m_options.highFirst = RB_High_First->isChecked();
     m_pages = PageChoices[std::max(0, CB_Pages->currentIndex())];
+    L_Message->clear();
     accept();
 }

@@ -50,6 +50,7 @@ private:
     QRadioButton *RB_High_First = nullptr;
     QLabel *L_Pages = nullptr;
     QComboBox *CB_Pages = nullptr;
+    QLabel *L_Message = nullptr;
     QPushButton *Btn_OK = nullptr;
     QPushButton *Btn_Cancel = nullptr;
 };

@@ -107,6 +107,14 @@ void TFDeviceNetNetwork::resizeEvent(QResizeEvent *event)
     sga->setColumnWidth(Columns - 1, std::max(room, MinimumDescriptionWidth));
 }
 
+void TFDeviceNetNetwork::reject()
+{
+    const auto *edsImport = findChild<SlaveEdsImport *>();
+    if (edsImport && edsImport->hasImported() && !messages().question(text(1678)))
+        return;
+    DialogBase::reject();
+}
+
 void TFDeviceNetNetwork::showEvent(QShowEvent *event)
 {
     DialogBase::showEvent(event);

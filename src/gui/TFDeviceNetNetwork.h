@@ -27,6 +27,8 @@ public:
 protected:
     void showEvent(QShowEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
+    // Cancel, Escape and the close box: EDS imports are not thrown away without a word.
+    void reject() override;
 
 private:
     void FormCreate();

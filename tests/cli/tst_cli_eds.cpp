@@ -15,6 +15,7 @@ private Q_SLOTS:
     void usage();
     void printsEachFile();
     void failedFileGivesExitOne();
+    void warningsAreBounded();
 };
 
 void TestCliEds::usage_data()
@@ -65,6 +66,21 @@ void TestCliEds::failedFileGivesExitOne()
     QVERIFY2(r.out.startsWith(poll + "\n") && r.out.contains("\nN Byte IN = 10\nN Byte OUT = 6\n"), qPrintable(r.out));
     QVERIFY2(r.err.startsWith(canOpen + ": a CANopen file, not a DeviceNet EDS\n"), qPrintable(r.err));
     QVERIFY2(r.err.contains(missing), qPrintable(r.err));
+}
+
+void TestCliEds::warningsAreBounded()
+{
+    // A file that repeats an entry thousands of times: the first 1000 warnings, then how many more.
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("many.eds"));
+    TestFiles::writeFile(path, EdsSamples::pollDevice() + QByteArray("Output1 = 1;\n").repeated(3000));
+    const CliRun r = runCli({QStringLiteral("eds"), path});
+    QCOMPARE(r.code, int(Cli::Ok));
+    QVERIFY2(r.out.endsWith(QStringLiteral("\nN Byte IN = 10\nN Byte OUT = 6\n")), qPrintable(r.out));
+    const QStringList lines = r.err.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    QCOMPARE(lines.size(), 1001);
+    QCOMPARE(lines.first(), path + QStringLiteral(", line 24: Output1 repeats line 23; the first one is kept"));
+    QCOMPARE(lines.last(), path + QStringLiteral(": ... and 2000 more warnings"));
 }
 
 QTEST_GUILESS_MAIN(TestCliEds)

@@ -155,7 +155,9 @@ void TestCliMap::csvRoundTrip()
     const CliRun imported = runCli({QStringLiteral("map-import"), p.folder, csv});
     QCOMPARE(imported.code, 0);
     QCOMPARE(imported.err, QString());
-    QVERIFY2(imported.out.endsWith(QStringLiteral(": 2 registers imported (1 read, 1 write), 2 replaced\n")),
+    QVERIFY2(imported.out.endsWith(QStringLiteral(": 2 registers imported (1 read, 1 write), 2 replaced\n"
+                                                  "The Mnemonic column is not imported: a slave's mnemonic belongs "
+                                                  "to the slave list.\n")),
              qPrintable(imported.out));
     QCOMPARE(readFile(p.defReg), Registers);
 
@@ -182,6 +184,16 @@ void TestCliMap::importRefusalChangesNothing()
     QCOMPARE(r.err, csv + QStringLiteral(": not imported, DefReg.xml is unchanged:\n"
                                          "Line 3: the low byte \"4\" is not a byte of the slave (1 to 3, or empty "
                                          "for None)\n"));
+    QCOMPARE(readFile(p.defReg), Registers);
+
+    // A file of the header alone (an export cut off) would empty the map.
+    const QString headerOnly = p.file(QStringLiteral("header.csv"), "Address (0-based),Page,Slave,ID,Mnemonic,High "
+                                                                    "byte,Low byte\r\n");
+    const CliRun empty = runCli({QStringLiteral("map-import"), p.folder, headerOnly});
+    QCOMPARE(empty.code, 1);
+    QCOMPARE(empty.out, QString());
+    QCOMPARE(empty.err, headerOnly + QStringLiteral(": not imported, DefReg.xml is unchanged:\n"
+                                                    "the file holds no registers; nothing was changed\n"));
     QCOMPARE(readFile(p.defReg), Registers);
 
     const CliRun missing = runCli({QStringLiteral("map-import"), p.folder, p.dir.filePath(QStringLiteral("no.csv"))});

@@ -48,6 +48,7 @@ private Q_SLOTS:
     void names();
     void entryChoice();
     void repeatedEntryKeepsFirst();
+    void warningsAreBounded();
     void unreadableFile();
 };
 
@@ -91,6 +92,28 @@ void TestEds::counts_data()
         << QStringLiteral(", line 20: Default names COSInfo, which the file does not have");
     QTest::newRow("no connection") << withIo("Default = 0;\n" + PollEntries) << 0 << 0 << 0
                                    << QStringLiteral(", line 19: the device has no poll connection");
+    // Entry numbers: one rule (1 to 65535, no leading zero) for the default entry and for the choices,
+    // so that the entry whose size is checked is the one taken.
+    QTest::newRow("ten-digit entry number beside Input1")
+        << withIo("PollInfo = 0x0001, 1234567890, 1;\nInput1 = 4, 0, 0x0001, \"Small\";\n"
+                  "Input1234567890 = 100, 0, 0x0001, \"Big\";\nOutput1 = 2, 0, 0x0001, \"Out\";\n")
+        << 0 << 0 << 0
+        << QStringLiteral(", line 20: field 2 of PollInfo is no entry number: 1234567890 (0 for none, else 1 to 65535)");
+    QTest::newRow("ten-digit entry number alone")
+        << withIo("PollInfo = 0x0001, 1, 1234567890;\nInput1 = 4;\nOutput1234567890 = 100;\n") << 0 << 0 << 0
+        << QStringLiteral(", line 20: field 3 of PollInfo is no entry number: 1234567890 (0 for none, else 1 to 65535)");
+    QTest::newRow("entry number 65535")
+        << withIo("PollInfo = 1, 0xFFFF, 1;\nInput65535 = 12, 0, 1;\nInput1 = 4, 0, 1;\nOutput1 = 2;\n") << poll
+        << 12 << 2 << QString();
+    QTest::newRow("entry number 65536")
+        << withIo("PollInfo = 1, 65536, 1;\nInput65536 = 12;\nOutput1 = 2;\n") << 0 << 0 << 0
+        << QStringLiteral(", line 20: field 2 of PollInfo is no entry number: 65536 (0 for none, else 1 to 65535)");
+    QTest::newRow("entry number with a leading zero is another keyword")
+        << withIo("PollInfo = 1, 1, 1;\nInput01 = 12;\nOutput1 = 2;\n") << 0 << 0 << 0
+        << QStringLiteral(", line 20: PollInfo names Input1, which the file does not have");
+    QTest::newRow("hexadecimal entry number")
+        << withIo("PollInfo = 1, 0x0002, 0x1;\nInput1 = 4, 0, 1;\nInput2 = 9, 0, 1;\nOutput1 = 2;\n") << poll << 9
+        << 2 << QString();
     QTest::newRow("hexadecimal sizes")
         << withIo("Default = 0x0001;\nPollInfo = 0x0001, 0x01, 0X1;\n"
                   "Input1 = 0x0A, 0, 0x0001, \"\", 0, \"\", \"\";\nOutput1 = 0X1c, 0, 1, \"\", 0, \"\", \"\";\n")
@@ -279,6 +302,28 @@ void TestEds::repeatedEntryKeepsFirst()
     QCOMPARE(r.device->outputBytes(), 6);
     QCOMPARE(r.warnings, QStringList({QStringLiteral("twice.eds, line 22: INPUT1 repeats line 21; the first one is kept"),
                                       QStringLiteral("twice.eds, line 27: Output1 repeats line 23; the first one is kept")}));
+}
+
+void TestEds::warningsAreBounded()
+{
+    // Every repeat is a warning; past the kept ones a last line counts the rest.
+    QByteArray text = EdsSamples::pollDevice();
+    for (int i = 0; i < Eds::MaxWarnings + 500; ++i)
+        text += "Input1 = 3;\n";
+    const Eds::Result r = Eds::read(text, QStringLiteral("many.eds"), english());
+    QVERIFY2(r.device, qPrintable(r.error));
+    QCOMPARE(r.device->inputBytes(), 10);
+    QCOMPARE(r.warnings.size(), Eds::MaxWarnings + 1);
+    QCOMPARE(r.warnings.at(Eds::MaxWarnings - 1),
+             QStringLiteral("many.eds, line %1: Input1 repeats line 22; the first one is kept").arg(23 + Eds::MaxWarnings));
+    QCOMPARE(r.warnings.last(), QStringLiteral("many.eds: ... and 500 more warnings"));
+
+    // At the limit itself nothing is counted on.
+    const Eds::Result atLimit =
+        Eds::read(EdsSamples::pollDevice() + QByteArray("Input1 = 3;\n").repeated(Eds::MaxWarnings),
+                  QStringLiteral("many.eds"), english());
+    QCOMPARE(atLimit.warnings.size(), Eds::MaxWarnings);
+    QVERIFY(atLimit.warnings.last().contains(QLatin1String("repeats")));
 }
 
 void TestEds::unreadableFile()

@@ -122,7 +122,8 @@ private Q_SLOTS:
     void exportAndImport();
     void bulkChangesAreShownAndKept_data();
     void bulkChangesAreShownAndKept();
-    void importWithOneBadLineChangesNothing();
+    void importRefusalChangesNothing_data();
+    void importRefusalChangesNothing();
     void exportFailureIsReported();
 };
 
@@ -239,20 +240,39 @@ void TestRegisterMapTools::autoMapDialogRefusesBadValues()
     for (const QStringList &c : cases) {
         Fixture f;
         bool stayedOpen = false;
+        QString shown;
         whenModal([&](QWidget *w) {
-            w->findChild<QLineEdit *>(QStringLiteral("E_Start"))->setText(c.at(0));
+            auto *start = w->findChild<QLineEdit *>(QStringLiteral("E_Start"));
+            start->setText(c.at(0));
             w->findChild<QLineEdit *>(QStringLiteral("E_Step"))->setText(c.at(1));
-            w->findChild<QPushButton *>(QStringLiteral("Btn_OK"))->setFocus();
-            QTest::mouseClick(w->findChild<QPushButton *>(QStringLiteral("Btn_OK")), Qt::LeftButton);
+            // Enter in a field is OK (the window's default button); the refusal is said in the window.
+            QTest::keyClick(start, Qt::Key_Return);
             stayedOpen = w->isVisible();
+            shown = w->findChild<QLabel *>(QStringLiteral("L_Message"))->text();
             QCOMPARE(w->focusWidget() ? w->focusWidget()->objectName() : QString(), c.at(3));
             QTest::mouseClick(w->findChild<QPushButton *>(QStringLiteral("Btn_Cancel")), Qt::LeftButton);
         });
         f.action("A_AutoMap_All")->trigger();
         QVERIFY(stayedOpen);
-        QCOMPARE(f.ws.messages.texts(), QStringList{c.at(2)});
+        QCOMPARE(shown, c.at(2));
+        QCOMPARE(f.ws.messages.count(), 0);
         QCOMPARE(f.dlg->map().registerCount(), 1);
     }
+
+    // Corrected in the same window, Enter maps and the window closes.
+    Fixture f;
+    whenModal([&](QWidget *w) {
+        auto *start = w->findChild<QLineEdit *>(QStringLiteral("E_Start"));
+        start->setText(QStringLiteral("x"));
+        QTest::keyClick(start, Qt::Key_Enter);
+        QVERIFY(w->isVisible());
+        start->setText(QStringLiteral("100"));
+        QTest::keyClick(start, Qt::Key_Enter);
+        QVERIFY(!w->isVisible());
+    });
+    f.action("A_AutoMap_All")->trigger();
+    QCOMPARE(f.ws.messages.count(), 0);
+    QVERIFY(f.dlg->map().registerCount() > 1);
 }
 
 void TestRegisterMapTools::autoMapAllSlaves()
@@ -504,7 +524,9 @@ void TestRegisterMapTools::bulkChangesAreShownAndKept_data()
     QTest::newRow("auto-map the write page") << "write"
                                              << "Auto-map added 3 registers: Write page 100 to 111" << 2 << 0;
     QTest::newRow("import") << "import"
-                            << "Imported 3 registers: Read page 10 to 10; Write page 7 to 9" << 2 << 1;
+                            << "Imported 3 registers: Read page 10 to 10; Write page 7 to 9. The Mnemonic column is not "
+                               "imported: a slave's mnemonic belongs to the slave list."
+                            << 2 << 1;
     // One register deleted by hand: Cancel throws it away without a question, as ever.
     QTest::newRow("delete one register") << "delete"
                                          << "" << 1 << 0;
@@ -569,24 +591,56 @@ void TestRegisterMapTools::bulkChangesAreShownAndKept()
     QCOMPARE(f.ws.messages.count(), 0);
 }
 
-void TestRegisterMapTools::importWithOneBadLineChangesNothing()
+void TestRegisterMapTools::importRefusalChangesNothing_data()
 {
+    QTest::addColumn<QByteArray>("csv");
+    QTest::addColumn<QString>("reason");
+    const QByteArray header = "Address (0-based),Page,Slave,ID,Mnemonic,High byte,Low byte\r\n";
+    QTest::newRow("one bad line") << header + "11,read,1,5,pump,2,3\r\n12,read,1,5,pump,9,\r\n13,write,2,7,,1,2\r\n"
+                                  << "Line 3: the high byte \"9\" is not a byte of the slave (1 to 4, or empty for None)";
+    // A cut-off export would empty the map: the register map's own Delete does that, never an import.
+    QTest::newRow("the header alone") << header << "the file holds no registers; nothing was changed";
+    QTest::newRow("no header") << QByteArray("11;read;1;5;pump;2;3;;\r\n")
+                               << "Line 1: the first line must be the header, naming the columns: Address (0-based), "
+                                  "Page, Slave, ID, Mnemonic, High byte, Low byte";
+}
+
+void TestRegisterMapTools::importRefusalChangesNothing()
+{
+    QFETCH(QByteArray, csv);
+    QFETCH(QString, reason);
     Fixture f;
     const QString path = f.ws.path(QStringLiteral("tags.csv"));
-    TestWorkspace::writeFile(path, "Address (0-based),Page,Slave,ID,Mnemonic,High byte,Low byte\r\n"
-                                   "11,read,1,5,pump,2,3\r\n"
-                                   "12,read,1,5,pump,9,\r\n"
-                                   "13,write,2,7,,1,2\r\n");
+    TestWorkspace::writeFile(path, csv);
     f.tools->chooseFile = [&](bool) { return path; };
     f.action("A_Import_CSV")->trigger();
     QCOMPARE(f.ws.messages.texts(),
-             QStringList{"Error!! The CSV file was not imported; the register map is unchanged.\n" + path +
-                         "\n\nLine 3: the high byte \"9\" is not a byte of the slave (1 to 4, or empty for None)"});
+             QStringList{"Error!! The CSV file was not imported; the register map is unchanged.\n" + path + "\n\n" +
+                         reason});
     QCOMPARE(f.ws.messages.lastKind(), QStringLiteral("error"));
     f.slaves(1)->setCurrentRow(0);
     QCOMPARE(Fixture::lines(f.regs(1)), QStringList{"10; Byte 1; None;"});
+    QCOMPARE(f.find<QLabel>("L_Status")->text(), QString());
     f.find<QPushButton>("Btn_OK")->click();
     QCOMPARE(f.defRegOnDisk(), Registers);
+    if (QByteArray(QTest::currentDataTag()) != "the header alone")
+        return;
+
+    // Emptying the map is still the window's own work: every register deleted, then OK.
+    f.dlg->show();
+    for (int page : {1, 2}) {
+        f.showPage(page);
+        for (int slave = 0; slave < f.slaves(page)->count(); ++slave) {
+            f.slaves(page)->setCurrentRow(slave);
+            while (f.regs(page)->count() > 0) {
+                f.regs(page)->setCurrentRow(0);
+                f.find<QPushButton>(QStringLiteral("Btn_Delete_") + Fixture::side(page))->click();
+            }
+        }
+    }
+    f.find<QPushButton>("Btn_OK")->click();
+    QVERIFY(!f.dlg->isVisible());
+    QCOMPARE(f.defRegOnDisk(), QByteArray("<InfoMod><Modbus_Read/><Modbus_Write/></InfoMod>") + Comment);
 }
 
 void TestRegisterMapTools::exportFailureIsReported()

@@ -6,13 +6,17 @@
 #include "SlaveEdsImport.h"
 #include "TFDeviceNetNetwork.h"
 #include "TestWorkspace.h"
+#include "eds/EdsFile.h"
 
 #include <QAction>
 #include <QComboBox>
 #include <QContextMenuEvent>
+#include <QDir>
 #include <QLabel>
+#include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QtTest>
 
 #include <memory>
@@ -89,6 +93,11 @@ private Q_SLOTS:
     void refusedFileChangesNothing();
     void chosenEntryGivesTheCounts();
     void contextMenuOnARow();
+    void enterConfirms();
+    void manyWarningsScroll();
+    void cancelAsksAfterAnImport();
+    void windowFitsEveryLanguage_data();
+    void windowFitsEveryLanguage();
 };
 
 void TestSlaveEdsImport::importFillsTheRow()
@@ -109,7 +118,9 @@ void TestSlaveEdsImport::importFillsTheRow()
         QCOMPARE(labelText(w, "L_Input"), QStringLiteral("data the slave produces: 10 bytes \u2192 N Byte IN"));
         QCOMPARE(labelText(w, "L_Output"), QStringLiteral("data the slave consumes: 6 bytes \u2192 N Byte OUT"));
         QVERIFY(!w->findChild<QComboBox *>(QStringLiteral("CB_Input"))->isVisible());
-        QVERIFY(!w->findChild<QLabel *>(QStringLiteral("L_Warnings"))->isVisible());
+        QVERIFY(!w->findChild<QListWidget *>(QStringLiteral("LB_Warnings"))->isVisible());
+        // The window names the row that OK fills, by its number and node address.
+        QCOMPARE(labelText(w, "L_Target"), QStringLiteral("OK fills row 2 of the slave list (node address 7)."));
     });
     f.clickImport();
     QCOMPARE(f.ws.messages.count(), 0);
@@ -129,9 +140,11 @@ void TestSlaveEdsImport::describedRowKeepsItsMnemonic()
     f.selectRow(1);
     answerImport("Btn_OK", [](QWidget *w) {
         // The repeated entry is named in the window; the first one counts.
-        QVERIFY(w->findChild<QLabel *>(QStringLiteral("L_Warnings"))->isVisible());
-        QVERIFY2(labelText(w, "L_Warnings").contains(QStringLiteral("line 24: Input1 repeats line 22")),
-                 qPrintable(labelText(w, "L_Warnings")));
+        auto *warnings = w->findChild<QListWidget *>(QStringLiteral("LB_Warnings"));
+        QVERIFY(warnings->isVisible());
+        QCOMPARE(warnings->count(), 1);
+        QVERIFY2(warnings->item(0)->text().contains(QStringLiteral("line 24: Input1 repeats line 22")),
+                 qPrintable(warnings->item(0)->text()));
     });
     f.clickImport();
     QCOMPARE(f.row(1), QStringList({"5", "10", "6", "left pump"}));
@@ -215,6 +228,149 @@ void TestSlaveEdsImport::contextMenuOnARow()
     answerImport("Btn_OK", [](QWidget *) {});
     action->trigger();
     QCOMPARE(f.row(3), QStringList({"", "10", "6", "Pump 10/6"}));
+}
+
+void TestSlaveEdsImport::enterConfirms()
+{
+    // Enter takes the counts from the choice and from the window as a whole; on Cancel it cancels.
+    Fixture f(EdsSamples::choiceDevice());
+    f.selectRow(1);
+    whenModal([](QWidget *w) {
+        auto *input = w->findChild<QComboBox *>(QStringLiteral("CB_Input"));
+        QCOMPARE(w->focusWidget(), input);
+        input->setCurrentIndex(0);
+        QTest::keyClick(input, Qt::Key_Return);
+        QVERIFY(!w->isVisible());
+    });
+    f.clickImport();
+    QCOMPARE(f.row(1), QStringList({"5", "4", "2", "left pump"}));
+
+    f.selectRow(2);
+    whenModal([](QWidget *w) {
+        auto *cancel = w->findChild<QPushButton *>(QStringLiteral("Btn_Cancel"));
+        QApplication::setActiveWindow(w);
+        cancel->setFocus();
+        QVERIFY(cancel->hasFocus());
+        QTest::keyClick(cancel, Qt::Key_Enter);
+        QVERIFY(!w->isVisible());
+    });
+    f.clickImport();
+    QCOMPARE(f.row(2), QStringList({"7", "", "", ""}));
+}
+
+void TestSlaveEdsImport::manyWarningsScroll()
+{
+    // Thousands of repeated entries: the first MaxWarnings in a list that scrolls, then how many more.
+    Fixture f(EdsSamples::pollDevice() + QByteArray("Output1 = 1;\n").repeated(Eds::MaxWarnings + 2000));
+    f.selectRow(1);
+    answerImport("Btn_OK", [](QWidget *w) {
+        auto *warnings = w->findChild<QListWidget *>(QStringLiteral("LB_Warnings"));
+        QVERIFY(warnings->isVisible());
+        QCOMPARE(warnings->count(), Eds::MaxWarnings + 1);
+        QVERIFY2(warnings->item(warnings->count() - 1)->text().endsWith(QStringLiteral(": ... and 2000 more warnings")),
+                 qPrintable(warnings->item(warnings->count() - 1)->text()));
+        QVERIFY(warnings->verticalScrollBar()->maximum() > 0);
+        // The window stays a window: the list scrolls instead of growing.
+        QVERIFY2(w->height() < 700, qPrintable(QString::number(w->height())));
+        QCOMPARE(labelText(w, "L_Warnings"), QStringLiteral("Warnings about the file:"));
+    });
+    f.clickImport();
+    QCOMPARE(f.row(1), QStringList({"5", "10", "6", "left pump"}));
+}
+
+void TestSlaveEdsImport::cancelAsksAfterAnImport()
+{
+    Fixture f;
+    auto *cancel = f.dlg->findChild<QPushButton *>(QStringLiteral("Btn_Cancel"));
+    // Nothing imported: Cancel closes without a question.
+    QTest::mouseClick(cancel, Qt::LeftButton);
+    QVERIFY(!f.dlg->isVisible());
+    QCOMPARE(f.ws.messages.count(), 0);
+
+    f.dlg->show();
+    f.selectRow(2);
+    answerImport("Btn_OK", [](QWidget *) {});
+    f.clickImport();
+    QCOMPARE(f.row(2), QStringList({"7", "10", "6", "Pump 10/6"}));
+    // No: the list stays open with the import.
+    f.ws.messages.setNextAnswer(false);
+    QTest::mouseClick(cancel, Qt::LeftButton);
+    QCOMPARE(f.ws.messages.lastKind(), QStringLiteral("question"));
+    QCOMPARE(f.ws.messages.last(), QStringLiteral("EDS imports changed the slave list since it was opened. Close "
+                                                  "without saving these changes?"));
+    QVERIFY(f.dlg->isVisible());
+    QCOMPARE(f.row(2), QStringList({"7", "10", "6", "Pump 10/6"}));
+    // Escape asks as well; Yes throws the import away.
+    f.ws.messages.setNextAnswer(true);
+    QTest::keyClick(f.dlg.get(), Qt::Key_Escape);
+    QCOMPARE(f.ws.messages.count(), 2);
+    QVERIFY(!f.dlg->isVisible());
+    QVERIFY(!TestWorkspace::readFile(f.ws.context.paths.DnetNetPath).contains("NB_IN=\"10\""));
+
+    // The next opening starts without imports.
+    f.dlg->show();
+    QTest::mouseClick(cancel, Qt::LeftButton);
+    QCOMPARE(f.ws.messages.count(), 2);
+    QVERIFY(!f.dlg->isVisible());
+}
+
+void TestSlaveEdsImport::windowFitsEveryLanguage_data()
+{
+    QTest::addColumn<QString>("language");
+    for (const QString &f : QDir(QStringLiteral(SW_SOURCE_DIR "/lang")).entryList({QStringLiteral("*.lng")}))
+        QTest::newRow(qPrintable(f)) << f;
+}
+
+// The longest texts the window has (a strobe connection, choices, a warning, a row without node address)
+// are read whole in every shipped language: labels wrap inside the window, buttons fit their captions.
+// With SW_SCREENSHOT_DIR set the window is saved there as <language>_TFImportEds.png.
+void TestSlaveEdsImport::windowFitsEveryLanguage()
+{
+    QFETCH(QString, language);
+    const QByteArray strobe = EdsSamples::head() +
+                              "[IO_Info]\nDefault = 0x0002;\nStrobeInfo = 0x0002, 1, 0;\n"
+                              "Input1 = 8, 0, 0x0002, \"Sensors with a rather long name of their own\";\n"
+                              "Input2 = 4, 0, 0x0002, \"Short\";\nInput2 = 4;\n";
+    Fixture f(strobe);
+    f.ws.context.catalog.LoadLanguageFile(QStringLiteral(SW_SOURCE_DIR "/lang/") + language);
+    f.selectRow(3);
+    QString problems;
+    answerImport("Btn_OK", [&](QWidget *w) {
+        QCoreApplication::processEvents();
+        const TextCatalog &catalog = f.ws.context.catalog;
+        QCOMPARE(labelText(w, "L_Target"), catalog.text(1676).arg(3));
+        QCOMPARE(labelText(w, "L_Warnings"), catalog.text(1677));
+        if (language != QLatin1String("English.lng")) {
+            for (const int index : {1676, 1677})
+                QVERIFY2(catalog.text(index) != TextCatalog::defaultText(index), qPrintable(QString::number(index)));
+        }
+        const QRect inside = w->rect();
+        for (QWidget *child : w->findChildren<QWidget *>()) {
+            if (!child->isVisible() || child->window() != w)
+                continue;
+            const QRect box(child->mapTo(w, QPoint(0, 0)), child->size());
+            if (!inside.contains(box))
+                problems += child->objectName() + QStringLiteral(" runs past the window\n");
+            if (auto *label = qobject_cast<QLabel *>(child); label && !label->text().isEmpty() &&
+                                                              label->objectName() != QLatin1String("L_SW_Code")) {
+                const bool fits = label->wordWrap() ? label->heightForWidth(label->width()) <= label->height()
+                                                    : label->sizeHint().width() <= label->width();
+                if (!fits)
+                    problems += QStringLiteral("%1 is cut: %2\n").arg(label->objectName(), label->text());
+            } else if (auto *button = qobject_cast<QPushButton *>(child)) {
+                if (button->sizeHint().width() > button->width())
+                    problems += QStringLiteral("%1 is cut: %2\n").arg(button->objectName(), button->text());
+            }
+        }
+        const QString shots = qEnvironmentVariable("SW_SCREENSHOT_DIR");
+        if (!shots.isEmpty()) {
+            QDir().mkpath(shots);
+            w->grab().save(QDir(shots).filePath(language.chopped(4) + QStringLiteral("_TFImportEds.png")));
+        }
+    });
+    f.clickImport();
+    QVERIFY2(problems.isEmpty(), qPrintable(problems));
+    QCOMPARE(f.row(3), QStringList({"", "8", "0", "Pump 10/6"}));
 }
 
 QTEST_MAIN(TestSlaveEdsImport)

@@ -310,11 +310,27 @@ ImportResult parse(const QByteArray &bytes, const ModbusMap &map, const TextCata
         return result;
     }
 
-    // The header: every column by its name, in any order.
+    // The header: every column by its name, in any order. Empty fields after the last name are the
+    // columns a spreadsheet adds when it saves (";;"): they are passed over, here and in every line.
+    QStringList names;
+    for (const QString &field : record.fields)
+        names.append(trimControl(field));
+    while (!names.isEmpty() && names.constLast().isEmpty())
+        names.removeLast();
+    const auto known = [](const QString &name) {
+        return std::any_of(Header.begin(), Header.end(),
+                           [&name](const QString &h) { return name.compare(h, Qt::CaseInsensitive) == 0; });
+    };
+    // A first line without a single column name is no header at all (a file of registers only): one
+    // sentence then says what the first line must be, instead of a fault for every column.
+    if (!std::any_of(names.begin(), names.end(), known)) {
+        refuse(record.line, catalog.text(1672).arg(Header.join(QLatin1String(", "))));
+        return result;
+    }
     Columns columns;
-    columns.count = int(record.fields.size());
+    columns.count = int(names.size());
     for (int i = 0; i < columns.count; ++i) {
-        const QString name = trimControl(record.fields.at(i));
+        const QString &name = names.at(i);
         int column = 0;
         while (column < ColumnCount && name.compare(Header.at(column), Qt::CaseInsensitive) != 0)
             ++column;
@@ -329,6 +345,7 @@ ImportResult parse(const QByteArray &bytes, const ModbusMap &map, const TextCata
         if (isRequired(column) && columns.at[column] < 0)
             refuse(record.line, catalog.text(1432).arg(Header.at(column)));
     }
+    result.hasMnemonic = columns.at[MnemonicColumn] >= 0;
     if (result.problemCount > 0)
         return result;
 
@@ -356,7 +373,9 @@ ImportResult parse(const QByteArray &bytes, const ModbusMap &map, const TextCata
             refuse(record.line, catalog.text(record.problem));
             continue;
         }
-        const QStringList &f = record.fields;
+        QStringList &f = record.fields;
+        while (f.size() > columns.count && trimControl(f.constLast()).isEmpty())
+            f.removeLast();
         if (f.size() != columns.count) {
             refuse(record.line, catalog.text(1431).arg(f.size()).arg(columns.count));
             continue;
@@ -412,6 +431,10 @@ ImportResult parse(const QByteArray &bytes, const ModbusMap &map, const TextCata
             result.map.appendRegister(slave, page, reg);
         }
     }
+    // A file of the header alone (a cut-off export, say) would empty the map: emptying it is the
+    // register map window's own work, never an import's.
+    if (result.problemCount == 0 && result.map.registerCount() == 0)
+        refuse(0, catalog.text(1673));
     if (result.problemCount > 0)
         result.map = ModbusMap();
     else

@@ -43,6 +43,7 @@ struct ImportResult
     QVector<Problem> problems; // the first MaxProblems refused lines; any problem means nothing is to change
     int problemCount = 0;      // all refused lines, also those past MaxProblems
     int registers = 0;
+    bool hasMnemonic = false; // the file has a Mnemonic column, which is not imported
 };
 
 // Checks every line as the editor's Create checks a register, plus the slave and its ID, and the
@@ -50,7 +51,8 @@ struct ImportResult
 // names the columns in any order (the names toCsv writes, letter case and surrounding blanks aside;
 // ID and Mnemonic may be absent). UTF-8, or Windows-1252 when the bytes are not UTF-8. Lines are
 // checked one by one as they are read. A register the map already holds on the same page and slave
-// with the same index value keeps the index text it was typed with.
+// with the same index value keeps the index text it was typed with. Empty columns after the last
+// named one are passed over; a first line naming no column, and a file without a register, are refused.
 ImportResult parse(const QByteArray &bytes, const ModbusMap &map, const TextCatalog &catalog);
 // A regular file of at most MaxFileSize bytes; throws AppError naming the file.
 QByteArray readFile(const QString &path);

@@ -5,7 +5,6 @@
 #include "text/TextCatalog.h"
 
 #include <QHash>
-#include <QRegularExpression>
 
 #include <algorithm>
 
@@ -34,6 +33,8 @@ enum Text {
     NotANumber = 1546,
     NoConnection = 1547,
     Repeated = 1548,
+    MoreWarnings = 1670,
+    NoEntryNumber = 1671,
 };
 
 // Every line ends in LF alone, so that lines are counted once.
@@ -44,10 +45,27 @@ QString unixLineEnds(QString text)
     return text;
 }
 
-bool isVendorKeyword(const QString &keyword)
+// Digits and then an underscore; checked by hand, since every entry of a file of millions asks.
+bool isVendorKeyword(QStringView keyword)
 {
-    static const QRegularExpression vendor(QStringLiteral("^[0-9]+_"));
-    return vendor.match(keyword).hasMatch();
+    qsizetype i = 0;
+    while (i < keyword.size() && keyword.at(i) >= QLatin1Char('0') && keyword.at(i) <= QLatin1Char('9'))
+        ++i;
+    return i > 0 && i < keyword.size() && keyword.at(i) == QLatin1Char('_');
+}
+
+// The text with A to Z as a to z and every other character as it is: the same length, so that a keyword
+// found in the text is its folded form at the same place. Keywords are ASCII; comparing them through
+// this copy needs no string of its own per entry.
+QString asciiFolded(const QString &text)
+{
+    QString folded = text;
+    QChar *c = folded.data();
+    for (qsizetype i = 0; i < folded.size(); ++i) {
+        if (c[i] >= QLatin1Char('A') && c[i] <= QLatin1Char('Z'))
+            c[i] = QChar(c[i].unicode() + ('a' - 'A'));
+    }
+    return folded;
 }
 
 // Longer text cut, so that a message quoting a line stays one line.
@@ -57,13 +75,19 @@ QString excerpt(const QString &text)
     return simple.size() > 40 ? simple.left(40) + QChar(0x2026) : simple;
 }
 
+// Reads the whole syntax; entries are kept only for the sections asked for (all when none are named),
+// so that a file of millions of entries in sections nobody reads costs no memory for them.
 class Parser
 {
 public:
-    Parser(QString text, const TextCatalog &catalog)
+    Parser(QString text, const TextCatalog &catalog, const QStringList &keep)
         : m_text(std::move(text))
+        , m_folded(asciiFolded(m_text))
         , m_catalog(catalog)
-    {}
+    {
+        for (const QString &name : keep)
+            m_keep.append(name.toLower());
+    }
 
     Parsed run()
     {
@@ -80,6 +104,14 @@ public:
     }
 
 private:
+    // A section as read: where its entries go (-1: not kept) and its keywords so far, by their folded
+    // text, with the line of the first entry of each.
+    struct SectionState
+    {
+        int kept = -1;
+        QHash<QStringView, int> keywordLines;
+    };
+
     bool atEnd() const { return m_pos >= m_text.size(); }
     QChar peek() const { return m_text.at(m_pos); }
 
@@ -121,19 +153,23 @@ private:
             fail(m_line, m_catalog.text(SectionNotClosed));
             return;
         }
-        const QString name = m_text.mid(m_pos + 1, close - m_pos - 1).trimmed();
+        const QStringView name = QStringView(m_text).mid(m_pos + 1, close - m_pos - 1).trimmed();
+        const QStringView key = QStringView(m_folded).mid(name.data() - m_text.constData(), name.size());
         m_pos = close + 1;
-        const QString key = name.toLower();
         auto found = m_sectionIndex.constFind(key);
         if (found != m_sectionIndex.constEnd()) {
             // A section written twice goes on where the first one stopped.
             m_current = found.value();
             return;
         }
-        m_current = int(m_result.sections.size());
+        m_current = int(m_sections.size());
         m_sectionIndex.insert(key, m_current);
-        m_result.sections.append(Section{name, m_line, {}});
-        m_keywordLines.append(QHash<QString, int>());
+        SectionState state;
+        if (m_keep.isEmpty() || m_keep.contains(key.toString().toLower())) {
+            state.kept = int(m_result.sections.size());
+            m_result.sections.append(Section{name.toString(), m_line, {}});
+        }
+        m_sections.append(state);
     }
 
     void readEntry()
@@ -147,29 +183,33 @@ private:
                 break;
             ++m_pos;
         }
-        const QString keyword = m_text.mid(start, m_pos - start).trimmed();
+        const QStringView keyword = QStringView(m_text).mid(start, m_pos - start).trimmed();
         if (atEnd() || peek() != QLatin1Char('=') || keyword.isEmpty() || m_current < 0) {
             fail(startLine, m_catalog.text(NotAnEntry).arg(excerpt(m_text.mid(start, m_pos - start + 1))));
             return;
         }
         ++m_pos; // '='
+        SectionState &section = m_sections[m_current];
         QStringList fields;
-        if (!readFields(keyword, startLine, &fields))
+        if (!readFields(keyword, startLine, section.kept >= 0 ? &fields : nullptr))
             return;
         if (isVendorKeyword(keyword))
             return;
-        QHash<QString, int> &lines = m_keywordLines[m_current];
-        const QString key = keyword.toLower();
-        if (const auto first = lines.constFind(key); first != lines.constEnd()) {
-            m_result.warnings.append(Problem{startLine, m_catalog.text(Repeated).arg(keyword).arg(first.value())});
+        const QStringView key = QStringView(m_folded).mid(keyword.data() - m_text.constData(), keyword.size());
+        if (const auto first = section.keywordLines.constFind(key); first != section.keywordLines.constEnd()) {
+            // Past the kept ones a warning is only counted: its text would never be shown.
+            if (m_result.warnings.size() < MaxWarnings)
+                m_result.warnings.append(Problem{startLine, m_catalog.text(Repeated).arg(keyword).arg(first.value())});
+            ++m_result.warningCount;
             return;
         }
-        lines.insert(key, startLine);
-        m_result.sections[m_current].entries.append(Entry{keyword, fields, startLine});
+        section.keywordLines.insert(key, startLine);
+        if (section.kept >= 0)
+            m_result.sections[section.kept].entries.append(Entry{keyword.toString(), fields, startLine});
     }
 
-    // The fields up to the closing ';', over as many lines as they take.
-    bool readFields(const QString &keyword, int startLine, QStringList *fields)
+    // The fields up to the closing ';', over as many lines as they take; only read over when fields is null.
+    bool readFields(QStringView keyword, int startLine, QStringList *fields)
     {
         QString field;
         QString pendingBlanks; // kept only between two pieces of one unquoted value
@@ -188,12 +228,13 @@ private:
             } else if (c == QLatin1Char('$')) {
                 skipComment();
             } else if (c == QLatin1Char('"')) {
-                if (!readString(&field))
+                if (!readString(fields ? &field : nullptr))
                     return false;
                 pendingBlanks.clear();
                 bare = false;
             } else if (c == QLatin1Char(',') || c == QLatin1Char(';')) {
-                fields->append(field);
+                if (fields)
+                    fields->append(field);
                 field.clear();
                 pendingBlanks.clear();
                 bare = false;
@@ -205,21 +246,24 @@ private:
                 fail(startLine, m_catalog.text(EntryNotClosed).arg(keyword));
                 return false;
             } else if (c.isSpace()) {
-                if (bare)
+                if (bare && fields)
                     pendingBlanks.append(c);
                 ++m_pos;
             } else {
-                if (bare)
-                    field.append(pendingBlanks);
+                if (fields) {
+                    if (bare)
+                        field.append(pendingBlanks);
+                    field.append(c);
+                }
                 pendingBlanks.clear();
-                field.append(c);
                 bare = true;
                 ++m_pos;
             }
         }
     }
 
-    // A quoted string on one line; '$' inside it is text. A backslash keeps a quote or a backslash.
+    // A quoted string on one line; '$' inside it is text. A backslash keeps a quote or a backslash. Only
+    // read over when field is null.
     bool readString(QString *field)
     {
         ++m_pos; // opening quote
@@ -231,40 +275,64 @@ private:
             if (c == QLatin1Char('"'))
                 return true;
             if (c == QLatin1Char('\\') && !atEnd() && (peek() == QLatin1Char('"') || peek() == QLatin1Char('\\'))) {
-                field->append(peek());
+                if (field)
+                    field->append(peek());
                 ++m_pos;
                 continue;
             }
-            field->append(c);
+            if (field)
+                field->append(c);
         }
         fail(m_line, m_catalog.text(StringNotClosed));
         return false;
     }
 
     const QString m_text;
+    const QString m_folded; // m_text with ASCII letters in lower case: the keys below point into it
     const TextCatalog &m_catalog;
+    QStringList m_keep;
     qsizetype m_pos = 0;
     int m_line = 1;
     int m_current = -1;
-    QHash<QString, int> m_sectionIndex;
-    QVector<QHash<QString, int>> m_keywordLines; // per section: keyword -> line of its first entry
+    QHash<QStringView, int> m_sectionIndex;
+    QVector<SectionState> m_sections;
     Parsed m_result;
 };
 
-// The section names as they stand at the start of lines, read before the whole syntax: a CANopen file
-// (keyword=value lines without ';') is told apart before its first line would be a syntax error.
-QStringList sectionNames(const QString &text)
+// Which of the sections that tell the format stand at the start of lines, read before the whole syntax:
+// a CANopen file (keyword=value lines without ';') is told apart before its first line would be a syntax
+// error. Looked at line by line without a copy: a file may hold a million sections.
+struct FormatSections
 {
-    QStringList names;
-    for (const QStringView line : QStringView(text).split(QLatin1Char('\n'))) {
-        const QStringView trimmed = line.trimmed();
-        if (!trimmed.startsWith(QLatin1Char('[')))
+    bool canOpen = false; // [FileInfo] or [DeviceInfo]
+    bool connectionManager = false;
+    bool ioInfo = false;
+};
+
+FormatSections formatSections(const QString &text)
+{
+    FormatSections seen;
+    qsizetype from = 0;
+    while (from < text.size()) {
+        qsizetype end = text.indexOf(QLatin1Char('\n'), from);
+        if (end < 0)
+            end = text.size();
+        const QStringView line = QStringView(text).mid(from, end - from).trimmed();
+        from = end + 1;
+        if (!line.startsWith(QLatin1Char('[')))
             continue;
-        const qsizetype close = trimmed.indexOf(QLatin1Char(']'));
-        if (close > 0)
-            names.append(trimmed.mid(1, close - 1).trimmed().toString().toLower());
+        const qsizetype close = line.indexOf(QLatin1Char(']'));
+        if (close <= 0)
+            continue;
+        const QStringView name = line.mid(1, close - 1).trimmed();
+        const auto is = [name](const char *known) {
+            return name.compare(QLatin1String(known), Qt::CaseInsensitive) == 0;
+        };
+        seen.canOpen = seen.canOpen || is("FileInfo") || is("DeviceInfo");
+        seen.connectionManager = seen.connectionManager || is("Connection Manager");
+        seen.ioInfo = seen.ioInfo || is("IO_Info");
     }
-    return names;
+    return seen;
 }
 
 // A count or code: decimal digits, or hexadecimal ones after 0x.
@@ -349,19 +417,29 @@ public:
                 throw Problem{m_io.line, m_catalog.text(NoConnection)};
         }
         device->connection = type;
-        const qint64 inputNumber = numberField(*info, 2);
+        const int inputNumber = connectionNumber(*info, 2);
         device->inputs = entries(QStringLiteral("Input"), inputNumber, type, *info, &device->defaultInput);
         if (type == Connection::Strobe) {
             // A strobe request carries one bit per slave and no data of the slave's own.
             device->outputs = {IoEntry{}};
             device->defaultOutput = 0;
         } else {
-            const qint64 outputNumber = numberField(*info, 3);
+            const int outputNumber = connectionNumber(*info, 3);
             device->outputs = entries(QStringLiteral("Output"), outputNumber, type, *info, &device->defaultOutput);
         }
     }
 
 private:
+    // The entry number a connection entry gives in that field: 0 (none) or an entry number.
+    int connectionNumber(const Entry &info, int field) const
+    {
+        const qint64 value = numberField(info, field);
+        if (value > MaxEntryNumber)
+            throw Problem{info.line,
+                          m_catalog.text(NoEntryNumber).arg(field).arg(info.keyword).arg(value).arg(MaxEntryNumber)};
+        return int(value);
+    }
+
     int size(const Entry &entry) const
     {
         const qint64 bytes = numberField(entry, 1);
@@ -371,29 +449,23 @@ private:
         return int(bytes);
     }
 
-    // The default entry and the others of that kind whose type mask names the connection.
-    QVector<IoEntry> entries(const QString &kind, qint64 defaultNumber, Connection type, const Entry &info,
+    // The default entry and the others of that kind whose type mask names the connection. Both are found
+    // by entryNumber(), so that the entry whose size is checked is the one in the list.
+    QVector<IoEntry> entries(const QString &kind, int defaultNumber, Connection type, const Entry &info,
                              int *defaultIndex) const
     {
         *defaultIndex = 0;
         if (defaultNumber == 0)
             return {IoEntry{}};
-        const QString defaultKeyword = kind + QString::number(defaultNumber);
-        const Entry *def = m_io.entry(defaultKeyword);
-        if (!def)
-            throw Problem{info.line, m_catalog.text(MissingEntry).arg(info.keyword, defaultKeyword)};
-        const int defaultBytes = size(*def);
-
         QVector<IoEntry> found;
-        const QRegularExpression pattern(QLatin1Char('^') + kind + QStringLiteral("([1-9][0-9]{0,8})$"),
-                                         QRegularExpression::CaseInsensitiveOption);
+        bool hasDefault = false;
         for (const Entry &entry : m_io.entries) {
-            const QRegularExpressionMatch match = pattern.match(entry.keyword);
-            if (!match.hasMatch())
+            const int n = entryNumber(entry.keyword, kind);
+            if (n == 0)
                 continue;
-            const int n = match.captured(1).toInt();
             if (n == defaultNumber) {
-                found.append(IoEntry{n, defaultBytes, entry.fields.value(3)});
+                found.append(IoEntry{n, size(entry), entry.fields.value(3)});
+                hasDefault = true;
                 continue;
             }
             // Another choice only when it is meant for this connection and its size is usable.
@@ -402,6 +474,9 @@ private:
             if (mask && (*mask & qint64(type)) && bytes && *bytes <= MaxBytesPerSlave)
                 found.append(IoEntry{n, int(*bytes), entry.fields.value(3)});
         }
+        if (!hasDefault)
+            throw Problem{info.line,
+                          m_catalog.text(MissingEntry).arg(info.keyword, kind + QString::number(defaultNumber))};
         std::sort(found.begin(), found.end(), [](const IoEntry &a, const IoEntry &b) { return a.number < b.number; });
         for (int i = 0; i < found.size(); ++i) {
             if (found.at(i).number == defaultNumber)
@@ -437,29 +512,32 @@ Result readText(const QByteArray &bytes, const QString &name, const TextCatalog 
     }
     const QString text = unixLineEnds(decoded);
 
-    const QStringList names = sectionNames(text);
-    if (names.contains(QLatin1String("fileinfo")) || names.contains(QLatin1String("deviceinfo"))) {
+    const FormatSections seen = formatSections(text);
+    if (seen.canOpen) {
         result.error = catalog.text(CanOpenFile).arg(name);
         return result;
     }
-    if (names.contains(QLatin1String("connection manager")) && !names.contains(QLatin1String("io_info"))) {
+    if (seen.connectionManager && !seen.ioInfo) {
         result.error = catalog.text(EtherNetIpFile).arg(name);
         return result;
     }
 
-    const Parsed parsed = parse(text, catalog);
-    const auto located = [&](const Problem &p) {
-        return catalog.text(AtLine).arg(name).arg(p.line).arg(p.what);
-    };
+    // The sections the rule below reads; the others are checked for their syntax only.
+    const Parsed parsed = parse(
+        text, catalog, {QStringLiteral("Device"), QStringLiteral("IO_Info"), QStringLiteral("Device Classification")});
+    const auto located = [&](const Problem &p) { return catalog.text(AtLine).arg(name).arg(p.line).arg(p.what); };
     for (const Problem &warning : parsed.warnings)
         result.warnings.append(located(warning));
+    if (parsed.warningCount > parsed.warnings.size())
+        result.warnings.append(catalog.text(MoreWarnings).arg(name).arg(parsed.warningCount - parsed.warnings.size()));
     if (parsed.error) {
         result.error = located(*parsed.error);
         return result;
     }
     if (const Section *classification = parsed.section(QStringLiteral("Device Classification"))) {
         const Entry *class1 = classification->entry(QStringLiteral("Class1"));
-        if (class1 && class1->fields.value(0).trimmed().compare(QLatin1String("EtherNetIP"), Qt::CaseInsensitive) == 0) {
+        if (class1 &&
+            class1->fields.value(0).trimmed().compare(QLatin1String("EtherNetIP"), Qt::CaseInsensitive) == 0) {
             result.error = catalog.text(EtherNetIpFile).arg(name);
             return result;
         }
@@ -492,10 +570,27 @@ Result readText(const QByteArray &bytes, const QString &name, const TextCatalog 
 
 } // namespace
 
+int entryNumber(QStringView keyword, QStringView kind)
+{
+    if (keyword.size() <= kind.size() || !keyword.startsWith(kind, Qt::CaseInsensitive))
+        return 0;
+    const QStringView digits = keyword.mid(kind.size());
+    // At most five digits, the first not 0: anything else is another keyword.
+    if (digits.size() > 5 || digits.front() == QLatin1Char('0'))
+        return 0;
+    int n = 0;
+    for (const QChar c : digits) {
+        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+            return 0;
+        n = n * 10 + (c.unicode() - '0');
+    }
+    return n <= MaxEntryNumber ? n : 0;
+}
+
 const Entry *Section::entry(const QString &keyword) const
 {
     for (const Entry &e : entries) {
-        if (e.keyword.compare(keyword, Qt::CaseInsensitive) == 0)
+        if (e.keyword.size() == keyword.size() && e.keyword.compare(keyword, Qt::CaseInsensitive) == 0)
             return &e;
     }
     return nullptr;
@@ -510,9 +605,9 @@ const Section *Parsed::section(const QString &name) const
     return nullptr;
 }
 
-Parsed parse(const QString &text, const TextCatalog &catalog)
+Parsed parse(const QString &text, const TextCatalog &catalog, const QStringList &keep)
 {
-    return Parser(unixLineEnds(text), catalog).run();
+    return Parser(unixLineEnds(text), catalog, keep).run();
 }
 
 Result read(const QByteArray &bytes, const QString &name, const TextCatalog &catalog)

@@ -18,6 +18,16 @@ namespace Eds {
 constexpr int MaxBytesPerSlave = 455;
 // Far above any data sheet (the large ones, with parameter lists, stay under 1 MiB).
 constexpr qint64 MaxFileSize = qint64(8) * 1024 * 1024;
+// The warnings a reading keeps; the rest are only counted. A file that could repeat an entry a million
+// times would otherwise cost more to report than to read.
+constexpr int MaxWarnings = 1000;
+// InputN and OutputN: N is a connection number of the device, 1 to 65535, written without leading
+// zeros; 0 in a connection entry means none.
+constexpr int MaxEntryNumber = 65535;
+
+// N of an InputN or OutputN keyword (kind "Input" or "Output", letter case aside), or 0 when the
+// keyword is not one: the one rule for entry numbers, for the default entry and for the choices.
+int entryNumber(QStringView keyword, QStringView kind);
 
 // A finding on one line of the file (lines counted from 1).
 struct Problem
@@ -44,18 +54,30 @@ struct Section
 };
 
 // The file's sections and entries in their order, vendor keywords (a number and an underscore
-// first) left out; a repeated entry keeps the first one and leaves a warning. On a syntax error
-// the reading stops there.
+// first) left out; a repeated entry keeps the first one and leaves a warning (keywords compared with
+// A to Z as a to z). On a syntax error the reading stops there.
 struct Parsed
 {
     QVector<Section> sections;
-    QVector<Problem> warnings;
+    QVector<Problem> warnings; // the first MaxWarnings
+    int warningCount = 0;      // all of them, also those past MaxWarnings
     std::optional<Problem> error;
 
     const Section *section(const QString &name) const;
 };
 
-Parsed parse(const QString &text, const TextCatalog &catalog);
+} // namespace Eds
+
+// Moved in memory as they are when a section's entries grow.
+Q_DECLARE_TYPEINFO(Eds::Entry, Q_RELOCATABLE_TYPE);
+Q_DECLARE_TYPEINFO(Eds::Section, Q_RELOCATABLE_TYPE);
+Q_DECLARE_TYPEINFO(Eds::Problem, Q_RELOCATABLE_TYPE);
+
+namespace Eds {
+
+// keep names the sections whose entries are kept (letter case aside); when empty, all of them. The
+// others are read for their syntax and repeated entries alone.
+Parsed parse(const QString &text, const TextCatalog &catalog, const QStringList &keep = {});
 
 // The I/O connection types, by their bit in the connection masks.
 enum class Connection {
@@ -97,8 +119,10 @@ struct Device
 struct Result
 {
     std::optional<Device> device;
-    QString error;        // a sentence naming the file, set when there is no device
-    QStringList warnings; // sentences naming the file and the line
+    QString error; // a sentence naming the file, set when there is no device
+    // Sentences naming the file and the line, at most MaxWarnings; past that a last sentence says how
+    // many more there are.
+    QStringList warnings;
 };
 
 // Reads the file as the bounded file reader allows and applies the rule for the two counts. Nothing

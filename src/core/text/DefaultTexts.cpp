@@ -494,6 +494,15 @@ const DefaultText kDefaults[] = {
     {1647, u"The address, port, unit or function changed: the connection was ended and every value cleared."},
     {1648, u"The monitor reads the saved documents: changes to the register map that are not saved yet are not in it."},
     {1650, u"Not a configuration folder: %1"},
+    {1670, u"%1: ... and %2 more warnings"},
+    {1671, u"field %1 of %2 is no entry number: %3 (0 for none, else 1 to %4)"},
+    {1672, u"the first line must be the header, naming the columns: %1"},
+    {1673, u"the file holds no registers; nothing was changed"},
+    {1674, u"The Mnemonic column is not imported: a slave's mnemonic belongs to the slave list."},
+    {1675, u"OK fills row %1 of the slave list (node address %2)."},
+    {1676, u"OK fills row %1 of the slave list (no node address yet)."},
+    {1677, u"Warnings about the file:"},
+    {1678, u"EDS imports changed the slave list since it was opened. Close without saving these changes?"},
 };
 
 } // namespace

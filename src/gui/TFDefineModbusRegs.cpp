@@ -383,6 +383,10 @@ void TFDefineModbusRegs::Aggiorna_Lista_ModReg()
                 lines.last() += text(1484);
             }
         }
+        // The mark would run past the narrow list's edge: a list holding one wraps its lines, which
+        // needs each line measured (a list without one keeps the quicker uniform lines).
+        list->setUniformItemSizes(past.isEmpty());
+        list->setWordWrap(!past.isEmpty());
         list->addItems(lines);
         for (const int row : past) {
             QListWidgetItem *item = list->item(row);

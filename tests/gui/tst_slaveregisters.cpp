@@ -227,9 +227,11 @@ void TestSlaveRegisters::registersFollowTheirSlaves()
     } else {
         QCOMPARE(m_ws->messages.count(), 1);
         QCOMPARE(m_ws->messages.lastKind(), QStringLiteral("choice"));
-        const QString yesLine = removed > 0 ? QStringLiteral("Yes: the Registers follow their Slaves, and the %1 "
-                                                             "Registers listed are removed.")
-                                                  .arg(removed)
+        const QString yesLine = removed == 1 ? QStringLiteral("Yes: the Registers follow their Slaves, and the 1 Register "
+                                                              "listed is removed.")
+                                : removed > 0 ? QStringLiteral("Yes: the Registers follow their Slaves, and the %1 "
+                                                               "Registers listed are removed.")
+                                                    .arg(removed)
                                             : QStringLiteral("Yes: the Registers follow their Slaves.");
         QCOMPARE(m_ws->messages.last(),
                  "The changes to the DeviceNet Slaves affect their Modbus Registers:\n" + what.join('\n') + "\n\n" +

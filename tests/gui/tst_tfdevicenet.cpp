@@ -235,6 +235,10 @@ void TestTFDeviceNet::check()
     QFETCH(Rows, rows);
     QFETCH(QString, message);
     QFETCH(int, saved);
+    // The rows' IDs run from 0 up: the converter's node address is put past them.
+    ParGenValues settings;
+    settings.DNET_DEV_ID = QStringLiteral("63");
+    ParGenDocument::save(settings, m_ws->context.paths.ParGenPath);
     m_dlg->show();
     setRows(rows);
     button("Btn_OK")->click();

@@ -191,9 +191,10 @@ void TFMapOverview::placeByteLists()
     const int freeWidth = m_past.isEmpty() ? room : (room - ListGap) / 2;
     L_Free_Bytes->setGeometry(16, below + 8, freeWidth, 16);
     LB_Free_Bytes->setGeometry(16, below + 26, freeWidth, 96);
-    const int pastLeft = 16 + freeWidth + ListGap;
-    L_Past_Bytes->setGeometry(pastLeft, below + 8, room - freeWidth - ListGap, 16);
-    LB_Past_Bytes->setGeometry(pastLeft, below + 26, room - freeWidth - ListGap, 96);
+    const int pastLeft = m_past.isEmpty() ? 16 : 16 + freeWidth + ListGap;
+    const int pastWidth = m_past.isEmpty() ? room : room - freeWidth - ListGap;
+    L_Past_Bytes->setGeometry(pastLeft, below + 8, pastWidth, 16);
+    LB_Past_Bytes->setGeometry(pastLeft, below + 26, pastWidth, 96);
 }
 
 bool TFMapOverview::eventFilter(QObject *watched, QEvent *event)

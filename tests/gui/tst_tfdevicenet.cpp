@@ -235,9 +235,9 @@ void TestTFDeviceNet::check()
     QFETCH(Rows, rows);
     QFETCH(QString, message);
     QFETCH(int, saved);
-    // The rows' IDs run from 0 up: the converter's node address is put past them.
+    // The rows' IDs take every address from 0 to 63: the converter's is put past them (no question here).
     ParGenValues settings;
-    settings.DNET_DEV_ID = QStringLiteral("63");
+    settings.DNET_DEV_ID = QStringLiteral("64");
     ParGenDocument::save(settings, m_ws->context.paths.ParGenPath);
     m_dlg->show();
     setRows(rows);

@@ -21,7 +21,8 @@ void compileHelp(QTextStream &stream)
               "bin/bank.bin and bin/bank2.bin, exactly as the update buttons do, and prints the files written.\n"
               "On an error nothing is written and the message goes to standard error.\n"
               "Registers that carry bytes beyond their slave's byte count are listed on standard error as a\n"
-              "warning and compiled as they are; with --strict they are an error and nothing is written.\n\n"
+              "warning and compiled as they are, and so is a slave at the converter's own node address (the\n"
+              "DeviceNet MAC ID of ParGen.xml); with --strict either is an error and nothing is written.\n\n"
               "Exit codes: 0 both files written, 1 compile or write failed, 2 wrong usage.\n";
 }
 
@@ -51,12 +52,14 @@ int compileCommand(const QStringList &args, QTextStream &out, QTextStream &err)
     try {
         // The warning or the refusal is decided with the lock held, on the documents that are compiled.
         const CompileResult result = CompileDeviceImages(paths, [&](const DeviceImages &images) {
-            if (images.pastBytes.isEmpty())
-                return true;
-            // The stored map is compiled as it stands unless asked otherwise: scripts rely on the exit status.
-            err << (strict ? "Error: " : "Warning: ") << PastBytes::warning(images.pastBytes, TextCatalog::english())
-                << "\n";
-            return !strict;
+            // The stored documents are compiled as they stand unless asked otherwise: scripts rely on the exit
+            // status.
+            const char *kind = strict ? "Error: " : "Warning: ";
+            if (!images.pastBytes.isEmpty())
+                err << kind << PastBytes::warning(images.pastBytes, TextCatalog::english()) << "\n";
+            if (!images.slavesAtMasterAddress.isEmpty())
+                err << kind << MasterAddress::warning(images.slavesAtMasterAddress, TextCatalog::english()) << "\n";
+            return !(strict && (!images.pastBytes.isEmpty() || !images.slavesAtMasterAddress.isEmpty()));
         });
         if (!result.written)
             return Failed;

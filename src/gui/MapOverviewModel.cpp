@@ -6,8 +6,7 @@
 
 namespace {
 
-constexpr int Columns = 7;
-constexpr int FirstHeaderText = 1392;
+constexpr int Columns = MapOverview::ColumnCount;
 
 } // namespace
 
@@ -52,7 +51,7 @@ QVariant MapOverviewModel::data(const QModelIndex &index, int role) const
     if (role == Qt::TextAlignmentRole) {
         // Numbers to the right, words (page, ID, mnemonic) to the left.
         const int c = index.column();
-        return c == 1 || c == 3 || c == 4 ? QVariant(Qt::AlignLeft | Qt::AlignVCenter)
+        return c == 1 || c == 3 || c == 4 || c == MapOverview::NoteColumn ? QVariant(Qt::AlignLeft | Qt::AlignVCenter)
                                           : QVariant(Qt::AlignRight | Qt::AlignVCenter);
     }
     const OverviewRow &r = overviewRow(index.row());
@@ -80,8 +79,10 @@ QVariant MapOverviewModel::data(const QModelIndex &index, int role) const
         return m_map.slave(r.slave).Mnemonic;
     case 5:
         return MapOverview::partText(reg.HiPart, m_catalog);
-    default:
+    case 6:
         return MapOverview::partText(reg.LoPart, m_catalog);
+    default:
+        return MapOverview::pastCount(m_map, r) ? MapOverview::pastCountMark(m_catalog) : QString();
     }
 }
 
@@ -89,5 +90,5 @@ QVariant MapOverviewModel::headerData(int section, Qt::Orientation orientation, 
 {
     if (role != Qt::DisplayRole || orientation != Qt::Horizontal || section < 0 || section >= Columns)
         return QAbstractTableModel::headerData(section, orientation, role);
-    return m_catalog.text(FirstHeaderText + section);
+    return MapOverview::columnCaption(section, m_catalog);
 }

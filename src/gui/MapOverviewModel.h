@@ -6,7 +6,8 @@
 
 class TextCatalog;
 
-// The registers of the overview as a table: address, page, slave, ID, mnemonic, high and low byte.
+// The registers of the overview as a table: address, page, slave, ID, mnemonic, high and low byte,
+// and the note that marks a register past its slave's bytes in words as well as in colour.
 // Built once per opening from the map, which must outlive the model and stay unchanged meanwhile.
 class MapOverviewModel : public QAbstractTableModel
 {

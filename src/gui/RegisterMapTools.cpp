@@ -8,6 +8,7 @@
 
 #include "base/ParseIntOrDefault.h"
 #include "documents/MapOverview.h"
+#include "text/Plural.h"
 
 #include <QEvent>
 #include <QFileDialog>
@@ -141,7 +142,8 @@ void RegisterMapTools::autoMapped(const AutoMapResult &result)
 {
     refreshRegisters();
     m_dialog.m_bulkChanged = true;
-    m_dialog.showStatus(m_dialog.text(1498).arg(QString::number(result.added), pageRanges(result.blocks)));
+    m_dialog.showStatus(Plural::pick(m_dialog.m_ctx.catalog, result.added, 1717, 1498)
+                            .arg(QString::number(result.added), pageRanges(result.blocks)));
     if (!result.blocks.isEmpty())
         showChanged(result.blocks.first().page, result.blocks.first().slave);
 }
@@ -237,8 +239,9 @@ void RegisterMapTools::exportCsv()
     if (path.isEmpty())
         return;
     MapCsv::save(m_dialog.Lista_DNET_Slave, path);
-    m_dialog.showStatus(m_dialog.text(1501).arg(QString::number(m_dialog.Lista_DNET_Slave.registerCount()),
-                                                QFileInfo(path).fileName()));
+    const int exported = m_dialog.Lista_DNET_Slave.registerCount();
+    m_dialog.showStatus(Plural::pick(m_dialog.m_ctx.catalog, exported, 1719, 1501)
+                            .arg(QString::number(exported), QFileInfo(path).fileName()));
 }
 
 void RegisterMapTools::importCsv()
@@ -286,7 +289,8 @@ void RegisterMapTools::importCsv()
     m_dialog.Lista_DNET_Slave = result.map;
     refreshRegisters();
     m_dialog.m_bulkChanged = true;
-    QString summary = m_dialog.text(1500).arg(QString::number(result.registers), ranges);
+    QString summary =
+        Plural::pick(ctx.catalog, result.registers, 1718, 1500).arg(QString::number(result.registers), ranges);
     if (result.hasMnemonic)
         summary += QStringLiteral(". ") + m_dialog.text(1674);
     m_dialog.showStatus(summary);

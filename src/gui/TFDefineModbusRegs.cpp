@@ -4,6 +4,7 @@
 #include "PassiveFocusList.h"
 #include "RegisterMapTools.h"
 #include "documents/PastBytes.h"
+#include "text/Plural.h"
 #include "base/ConfigurationLock.h"
 #include "documents/SlaveListLimits.h"
 
@@ -192,7 +193,8 @@ void TFDefineModbusRegs::updateTitle()
 {
     // How many registers carry bytes their slave does not have: the lists mark each of them.
     const int past = int(PastBytes::find(Lista_DNET_Slave).size());
-    setWindowTitle(past > 0 ? text(600) + QStringLiteral(" - ") + text(1485).arg(past) : text(600));
+    setWindowTitle(past > 0 ? text(600) + QStringLiteral(" - ") + Plural::pick(m_ctx.catalog, past, 1712, 1485).arg(past)
+                            : text(600));
 }
 
 void TFDefineModbusRegs::Set_Lang()
@@ -241,6 +243,8 @@ void TFDefineModbusRegs::showStatus(const QString &status)
 {
     L_Status->setText(status);
     L_Status->setToolTip(status);
+    // What assistive technology reads follows the line at once, not only at the next opening.
+    Accessibility::update(L_Status, m_ctx.catalog);
 }
 
 void TFDefineModbusRegs::reject()
@@ -379,6 +383,10 @@ void TFDefineModbusRegs::Aggiorna_Lista_ModReg()
                 lines.last() += text(1484);
             }
         }
+        // The mark would run past the narrow list's edge: a list holding one wraps its lines, which
+        // needs each line measured (a list without one keeps the quicker uniform lines).
+        list->setUniformItemSizes(past.isEmpty());
+        list->setWordWrap(!past.isEmpty());
         list->addItems(lines);
         for (const int row : past) {
             QListWidgetItem *item = list->item(row);

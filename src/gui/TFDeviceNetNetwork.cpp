@@ -6,6 +6,8 @@
 #include "base/AppError.h"
 #include "base/ParseIntOrDefault.h"
 #include "documents/MapOverview.h"
+#include "documents/MasterAddress.h"
+#include "text/Plural.h"
 #include "base/ConfigurationLock.h"
 #include "documents/ProjectDocument.h"
 #include "documents/RegisterRenumber.h"
@@ -185,29 +187,47 @@ void TFDeviceNetNetwork::Btn_OKClick()
     }
     if (!Controllo_dati())
         return;
-    if (saveWithRegisters(DnetNetDocument::filledRun(tableRows())))
+    const QList<DnetSlaveRow> slaves = DnetNetDocument::filledRun(tableRows());
+    // A slave at the converter's own node address is asked about, not refused: stored lists may hold one.
+    QStringList ids;
+    for (const DnetSlaveRow &slave : slaves)
+        ids.append(slave.ID);
+    QVector<SlaveAtMasterAddress> atMaster;
+    try {
+        atMaster = MasterAddress::find(MasterAddress::settingsAddress(m_ctx.paths.ParGenPath), ids);
+    } catch (const AppError &) {
+        // Settings that cannot be read are reported where they are edited and compiled; the list is saved.
+    }
+    if (!atMaster.isEmpty() &&
+        !messages().question(MasterAddress::warning(atMaster, m_ctx.catalog) + QStringLiteral("\n\n") + text(1730))) {
+        sga->setCurrentCell(atMaster.first().slave, 1);
+        return;
+    }
+    if (saveWithRegisters(slaves))
         accept();
 }
 
 QString TFDeviceNetNetwork::registerQuestion(const RegisterRenumber::Result &change,
                                              const QList<DnetSlaveRow> &slaves) const
 {
+    const auto count = [this](int n, int one, int other) { return Plural::pick(m_ctx.catalog, n, one, other); };
     const auto loadedId = [this](int position) {
         return position >= 1 && position <= m_loaded.size() ? m_loaded.at(position - 1).ID.trimmed() : QString();
     };
     QStringList lines;
     for (auto it = change.removedOf.cbegin(); it != change.removedOf.cend(); ++it)
-        lines.append(text(1491).arg(QString::number(it.key()), loadedId(it.key()), QString::number(it.value())));
+        lines.append(count(it.value(), 1714, 1491).arg(QString::number(it.key()), loadedId(it.key()),
+                                                       QString::number(it.value())));
     for (auto it = change.movedOf.cbegin(); it != change.movedOf.cend(); ++it) {
         const int target = it.key() - 1 < m_newPositions.size() ? m_newPositions.at(it.key() - 1) : 0;
-        lines.append(text(1492).arg(QString::number(it.key()), loadedId(it.key()), QString::number(target),
-                                    QString::number(it.value())));
+        lines.append(count(it.value(), 1715, 1492).arg(QString::number(it.key()), loadedId(it.key()),
+                                                       QString::number(target), QString::number(it.value())));
     }
     for (auto it = change.pastBytesOf.cbegin(); it != change.pastBytesOf.cend(); ++it) {
         const int target = it.key().first;
         const DnetSlaveRow &slave = slaves.at(target - 1);
         const bool read = it.key().second == ModbusMap::Read;
-        lines.append(text(1490).arg(QString::number(target), slave.ID.trimmed(),
+        lines.append(count(it.value(), 1713, 1490).arg(QString::number(target), slave.ID.trimmed(),
                                     MapOverview::pageName(it.key().second, m_ctx.catalog), QString::number(it.value()),
                                     QString::number(ParseIntOrDefault(read ? slave.NB_OUT : slave.NB_IN, 0))));
     }
@@ -220,7 +240,7 @@ QString TFDeviceNetNetwork::registerQuestion(const RegisterRenumber::Result &cha
     }
     const int removed = change.removed + change.pastBytes;
     return text(1489) + QLatin1Char('\n') + lines.join(QLatin1Char('\n')) + QStringLiteral("\n\n") +
-           (removed > 0 ? text(1493).arg(removed) : text(1496)) + QLatin1Char('\n') + text(1494) + QLatin1Char('\n') +
+           (removed > 0 ? count(removed, 1716, 1493).arg(removed) : text(1496)) + QLatin1Char('\n') + text(1494) + QLatin1Char('\n') +
            text(1495);
 }
 

@@ -12,8 +12,10 @@ class QListWidget;
 class QTableView;
 
 // The whole register map at a glance, read-only: every register of both pages by address, filtered
-// by slave and page, and below it the bytes that no register carries. Activating a register
+// by slave and page, and below it the bytes that no register carries and, beside them when there are
+// any, the bytes that registers carry but their slave does not have. Activating a register
 // (double-click, Enter or Space) closes the window with it chosen, for the editor to select it.
+// The table is one stop of the Tab order: Tab, Shift+Tab and Ctrl+Tab leave it, the arrows move in it.
 class TFMapOverview : public DialogBase
 {
     Q_OBJECT
@@ -31,12 +33,14 @@ protected:
 
 private:
     void filterChanged();
-    void fillFreeBytes();
+    void fillByteLists();
+    void placeByteLists();
     // Closes the window with the register of that row chosen.
     void registerChosen(const QModelIndex &index);
 
     const ModbusMap &m_map;
     QVector<FreeBytes> m_free;
+    QVector<FreeBytes> m_past;
     std::optional<OverviewRow> m_chosen;
     MapOverviewModel *m_model = nullptr;
     QWidget *m_titleBand = nullptr;
@@ -49,6 +53,8 @@ private:
     QTableView *TV_Registers = nullptr;
     QLabel *L_Free_Bytes = nullptr;
     QListWidget *LB_Free_Bytes = nullptr;
+    QLabel *L_Past_Bytes = nullptr;
+    QListWidget *LB_Past_Bytes = nullptr;
     QPushButton *Btn_Close = nullptr;
     QPushButton *Btn_Monitor = nullptr;
 };

@@ -8,9 +8,11 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPixmap>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QScopedValueRollback>
 #include <QTabWidget>
 
@@ -21,6 +23,7 @@ constexpr int ClientWidth = 509;
 constexpr int ClientHeight = 373;
 constexpr int TitleHeight = 69;
 constexpr int ButtonBandHeight = 40;
+constexpr int LanguageWidth = 164;
 
 struct SlotPlace
 {
@@ -56,15 +59,17 @@ TFSoftOptions::TFSoftOptions(AppContext &context, QWidget *parent)
         I_L[s]->setGeometry(kSlots[s].pictureLeft, kSlots[s].top, 48, 48);
         I_L[s]->setScaledContents(true);
         I_L[s]->setCursor(Qt::PointingHandCursor);
-        L_L[s] = new ClickableLabel(TS_Language);
+        // A radio button named after its language: a screen reader reads a choice among languages and
+        // which one is in use. Each is a Tab stop; Space or Enter choose it as a click does. The mark
+        // is set from the language in use only (a choice answered No leaves it where it was).
+        L_L[s] = new QRadioButton(TS_Language);
         L_L[s]->setObjectName(QStringLiteral("L_L%1").arg(s + 1));
-        L_L[s]->setGeometry(kSlots[s].labelLeft, kSlots[s].top + 16, 160, 16);
+        L_L[s]->setGeometry(kSlots[s].labelLeft - 4, kSlots[s].top + 14, LanguageWidth, 20);
         L_L[s]->setCursor(Qt::PointingHandCursor);
-        // The name is the slot's Tab stop: Space or Enter choose it as a click does.
-        L_L[s]->setKeyboardActivation(true);
+        L_L[s]->installEventFilter(this);
         const auto click = ErrorReport::guarded(m_ctx.messages, [this, s] { LangClick(s + 1); });
         connect(I_L[s], &ClickableLabel::clicked, this, click);
-        connect(L_L[s], &ClickableLabel::clicked, this, click);
+        connect(L_L[s], &QRadioButton::clicked, this, click);
     }
     L_Page_Lang = new QLabel(TS_Language);
     L_Page_Lang->setObjectName(QStringLiteral("L_Page_Lang"));
@@ -151,6 +156,40 @@ void TFSoftOptions::showEvent(QShowEvent *event)
     FormShow();
 }
 
+bool TFSoftOptions::eventFilter(QObject *watched, QEvent *event)
+{
+    const int at = int(std::find(std::begin(L_L), std::end(L_L), watched) - std::begin(L_L));
+    if (at >= SlotsPerPage || event->type() != QEvent::KeyPress)
+        return DialogBase::eventFilter(watched, event);
+    const auto *key = static_cast<QKeyEvent *>(event);
+    if (key->modifiers() != Qt::NoModifier && key->modifiers() != Qt::KeypadModifier)
+        return DialogBase::eventFilter(watched, event);
+    switch (key->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        // Enter chooses the language, as Space does; it presses no button of the dialog.
+        L_L[at]->click();
+        return true;
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+    case Qt::Key_Left:
+    case Qt::Key_Right: {
+        // The arrows only move among the languages: a radio button would choose each one passed,
+        // and every choice asks about switching the whole program's language.
+        const int step = key->key() == Qt::Key_Up || key->key() == Qt::Key_Left ? -1 : 1;
+        for (int s = at + step; s >= 0 && s < SlotsPerPage; s += step) {
+            if (L_L[s]->isVisible()) {
+                L_L[s]->setFocus(Qt::TabFocusReason);
+                break;
+            }
+        }
+        return true;
+    }
+    default:
+        return DialogBase::eventFilter(watched, event);
+    }
+}
+
 void TFSoftOptions::FormShow()
 {
     Language_In_Use = m_ctx.settings.language;
@@ -200,6 +239,20 @@ int TFSoftOptions::pageCount() const
 void TFSoftOptions::showSelectedAndPage()
 {
     L_Sel_Lang->setText(text(304) + Language_In_Use);
+    for (int s = 0; s < SlotsPerPage; ++s) {
+        const QString name = L_L[s]->text();
+        // Unmarked as well as marked here: a group of exclusive buttons lets none be unmarked alone.
+        L_L[s]->setAutoExclusive(false);
+        L_L[s]->setChecked(!name.isEmpty() && name == Language_In_Use);
+        L_L[s]->setAutoExclusive(true);
+        // The flag is read as the picture of its language, not as an unnamed image.
+        I_L[s]->setAccessibleName(name.isEmpty() ? QString() : text(1732).arg(name));
+    }
+    // The group is one Tab stop, at the language in use, or at the first when it is on another page.
+    const auto in = std::find_if(std::begin(L_L), std::end(L_L), [](const QRadioButton *b) { return b->isChecked(); });
+    QRadioButton *stop = in != std::end(L_L) ? *in : L_L[0];
+    for (QRadioButton *slot : L_L)
+        slot->setFocusPolicy(slot == stop ? Qt::StrongFocus : Qt::FocusPolicy(Qt::StrongFocus & ~Qt::TabFocus));
     L_Page_Lang->setText(text(305) + QString::number(Show_Page) + text(306) + QString::number(pageCount()));
     L_Page_Lang->adjustSize();
 }
@@ -208,25 +261,24 @@ void TFSoftOptions::Update_Lang_Page(int page)
 {
     const int pages = pageCount();
     Show_Page = page;
-    showSelectedAndPage();
     Btn_Prev->setVisible(page != 1);
     Btn_Next->setVisible(page != pages);
 
     const int k = std::clamp(int(SL_Languages.size()) - SlotsPerPage * (page - 1), 0, SlotsPerPage);
     for (int s = 0; s < SlotsPerPage; ++s) {
-        // Slot 1 stays in place also when there is nothing to offer.
-        const bool shown = s == 0 || s < k;
+        // An empty slot shows nothing: a radio button without a language would offer a choice of none.
+        const bool shown = s < k;
         L_L[s]->setVisible(shown);
         I_L[s]->setVisible(shown);
-        if (s >= k) {
-            L_L[s]->clear();
+        if (!shown) {
+            L_L[s]->setText(QString());
             I_L[s]->clear();
-            if (s == 0)
-                I_L[s]->hide();
             continue;
         }
         const QString name = SL_Languages.at(SlotsPerPage * (page - 1) + s).chopped(4);
         L_L[s]->setText(name);
+        // As wide as its name: a click beside the name chooses nothing, as with the label before.
+        L_L[s]->resize(std::min(L_L[s]->sizeHint().width(), LanguageWidth), L_L[s]->height());
         QPixmap flag;
         for (const QString &picture : {name + QStringLiteral(".bmp"), QStringLiteral("DefaultFlag.bmp")}) {
             const QString path = joinPath(m_ctx.paths.LanguageFolder, picture);
@@ -240,6 +292,7 @@ void TFSoftOptions::Update_Lang_Page(int page)
             I_L[s]->setPixmap(flag);
         }
     }
+    showSelectedAndPage();
 }
 
 void TFSoftOptions::Btn_NextClick(bool next)
@@ -258,8 +311,10 @@ void TFSoftOptions::LangClick(int slot)
     if (slot < 1 || slot > SlotsPerPage || entry < 0 || entry >= SL_Languages.size())
         return; // an empty slot offers nothing
     const QString name = SL_Languages.at(entry).chopped(4);
-    if (!messages().question(text(316) + Language_In_Use + text(317) + name + text(318)))
+    if (!messages().question(text(316) + Language_In_Use + text(317) + name + text(318))) {
+        showSelectedAndPage(); // the click marked the language; the mark goes back to the one in use
         return;
+    }
     Language_In_Use = name;
 
     // The texts switch now; the stored choice changes only with OK.

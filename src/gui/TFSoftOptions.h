@@ -6,11 +6,13 @@
 #include <functional>
 
 class QCheckBox;
+class QRadioButton;
 class QTabWidget;
 class ClickableLabel;
 
-// Software options: interface language (six language files a page, with flags), the internet
-// options with the version check on demand, and the two table options.
+// Software options: interface language (six language files a page, each a radio button with its flag
+// beside it, the language in use marked), the internet options with the version check on demand, and
+// the two table options.
 class TFSoftOptions : public DialogBase
 {
     Q_OBJECT
@@ -43,6 +45,7 @@ public:
 
 protected:
     void showEvent(QShowEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void FormShow();
@@ -58,7 +61,7 @@ private:
     QWidget *TS_Soft_Settings;
     QLabel *L_Sel_Lang;
     ClickableLabel *I_L[SlotsPerPage];
-    ClickableLabel *L_L[SlotsPerPage];
+    QRadioButton *L_L[SlotsPerPage];
     QLabel *L_Page_Lang;
     QPushButton *Btn_Prev;
     QPushButton *Btn_Next;

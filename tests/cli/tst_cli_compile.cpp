@@ -92,33 +92,51 @@ void TestCliCompile::compileErrorWritesNothing()
     QVERIFY(!QFile::exists(folder + QStringLiteral("/bin/bank2.bin")));
 }
 
+// What a stored configuration may hold but the device should not get: registers carrying bytes their
+// slave does not have, a slave at the converter's own node address (10 in the example's ParGen.xml).
+// Each is a warning and compiled, or with --strict an error with nothing written.
 void TestCliCompile::registersPastTheirSlavesBytes_data()
 {
     QTest::addColumn<bool>("strict");
-    QTest::addColumn<bool>("past"); // slave 1 of the example shrunk to 1 byte OUT
+    QTest::addColumn<QByteArray>("slaves"); // DNET_Net.xml's rows; empty: the example's
     QTest::addColumn<int>("code");
     QTest::addColumn<QString>("err");
-    const QString lines = QStringLiteral(
-        "1 Modbus Registers carry bytes that their DeviceNet Slave does not have, so the device would serve other "
-        "Slaves' bytes there:\nRead, index 100: slave 1 (ID 1) has 1 bytes, not byte 2\n");
-    QTest::newRow("warned and compiled") << false << true << 0 << "Warning: " + lines;
-    QTest::newRow("strict: an error") << true << true << 1 << "Error: " + lines;
-    QTest::newRow("strict, nothing past") << true << false << 0 << QString();
+    // Slave 1 shrunk to 1 byte OUT: register 100 carries its bytes 1 and 2.
+    const QByteArray shrunk = "<row ID=\"1\" NB_IN=\"4\" NB_OUT=\"1\" Mnemonic=\"\"/>"
+                              "<row ID=\"2\" NB_IN=\"6\" NB_OUT=\"8\" Mnemonic=\"\"/>";
+    const QString past = QStringLiteral(
+        "1 Modbus Register carries bytes that its DeviceNet Slave does not have, so the device would serve other "
+        "Slaves' bytes there:\nRead, index 100: slave 1 (ID 1) has 1 byte, not byte 2\n");
+    // Slave 2 at node address 10.
+    const QByteArray atMaster = "<row ID=\"1\" NB_IN=\"4\" NB_OUT=\"2\" Mnemonic=\"\"/>"
+                                "<row ID=\"10\" NB_IN=\"6\" NB_OUT=\"8\" Mnemonic=\"\"/>";
+    const QString master = QStringLiteral(
+        "Slave 2 (ID 10) has the node address of the converter itself (DeviceNet MAC ID 10 in the communication "
+        "settings): no two nodes of a DeviceNet network can share an address.\n");
+    const QByteArray both = "<row ID=\"10\" NB_IN=\"4\" NB_OUT=\"1\" Mnemonic=\"\"/>"
+                            "<row ID=\"2\" NB_IN=\"6\" NB_OUT=\"8\" Mnemonic=\"\"/>";
+    const QString pastOfBoth = QString(past).replace(QStringLiteral("(ID 1)"), QStringLiteral("(ID 10)"));
+    const QString masterOfBoth = QString(master).replace(QStringLiteral("Slave 2"), QStringLiteral("Slave 1"));
+    QTest::newRow("past: warned and compiled") << false << shrunk << 0 << "Warning: " + past;
+    QTest::newRow("past, strict: an error") << true << shrunk << 1 << "Error: " + past;
+    QTest::newRow("strict, nothing to say") << true << QByteArray() << 0 << QString();
+    QTest::newRow("master address: warned and compiled") << false << atMaster << 0 << "Warning: " + master;
+    QTest::newRow("master address, strict: an error") << true << atMaster << 1 << "Error: " + master;
+    QTest::newRow("both, strict: both said") << true << both << 1
+                                             << "Error: " + pastOfBoth + "Error: " + masterOfBoth;
 }
 
 void TestCliCompile::registersPastTheirSlavesBytes()
 {
     QFETCH(bool, strict);
-    QFETCH(bool, past);
+    QFETCH(QByteArray, slaves);
     QFETCH(int, code);
     QTemporaryDir dir;
     const QString folder = copyCase(dir, QStringLiteral("example"));
-    if (past) {
-        // Register 100 carries bytes 1 and 2 of slave 1.
+    if (!slaves.isEmpty()) {
         QFile f(folder + QStringLiteral("/DNET_Net.xml"));
         QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write("<DNET_Net><row ID=\"1\" NB_IN=\"4\" NB_OUT=\"1\" Mnemonic=\"\"/>"
-                "<row ID=\"2\" NB_IN=\"6\" NB_OUT=\"8\" Mnemonic=\"\"/></DNET_Net>");
+        f.write("<DNET_Net>" + slaves + "</DNET_Net>");
     }
     QStringList arguments{QStringLiteral("compile"), folder};
     if (strict)

@@ -74,6 +74,7 @@ private Q_SLOTS:
     void usage_data();
     void usage();
     void mapPrintsTheOverview();
+    void mapMarksBytesPastTheCount();
     void csvRoundTrip();
     void importRefusalChangesNothing();
     void autoMap_data();
@@ -133,14 +134,41 @@ void TestCliMap::mapPrintsTheOverview()
     const CliRun r = runCli({QStringLiteral("map"), p.folder});
     QCOMPARE(r.code, 0);
     QCOMPARE(r.err, QString());
-    QCOMPARE(r.out, QStringLiteral("Address (0-based)  Page   Slave  ID  Mnemonic  High byte  Low byte\n"
+    QCOMPARE(r.out, QStringLiteral("Address (0-based)  Page   Slave  ID  Mnemonic  High byte  Low byte  Note\n"
                                    "4                  Write  2      7             None       1\n"
                                    "16                 Read   1      5   pump      1          2\n"
                                    "\n"
                                    "Bytes that no register carries:\n"
-                                   "  Slave 1 (ID 5), Read: bytes 3\n"
+                                   "  Slave 1 (ID 5), Read: byte 3\n"
                                    "  Slave 1 (ID 5), Write: bytes 1-2\n"));
     QCOMPARE(readFile(p.defReg), Registers);
+}
+
+// A register carrying a byte its slave does not have: marked in its row, its bytes under their own
+// heading (a register carries them, so they are no free bytes).
+void TestCliMap::mapMarksBytesPastTheCount()
+{
+    // Slave 2 has no byte OUT: its read register's byte 1 is past its count.
+    Project p("<InfoMod><Modbus_Read>"
+              "<row Index=\"16\" NrDNNode=\"1\" PosComp=\"65538\"/>"
+              "<row Index=\"20\" NrDNNode=\"2\" PosComp=\"65536\"/>"
+              "</Modbus_Read><Modbus_Write/></InfoMod>" +
+              Comment);
+    const CliRun r = runCli({QStringLiteral("map"), p.folder});
+    QCOMPARE(r.code, 0);
+    QCOMPARE(r.err, QString());
+    QCOMPARE(r.out, QStringLiteral("Address (0-based)  Page  Slave  ID  Mnemonic  High byte  Low byte  Note\n"
+                                   "16                 Read  1      5   pump      1          2\n"
+                                   "20                 Read  2      7             1          None      past the "
+                                   "slave's bytes\n"
+                                   "\n"
+                                   "Bytes that no register carries:\n"
+                                   "  Slave 1 (ID 5), Read: byte 3\n"
+                                   "  Slave 1 (ID 5), Write: bytes 1-2\n"
+                                   "  Slave 2 (ID 7), Write: byte 1\n"
+                                   "\n"
+                                   "Bytes that registers carry but their slave does not have:\n"
+                                   "  Slave 2 (ID 7), Read: byte 1\n"));
 }
 
 void TestCliMap::csvRoundTrip()

@@ -1,5 +1,6 @@
 // The text catalog with language files applied: what a file changes, and what it must leave alone.
 #include "TestWorkspace.h"
+#include "text/Plural.h"
 #include "text/TextCatalog.h"
 
 #include "Portable.h"
@@ -19,6 +20,8 @@ private Q_SLOTS:
     void switchingRestoresEnglish();
     void missingLanguageFallsBackToEnglish_data();
     void missingLanguageFallsBackToEnglish();
+    void countsTakeTheLanguagesForm_data();
+    void countsTakeTheLanguagesForm();
 };
 
 void TestCatalog::defaults()
@@ -169,6 +172,42 @@ void TestCatalog::missingLanguageFallsBackToEnglish()
     QCOMPARE(settings.language, QStringLiteral("English"));
     QCOMPARE(ws.context.catalog.text(15), expected15);
     QCOMPARE(ws.context.catalog.size(), TextCatalog::Size);
+}
+
+// "1 register", "2 registers": the singular entry where the language says so (French also for 0), and
+// a language file without the singular yet keeps its language rather than showing English.
+void TestCatalog::countsTakeTheLanguagesForm_data()
+{
+    QTest::addColumn<QByteArray>("file"); // language file lines; empty: English defaults
+    QTest::addColumn<int>("count");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("English 1") << QByteArray() << 1 << "1 register";
+    QTest::newRow("English 0") << QByteArray() << 0 << "0 registers";
+    QTest::newRow("English 2") << QByteArray() << 2 << "2 registers";
+    const QByteArray french = "STR1460 = fr\nSTR1406 = %1 registres\nSTR1710 = %1 registre\n";
+    QTest::newRow("French 0") << french << 0 << "0 registre";
+    QTest::newRow("French 1") << french << 1 << "1 registre";
+    QTest::newRow("French 2") << french << 2 << "2 registres";
+    const QByteArray italian = "STR1460 = it\nSTR1406 = %1 registri\nSTR1710 = %1 registro\n";
+    QTest::newRow("Italian 0") << italian << 0 << "0 registri";
+    QTest::newRow("Italian 1") << italian << 1 << "1 registro";
+    QTest::newRow("older file without the singular") << QByteArray("STR1460 = de\nSTR1406 = %1 Register\n") << 1
+                                                     << "1 Register";
+}
+
+void TestCatalog::countsTakeTheLanguagesForm()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(int, count);
+    TestWorkspace ws;
+    TextCatalog catalog;
+    catalog.LoadDefaultTexts();
+    if (!file.isEmpty()) {
+        const QString path = ws.path(QStringLiteral("x.lng"));
+        TestWorkspace::writeFile(path, file);
+        catalog.LoadLanguageFile(path);
+    }
+    QTEST(Plural::pick(catalog, count, 1710, 1406).arg(count), "text");
 }
 
 QTEST_GUILESS_MAIN(TestCatalog)

@@ -75,8 +75,8 @@ void TestMapOverview::text()
     TextCatalog catalog;
     catalog.LoadDefaultTexts();
     QCOMPARE(MapOverview::text(fixture(), catalog),
-             QStringLiteral("Address (0-based)  Page   Slave  ID  Mnemonic  High byte  Low byte\n"
-                            "x                  Read   1      5   pump      9          None\n"
+             QStringLiteral("Address (0-based)  Page   Slave  ID  Mnemonic  High byte  Low byte  Note\n"
+                            "x                  Read   1      5   pump      9          None      past the slave's bytes\n"
                             "7                  Read   1      5   pump      None       5\n"
                             "7                  Write  2      7             1          2\n"
                             "8                  Read   2      7             None       None\n"
@@ -86,10 +86,13 @@ void TestMapOverview::text()
                             "Bytes that no register carries:\n"
                             "  Slave 1 (ID 5), Read: bytes 3-4, 6\n"
                             "  Slave 1 (ID 5), Write: bytes 1-2\n"
-                            "  Slave 1 (ID 5), Read: bytes past the slave's count: 9\n"));
+                            "\n"
+                            "Bytes that registers carry but their slave does not have:\n"
+                            "  Slave 1 (ID 5), Read: byte 9\n"));
     ModbusMap full;
     full.appendSlave(QStringLiteral("1"), 0, 1);
     full.appendRegister(0, ModbusMap::Read, {QStringLiteral("0"), 0, 1});
+    // Without such bytes their heading is left out.
     QVERIFY(MapOverview::text(full, catalog).endsWith(QStringLiteral(":\n  every byte has a register\n")));
 }
 

@@ -3,7 +3,6 @@
 #include "Accessibility.h"
 #include "AccessibilityCheck.h"
 #include "AppWindows.h"
-#include "ClickableLabel.h"
 #include "TFAbout.h"
 #include "TFAutoMap.h"
 #include "TFBoot.h"
@@ -19,6 +18,7 @@
 
 #include <QLabel>
 #include <QLineEdit>
+#include <QRadioButton>
 #include <QTabWidget>
 #include <QTest>
 
@@ -107,9 +107,9 @@ struct Program
         TFSoftOptions *options = windows->softOptions;
         options->show();
         QCoreApplication::processEvents();
-        for (ClickableLabel *label : options->findChildren<ClickableLabel *>())
-            if (label->objectName().startsWith(QLatin1String("L_L")) && label->text() == language)
-                QTest::mouseClick(label, Qt::LeftButton);
+        for (QRadioButton *choice : options->findChildren<QRadioButton *>())
+            if (choice->objectName().startsWith(QLatin1String("L_L")) && choice->text() == language)
+                QTest::mouseClick(choice, Qt::LeftButton);
         QCOMPARE(ws.messages.lastKind(), QStringLiteral("question"));
     }
 };

@@ -1,7 +1,7 @@
 // The keyboard as a Windows user expects it: Enter presses the focused button in every window, the
-// language slots are Tab stops, and moving the focus never changes what the user typed.
+// languages are a group of radio buttons that Tab reaches and the arrows walk, and moving the focus never
+// changes what the user typed.
 #include "AppWindows.h"
-#include "ClickableLabel.h"
 #include "TFAbout.h"
 #include "TFBoot.h"
 #include "TFDefineModbusRegs.h"
@@ -17,6 +17,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSignalSpy>
 #include <QTabWidget>
 #include <QTest>
@@ -156,11 +157,20 @@ void TestKeyboard::languageSlotsByKeyboard()
     QApplication::setActiveWindow(dialog);
     auto *tabs = dialog->findChild<QTabWidget *>(QStringLiteral("PC_Options"));
     tabs->tabBar()->setFocus();
-    auto *third = dialog->findChild<ClickableLabel *>(QStringLiteral("L_L3"));
-    QVERIFY2(tabTo(dialog, third), "Tab never reaches the third language");
-    // The slots come in their order, and back again.
-    QVERIFY(tabTo(dialog, dialog->findChild<ClickableLabel *>(QStringLiteral("L_L1")), true));
-    QVERIFY(tabTo(dialog, third));
+    // The languages are one group of radio buttons: Tab reaches the one in use, the arrows move
+    // among them without choosing (each choice would ask about switching the language).
+    const auto slot = [dialog](int s) { return dialog->findChild<QRadioButton *>(QStringLiteral("L_L%1").arg(s)); };
+    QRadioButton *third = slot(3);
+    QVERIFY2(tabTo(dialog, slot(2)), "Tab never reaches the language in use");
+    QTest::keyClick(slot(2), Qt::Key_Up);
+    QCOMPARE(QApplication::focusWidget(), slot(1));
+    QTest::keyClick(slot(1), Qt::Key_Down);
+    QTest::keyClick(slot(2), Qt::Key_Right);
+    QCOMPARE(QApplication::focusWidget(), third);
+    QTest::keyClick(third, Qt::Key_Down); // the last stays
+    QCOMPARE(QApplication::focusWidget(), third);
+    QCOMPARE(program.ws.messages.count(), 0);
+    QCOMPARE(dialog->Language_In_Use, QStringLiteral("English"));
     QTest::keyClick(third, Qt::Key(key)); // the question is answered Yes
     QCOMPARE(program.ws.messages.texts(), QStringList{"Do you want to change the Language from English to Italiano?"});
     QCOMPARE(dialog->Language_In_Use, QStringLiteral("Italiano"));

@@ -154,7 +154,10 @@ void TestRegisterMapLayout::toolCaptionsFit()
     TFAutoMap autoMap(ws.context);
     autoMap.setForAllSlaves(true);
     autoMap.show();
-    const ModbusMap map;
+    // A register past its slave's bytes: both byte lists are shown, side by side, with their captions.
+    ModbusMap map;
+    map.appendSlave(QStringLiteral("1"), 2, 0);
+    map.appendRegister(0, ModbusMap::Read, {QStringLiteral("0"), 0, 1});
     TFMapOverview overview(ws.context, map);
     overview.show();
     QStringList cut;

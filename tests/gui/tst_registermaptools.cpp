@@ -8,6 +8,7 @@
 #include "TestWorkspace.h"
 
 #include <QAbstractItemModelTester>
+#include <QAccessible>
 #include <QAction>
 #include <QComboBox>
 #include <QContextMenuEvent>
@@ -114,6 +115,8 @@ private Q_SLOTS:
     void autoMapRefusalChangesNothing();
     void overviewSelectsInTheEditor();
     void overviewMarksBytesPastTheCount();
+    void overviewTableIsOneTabStop_data();
+    void overviewTableIsOneTabStop();
     void overviewKeysChooseARegister_data();
     void overviewKeysChooseARegister();
     void overviewSizeIsKeptForTheRun();
@@ -310,7 +313,7 @@ void TestRegisterMapTools::overviewSelectsInTheEditor()
         auto *list = w->findChild<QListWidget *>(QStringLiteral("LB_Free_Bytes"));
         QCOMPARE(Fixture::lines(list),
                  QStringList({"Slave 1 (ID 5), Read: bytes 2-4", "Slave 1 (ID 5), Write: bytes 1-2",
-                              "Slave 2 (ID 7), Read: bytes 1", "Slave 2 (ID 7), Write: bytes 1-3"}));
+                              "Slave 2 (ID 7), Read: byte 1", "Slave 2 (ID 7), Write: bytes 1-3"}));
         QTest::mouseClick(w->findChild<QPushButton *>(QStringLiteral("Btn_Close")), Qt::LeftButton);
     });
     f.action("A_Overview")->trigger();
@@ -329,7 +332,7 @@ void TestRegisterMapTools::overviewSelectsInTheEditor()
         QStringList first;
         for (int c = 0; c < model->columnCount(); ++c)
             first.append(model->index(0, c).data().toString());
-        QCOMPARE(first, QStringList({"0", "Read", "1", "5", "pump", "None", "2"}));
+        QCOMPARE(first, QStringList({"0", "Read", "1", "5", "pump", "None", "2", ""}));
         QCOMPARE(Fixture::lines(w->findChild<QListWidget *>(QStringLiteral("LB_Free_Bytes"))),
                  QStringList{"every byte has a register"});
 
@@ -364,7 +367,7 @@ void TestRegisterMapTools::overviewMarksBytesPastTheCount()
     bool shown = false;
     whenModal([&shown](QWidget *w) {
         shown = true;
-        QCOMPARE(w->windowTitle(), QStringLiteral("Register Map Overview - 1 registers past their slave's bytes"));
+        QCOMPARE(w->windowTitle(), QStringLiteral("Register Map Overview - 1 register past its slave's bytes"));
         auto *overview = qobject_cast<TFMapOverview *>(w);
         MapOverviewModel *model = overview->model();
         QCOMPARE(model->rowCount(), 2);
@@ -373,14 +376,99 @@ void TestRegisterMapTools::overviewMarksBytesPastTheCount()
         QCOMPARE(model->index(1, 5).data(Qt::ToolTipRole).toString(),
                  QStringLiteral("This register carries a byte that its slave does not have"));
         QVERIFY(!model->index(0, 5).data(Qt::ToolTipRole).isValid());
-        QCOMPARE(
-            Fixture::lines(w->findChild<QListWidget *>(QStringLiteral("LB_Free_Bytes"))),
-            QStringList({"Slave 1 (ID 5), Read: bytes 2-4", "Slave 1 (ID 5), Write: bytes 1-2",
-                         "Slave 2 (ID 7), Write: bytes 1-3", "Slave 2 (ID 7), Read: bytes past the slave's count: 3"}));
+        // The mark is a word in the row as well as its colour: what a screen reader reads of the cells.
+        auto *view = w->findChild<QTableView *>(QStringLiteral("TV_Registers"));
+        QAccessibleTableInterface *table = QAccessible::queryAccessibleInterface(view)->tableInterface();
+        QVERIFY(table);
+        QCOMPARE(table->columnCount(), 8);
+        const auto cell = [table](int row, int column) { return table->cellAt(row, column)->text(QAccessible::Name); };
+        QCOMPARE(cell(1, 7), QStringLiteral("past the slave's bytes"));
+        QCOMPARE(cell(0, 7), QString());
+        QCOMPARE(table->columnDescription(7), QStringLiteral("Note"));
+        // A register carries those bytes: they are listed under their own heading, not as free bytes.
+        QCOMPARE(Fixture::lines(w->findChild<QListWidget *>(QStringLiteral("LB_Free_Bytes"))),
+                 QStringList({"Slave 1 (ID 5), Read: bytes 2-4", "Slave 1 (ID 5), Write: bytes 1-2",
+                              "Slave 2 (ID 7), Write: bytes 1-3"}));
+        auto *past = w->findChild<QListWidget *>(QStringLiteral("LB_Past_Bytes"));
+        QVERIFY(past->isVisible());
+        QCOMPARE(Fixture::lines(past), QStringList({"Slave 2 (ID 7), Read: byte 3"}));
+        QCOMPARE(w->findChild<QLabel *>(QStringLiteral("L_Past_Bytes"))->text(),
+                 QStringLiteral("Bytes that registers carry but their slave does not have"));
+        QCOMPARE(past->accessibleName(), QStringLiteral("Bytes that registers carry but their slave does not have"));
+        // The two lists side by side, neither over the other.
+        const QRect freeBox = w->findChild<QListWidget *>(QStringLiteral("LB_Free_Bytes"))->geometry();
+        QVERIFY(!freeBox.intersects(past->geometry()));
+        QCOMPARE(freeBox.top(), past->geometry().top());
+        // Filtered to slave 1, which carries no such byte.
+        w->findChild<QComboBox *>(QStringLiteral("CB_Filter_Slave"))->setCurrentIndex(1);
+        QCOMPARE(Fixture::lines(past), QStringList({"no register carries a byte that its slave does not have"}));
+        QCOMPARE(w->findChild<QLabel *>(QStringLiteral("L_Count"))->text(), QStringLiteral("1 register"));
         QTest::mouseClick(w->findChild<QPushButton *>(QStringLiteral("Btn_Close")), Qt::LeftButton);
     });
     f.action("A_Overview")->trigger();
     QVERIFY(shown);
+
+    // Without such registers the list of free bytes takes the whole row and the other is not shown.
+    whenModal([](QWidget *w) {
+        QVERIFY(!w->findChild<QListWidget *>(QStringLiteral("LB_Past_Bytes"))->isVisible());
+        QCOMPARE(w->findChild<QListWidget *>(QStringLiteral("LB_Free_Bytes"))->width(), w->width() - 32);
+        QCOMPARE(w->windowTitle(), QStringLiteral("Register Map Overview"));
+        QTest::mouseClick(w->findChild<QPushButton *>(QStringLiteral("Btn_Close")), Qt::LeftButton);
+    });
+    Fixture plain;
+    plain.action("A_Overview")->trigger();
+}
+
+// The overview's table is one stop of the Tab order, as the slave list's is: Tab, Shift+Tab and
+// Ctrl+Tab lead out of it from any row, and the lists and buttons below it are reached.
+void TestRegisterMapTools::overviewTableIsOneTabStop_data()
+{
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<int>("row");
+    QTest::addColumn<QString>("focusTo");
+    const int none = Qt::NoModifier;
+    const int shift = Qt::ShiftModifier;
+    const int ctrl = Qt::ControlModifier;
+    QTest::newRow("tab from the first row") << none << 0 << "LB_Free_Bytes";
+    QTest::newRow("tab from the last row") << none << 2 << "LB_Free_Bytes";
+    QTest::newRow("back from the last row") << shift << 2 << "CB_Filter_Page";
+    QTest::newRow("back from the first row") << shift << 0 << "CB_Filter_Page";
+    QTest::newRow("ctrl+tab") << ctrl << 1 << "LB_Free_Bytes";
+    QTest::newRow("ctrl+shift+tab") << ctrl + shift << 1 << "CB_Filter_Page";
+}
+
+void TestRegisterMapTools::overviewTableIsOneTabStop()
+{
+    QFETCH(int, modifiers);
+    QFETCH(int, row);
+    QFETCH(QString, focusTo);
+    TestWorkspace ws;
+    ModbusMap map;
+    map.appendSlave(QStringLiteral("1"), 2, 1);
+    map.appendRegister(0, ModbusMap::Read, {QStringLiteral("1"), 0, 1});
+    map.appendRegister(0, ModbusMap::Read, {QStringLiteral("2"), 2, 0}); // byte 2 past the slave's one byte OUT
+    map.appendRegister(0, ModbusMap::Write, {QStringLiteral("3"), 0, 1});
+    TFMapOverview overview(ws.context, map);
+    overview.show();
+    QApplication::setActiveWindow(&overview);
+    auto *view = overview.findChild<QTableView *>(QStringLiteral("TV_Registers"));
+    view->setFocus();
+    view->setCurrentIndex(view->model()->index(row, 3));
+    const auto mods = Qt::KeyboardModifiers(modifiers);
+    QTest::keyClick(view, (mods & Qt::ShiftModifier) ? Qt::Key_Backtab : Qt::Key_Tab, mods);
+    QCOMPARE(QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : QString(), focusTo);
+    QVERIFY(overview.isVisible()); // Tab chose no register
+    QCOMPARE(view->currentIndex().row(), row);
+
+    // From the table on, Tab reaches every control below it in the order they are seen, and comes round.
+    view->setFocus();
+    QStringList walk;
+    for (int i = 0; i < 7; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        walk.append(QApplication::focusWidget()->objectName());
+    }
+    QCOMPARE(walk, QStringList({"LB_Free_Bytes", "LB_Past_Bytes", "Btn_Monitor", "Btn_Close", "CB_Filter_Slave",
+                                "CB_Filter_Page", "TV_Registers"}));
 }
 
 void TestRegisterMapTools::overviewKeysChooseARegister_data()
@@ -555,7 +643,13 @@ void TestRegisterMapTools::bulkChangesAreShownAndKept()
                       tool == QLatin1String("all") ? 0 : 2);
         f.action("A_AutoMap_All")->trigger();
     }
+    // A screen reader reads the line that is shown, never an earlier one.
+    const auto readStatus = [&f] {
+        QAccessibleInterface *line = QAccessible::queryAccessibleInterface(f.find<QLabel>("L_Status"));
+        return QStringList{line->text(QAccessible::Name), line->text(QAccessible::Description)};
+    };
     QCOMPARE(f.find<QLabel>("L_Status")->text(), status);
+    QCOMPARE(readStatus(), QStringList({status, status}));
     QCOMPARE(f.find<QTabWidget>("PC_Modbus")->currentIndex(), page - 1);
     QCOMPARE(f.slaves(page)->currentRow(), slave);
     QCOMPARE(f.regs(page)->count() > 0, !status.isEmpty()); // its registers in view
@@ -583,9 +677,15 @@ void TestRegisterMapTools::bulkChangesAreShownAndKept()
     QTest::keyClick(f.dlg.get(), Qt::Key_Escape); // answered Yes
     QVERIFY(!f.dlg->isVisible());
     QCOMPARE(f.defRegOnDisk(), Registers);
-    // Opened again: the map as saved, nothing to ask.
+    // Opened again: the map as saved, nothing to ask, and no line to read.
     f.dlg->show();
     QCOMPARE(f.find<QLabel>("L_Status")->text(), QString());
+    QCOMPARE(readStatus(), QStringList({QString(), QString()}));
+    // The next action's line is read as it is shown.
+    const QString exported = f.ws.path(QStringLiteral("out.csv"));
+    f.tools->chooseFile = [exported](bool) { return exported; };
+    f.action("A_Export_CSV")->trigger();
+    QCOMPARE(readStatus(), QStringList(2, QStringLiteral("Exported 1 register to out.csv")));
     f.ws.messages.clear();
     f.find<QPushButton>("Btn_Cancel")->click();
     QCOMPARE(f.ws.messages.count(), 0);

@@ -134,18 +134,18 @@ void TestSlaveRegisters::registersFollowTheirSlaves_data()
     const int cancel = int(Messages::Answer::Cancel);
     const QStringList without2{"11", "13", "14", "15"};
     const QStringList delete2{"Slave 2 (ID 12) is deleted: its 2 Registers go with it",
-                              "Slave 3 (ID 13) is now slave 2: its 1 Registers follow it",
-                              "Slave 4 (ID 14) is now slave 3: its 1 Registers follow it"};
+                              "Slave 3 (ID 13) is now slave 2: its 1 Register follows it",
+                              "Slave 4 (ID 14) is now slave 3: its 1 Register follows it"};
     QTest::newRow("delete 2, yes") << "d2" << yes << QByteArray("1-23") << QByteArray("-") << without2 << delete2 << 2;
     QTest::newRow("delete 2, no") << "d2" << no << QByteArray("1234") << QByteArray("2") << without2 << delete2 << 2;
     QTest::newRow("delete 2, cancel") << "d2" << cancel << QByteArray("1234") << QByteArray("2") << QStringList()
                                       << delete2 << 2;
     QTest::newRow("insert at 1, yes") << "i1 n1" << yes << QByteArray("2345") << QByteArray("3")
                                       << QStringList{"0", "11", "12", "13", "14", "15"}
-                                      << QStringList{"Slave 1 (ID 11) is now slave 2: its 1 Registers follow it",
+                                      << QStringList{"Slave 1 (ID 11) is now slave 2: its 1 Register follows it",
                                                      "Slave 2 (ID 12) is now slave 3: its 2 Registers follow it",
-                                                     "Slave 3 (ID 13) is now slave 4: its 1 Registers follow it",
-                                                     "Slave 4 (ID 14) is now slave 5: its 1 Registers follow it"}
+                                                     "Slave 3 (ID 13) is now slave 4: its 1 Register follows it",
+                                                     "Slave 4 (ID 14) is now slave 5: its 1 Register follows it"}
                                       << 0;
     // A new slave in the place of a deleted one does not take over its registers.
     QTest::newRow("delete 2, new slave there, yes")
@@ -154,11 +154,11 @@ void TestSlaveRegisters::registersFollowTheirSlaves_data()
     // A slave whose row is blanked is gone like a deleted one, and so are its registers.
     QTest::newRow("last two rows blanked, yes")
         << "b4 b5" << yes << QByteArray("123-") << QByteArray("2") << QStringList{"11", "12", "13"}
-        << QStringList{"Slave 4 (ID 14) is deleted: its 1 Registers go with it"} << 1;
+        << QStringList{"Slave 4 (ID 14) is deleted: its 1 Register goes with it"} << 1;
     // A byte count below the bytes that registers carry: Yes drops those registers, No keeps them as
     // they are, Cancel saves nothing.
     const QStringList fiveSlaves{"11", "12", "13", "14", "15"};
-    const QStringList shrunk3{"Slave 3 (ID 13), Read: 1 Registers carry bytes beyond its new count of 0"};
+    const QStringList shrunk3{"Slave 3 (ID 13), Read: 1 Register carries bytes beyond its new count of 0"};
     QTest::newRow("slave 3 OUT to 0, yes")
         << "c3:3=0" << yes << QByteArray("12-4") << QByteArray("2") << fiveSlaves << shrunk3 << 1;
     QTest::newRow("slave 3 OUT to 0, no")
@@ -167,17 +167,17 @@ void TestSlaveRegisters::registersFollowTheirSlaves_data()
         << "c3:3=0" << cancel << QByteArray("1234") << QByteArray("2") << QStringList() << shrunk3 << 1;
     QTest::newRow("slave 2 IN to 0, yes")
         << "c2:2=0" << yes << QByteArray("1234") << QByteArray("-") << fiveSlaves
-        << QStringList{"Slave 2 (ID 12), Write: 1 Registers carry bytes beyond its new count of 0"} << 1;
+        << QStringList{"Slave 2 (ID 12), Write: 1 Register carries bytes beyond its new count of 0"} << 1;
     // The registers carry bytes 1 and 1: one byte is enough.
     QTest::newRow("slave 3 OUT to 1") << "c3:3=1" << -1 << QByteArray("1234") << QByteArray("2") << fiveSlaves
                                       << QStringList() << 0;
     // Moved and shrunk at once: the slave is named by its new place.
     QTest::newRow("delete 1, slave 3 OUT to 0, yes")
         << "d1 c2:3=0" << yes << QByteArray("-1-3") << QByteArray("1") << QStringList{"12", "13", "14", "15"}
-        << QStringList{"Slave 1 (ID 11) is deleted: its 1 Registers go with it",
+        << QStringList{"Slave 1 (ID 11) is deleted: its 1 Register goes with it",
                        "Slave 2 (ID 12) is now slave 1: its 2 Registers follow it",
-                       "Slave 4 (ID 14) is now slave 3: its 1 Registers follow it",
-                       "Slave 2 (ID 13), Read: 1 Registers carry bytes beyond its new count of 0"}
+                       "Slave 4 (ID 14) is now slave 3: its 1 Register follows it",
+                       "Slave 2 (ID 13), Read: 1 Register carries bytes beyond its new count of 0"}
         << 2;
     // Nothing with registers moved: no question.
     QTest::newRow("delete 5") << "d5" << -1 << QByteArray("1234") << QByteArray("2")
@@ -227,9 +227,11 @@ void TestSlaveRegisters::registersFollowTheirSlaves()
     } else {
         QCOMPARE(m_ws->messages.count(), 1);
         QCOMPARE(m_ws->messages.lastKind(), QStringLiteral("choice"));
-        const QString yesLine = removed > 0 ? QStringLiteral("Yes: the Registers follow their Slaves, and the %1 "
-                                                             "Registers listed are removed.")
-                                                  .arg(removed)
+        const QString yesLine = removed == 1 ? QStringLiteral("Yes: the Registers follow their Slaves, and the 1 Register "
+                                                              "listed is removed.")
+                                : removed > 0 ? QStringLiteral("Yes: the Registers follow their Slaves, and the %1 "
+                                                               "Registers listed are removed.")
+                                                    .arg(removed)
                                             : QStringLiteral("Yes: the Registers follow their Slaves.");
         QCOMPARE(m_ws->messages.last(),
                  "The changes to the DeviceNet Slaves affect their Modbus Registers:\n" + what.join('\n') + "\n\n" +

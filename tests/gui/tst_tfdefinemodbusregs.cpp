@@ -9,6 +9,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QScrollBar>
 #include <QtTest>
 
 #include <memory>
@@ -436,6 +437,17 @@ void TestDefineModbusRegs::registersPastTheSlavesBytes()
                                                      "41; None; Byte 3; (past the slave's bytes)"}));
     QCOMPARE(f.regs(1)->item(0)->toolTip(),
              QStringLiteral("This register carries a byte that its slave does not have"));
+    // The mark is read whole: the lines wrap in the list instead of running past its edge.
+    QCoreApplication::processEvents();
+    QCOMPARE(f.regs(1)->horizontalScrollBar()->maximum(), 0);
+    for (int row = 0; row < f.regs(1)->count(); ++row) {
+        const QRect box = f.regs(1)->visualItemRect(f.regs(1)->item(row));
+        const QRect needed = f.regs(1)->fontMetrics().boundingRect(QRect(0, 0, box.width() - 6, 1000), Qt::TextWordWrap,
+                                                                   f.regs(1)->item(row)->text());
+        QVERIFY2(box.height() >= needed.height() && box.right() <= f.regs(1)->viewport()->width(),
+                 qPrintable(QStringLiteral("%1x%2 for %3x%4").arg(box.width()).arg(box.height()).arg(needed.width())
+                                .arg(needed.height())));
+    }
     f.selectSlave(1, 0);
     QCOMPARE(Fixture::lines(f.regs(1)), QStringList({"10; Byte 1; None;"}));
     QCOMPARE(f.regs(1)->item(0)->toolTip(), QString());
@@ -452,8 +464,8 @@ void TestDefineModbusRegs::registersPastTheSlavesBytes()
     QCOMPARE(f.messages().last(),
              QStringLiteral("2 Modbus Registers carry bytes that their DeviceNet Slave does not have, so the device "
                             "would serve other Slaves' bytes there:\n"
-                            "Read, index 40: slave 2 (ID 7) has 1 bytes, not byte 2\n"
-                            "Read, index 41: slave 2 (ID 7) has 1 bytes, not byte 3\n\n"
+                            "Read, index 40: slave 2 (ID 7) has 1 byte, not byte 2\n"
+                            "Read, index 41: slave 2 (ID 7) has 1 byte, not byte 3\n\n"
                             "Save the register map anyway?"));
     QCOMPARE(f.dlg->isVisible(), !saveAnyway);
     QCOMPARE(f.defRegOnDisk() == past, !saveAnyway);

@@ -3,6 +3,7 @@
 #include "TFDeviceNetNetwork.h"
 #include "TestWorkspace.h"
 #include "documents/DnetNetDocument.h"
+#include "documents/ParGenDocument.h"
 
 #include <QApplication>
 #include <QHeaderView>
@@ -64,6 +65,8 @@ private Q_SLOTS:
     void headerDoubleClickFitsColumn();
     void tabSkipsTheRowNumbers_data();
     void tabSkipsTheRowNumbers();
+    void slaveAtTheMasterAddress_data();
+    void slaveAtTheMasterAddress();
 
 private:
     GridWidget *sga() const { return m_dlg->findChild<GridWidget *>("sga"); }
@@ -239,6 +242,10 @@ void TestTFDeviceNet::check()
     QFETCH(Rows, rows);
     QFETCH(QString, message);
     QFETCH(int, saved);
+    // The rows' IDs take every address from 0 to 63: the converter's is put past them (no question here).
+    ParGenValues settings;
+    settings.DNET_DEV_ID = QStringLiteral("64");
+    ParGenDocument::save(settings, m_ws->context.paths.ParGenPath);
     m_dlg->show();
     setRows(rows);
     button("Btn_OK")->click();
@@ -500,6 +507,61 @@ void TestTFDeviceNet::tabSkipsTheRowNumbers()
     // What was typed stays in its cell.
     if (editing)
         QCOMPARE(sga()->cells().cell(from.y(), from.x()), QStringLiteral("42"));
+}
+
+// No two nodes of a DeviceNet network share an address: a slave at the converter's own (its MAC ID in
+// the communication settings) is asked about at OK, and No keeps the list open and unsaved.
+void TestTFDeviceNet::slaveAtTheMasterAddress_data()
+{
+    QTest::addColumn<QString>("master"); // ParGen.xml's DNET_DEV_ID; empty: no ParGen.xml
+    QTest::addColumn<QStringList>("ids");
+    QTest::addColumn<bool>("answer");
+    QTest::addColumn<QString>("asked"); // the question, empty when none
+    const QString tail = QStringLiteral(
+        " has the node address of the converter itself (DeviceNet MAC ID 10 in the communication settings): no two "
+        "nodes of a DeviceNet network can share an address.");
+    const QString save = QStringLiteral("\n\nSave the slave list anyway?");
+    QTest::newRow("yes saves") << "10" << QStringList{"3", "10"} << true << "Slave 2 (ID 10)" + tail + save;
+    QTest::newRow("no stays") << "10" << QStringList{"3", "10"} << false << "Slave 2 (ID 10)" + tail + save;
+    QTest::newRow("the same number written otherwise")
+        << "$0A" << QStringList{"010"} << true << "Slave 1 (ID 010)" + tail + save;
+    QTest::newRow("two slaves there") << "10" << QStringList{"10", "4", "10"} << true
+                                      << "Slave 1 (ID 10)" + tail + "\nSlave 3 (ID 10)" + tail + save;
+    // Without ParGen.xml the settings show their default of 10.
+    QTest::newRow("default settings") << "" << QStringList{"10"} << true << "Slave 1 (ID 10)" + tail + save;
+    QTest::newRow("other addresses") << "5" << QStringList{"3", "10"} << true << "";
+}
+
+void TestTFDeviceNet::slaveAtTheMasterAddress()
+{
+    QFETCH(QString, master);
+    QFETCH(QStringList, ids);
+    QFETCH(bool, answer);
+    QFETCH(QString, asked);
+    if (!master.isEmpty()) {
+        ParGenValues values;
+        values.DNET_DEV_ID = master;
+        ParGenDocument::save(values, m_ws->context.paths.ParGenPath);
+    }
+    m_dlg->show();
+    Rows rows;
+    for (const QString &id : ids)
+        rows.append({id, QStringLiteral("2"), QStringLiteral("2"), QString()});
+    setRows(rows);
+    selectRow(1);
+    const QByteArray before = QFileInfo::exists(m_ws->context.paths.DnetNetPath) ? savedFile() : QByteArray();
+    m_ws->messages.setNextAnswer(answer);
+    button("Btn_OK")->click();
+    QCOMPARE(m_ws->messages.texts(), asked.isEmpty() ? QStringList() : QStringList{asked});
+    if (!asked.isEmpty())
+        QCOMPARE(m_ws->messages.lastKind(), QStringLiteral("question"));
+    QCOMPARE(m_dlg->isVisible(), !answer);
+    if (answer) {
+        QCOMPARE(savedFile(), documentOf(rows));
+    } else { // nothing written, and the slave in question is selected
+        QCOMPARE(QFileInfo::exists(m_ws->context.paths.DnetNetPath) ? savedFile() : QByteArray(), before);
+        QCOMPARE(sga()->cells().currentRow(), ids.indexOf(QStringLiteral("10")) + 1);
+    }
 }
 
 QTEST_MAIN(TestTFDeviceNet)

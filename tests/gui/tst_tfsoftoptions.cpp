@@ -10,7 +10,9 @@
 #include <QImage>
 #include <QLabel>
 #include <QPainter>
+#include <QAccessible>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTest>
 
 namespace {
@@ -56,6 +58,7 @@ private Q_SLOTS:
     void flagFallbacks();
     void emptyFolderOffersNothing();
     void answerNoChangesNothing();
+    void languagesReadAsNamedChoices();
     void switchThenCancelKeepsStoredLanguage();
     void dependentControls_data();
     void dependentControls();
@@ -78,7 +81,7 @@ private:
                                          "STR15 = " + n.toUtf8() + "\n");
         }
         template <typename T = QWidget> T *child(const QString &name) { return dialog.findChild<T *>(name); }
-        QLabel *label(int slot) { return child<QLabel>(QStringLiteral("L_L%1").arg(slot)); }
+        QRadioButton *label(int slot) { return child<QRadioButton>(QStringLiteral("L_L%1").arg(slot)); }
         QLabel *picture(int slot) { return child<QLabel>(QStringLiteral("I_L%1").arg(slot)); }
         QStringList visibleNames()
         {
@@ -189,11 +192,10 @@ void TestTFSoftOptions::emptyFolderOffersNothing()
 {
     Fixture f;
     f.dialog.show();
-    QVERIFY(f.label(1)->isVisible());
-    QCOMPARE(f.label(1)->text(), QString());
-    QVERIFY(!f.picture(1)->isVisible());
-    for (int s = 2; s <= 6; ++s)
+    // No radio button offers a choice of nothing.
+    for (int s = 1; s <= 6; ++s)
         QVERIFY(!f.label(s)->isVisible());
+    QVERIFY(!f.picture(1)->isVisible());
     QCOMPARE(f.child<QLabel>(QStringLiteral("L_Page_Lang"))->text(), QStringLiteral("Page 1 / 1"));
     QVERIFY(!f.child<QPushButton>(QStringLiteral("Btn_Next"))->isVisible());
     QTest::mouseClick(f.label(1), Qt::LeftButton);
@@ -215,6 +217,43 @@ void TestTFSoftOptions::answerNoChangesNothing()
     QCOMPARE(switches, 0);
     QCOMPARE(f.dialog.Language_In_Use, QStringLiteral("English"));
     QCOMPARE(f.ws.context.text(15), QStringLiteral("New Configuration"));
+}
+
+// A screen reader reads each language as a radio button with its name, the one in use checked, and
+// each flag as the picture of its language; a choice answered No leaves the mark where it was.
+void TestTFSoftOptions::languagesReadAsNamedChoices()
+{
+    Fixture f;
+    f.addLanguages({QStringLiteral("Deutsch"), QStringLiteral("English")});
+    writeBmp(joinPath(f.folder(), QStringLiteral("DefaultFlag.bmp")), Qt::blue);
+    f.dialog.show();
+    const auto read = [&f](int slot) {
+        QAccessibleInterface *choice = QAccessible::queryAccessibleInterface(f.label(slot));
+        QAccessibleInterface *flag = QAccessible::queryAccessibleInterface(f.picture(slot));
+        return QStringList{QString::number(choice->role()), choice->text(QAccessible::Name),
+                           choice->state().checked ? QStringLiteral("checked") : QStringLiteral("-"),
+                           QString::number(f.label(slot)->focusPolicy() & Qt::TabFocus),
+                           flag->text(QAccessible::Name)};
+    };
+    const QString radio = QString::number(QAccessible::RadioButton);
+    const QString tab = QString::number(Qt::TabFocus);
+    // One Tab stop for the group: the language in use.
+    QCOMPARE(read(1), QStringList({radio, "Deutsch", "-", "0", "Flag: Deutsch"}));
+    QCOMPARE(read(2), QStringList({radio, "English", "checked", tab, "Flag: English"}));
+
+    f.ws.messages.setNextAnswer(false);
+    QTest::mouseClick(f.label(1), Qt::LeftButton);
+    QCOMPARE(f.ws.messages.lastKind(), QStringLiteral("question"));
+    QCOMPARE(read(1).at(2), QStringLiteral("-"));
+    QCOMPARE(read(2).at(2), QStringLiteral("checked"));
+    // The language in use clicked again keeps its mark whatever the answer.
+    f.ws.messages.setNextAnswer(false);
+    QTest::mouseClick(f.label(2), Qt::LeftButton);
+    QCOMPARE(read(2).at(2), QStringLiteral("checked"));
+
+    QTest::mouseClick(f.label(1), Qt::LeftButton); // answered Yes
+    QCOMPARE(read(1).mid(2, 2), QStringList({"checked", tab}));
+    QCOMPARE(read(2).mid(2, 2), QStringList({"-", "0"}));
 }
 
 void TestTFSoftOptions::switchThenCancelKeepsStoredLanguage()

@@ -380,11 +380,11 @@ void TestUpdateRoad::registersPastTheirSlavesBytesAsk()
     QCOMPARE(road.ws.messages.shown().first().text,
              QStringLiteral("6 Modbus Registers carry bytes that their DeviceNet Slave does not have, so the device "
                             "would serve other Slaves' bytes there:\n"
-                            "Read, index 11: slave 2 (ID 8) has 1 bytes, not byte 2\n"
-                            "Read, index 12: slave 2 (ID 8) has 1 bytes, not byte 3\n"
-                            "Read, index 13: slave 2 (ID 8) has 1 bytes, not byte 4\n"
-                            "Read, index 14: slave 2 (ID 8) has 1 bytes, not byte 5\n"
-                            "Read, index 15: slave 2 (ID 8) has 1 bytes, not byte 6\n"
+                            "Read, index 11: slave 2 (ID 8) has 1 byte, not byte 2\n"
+                            "Read, index 12: slave 2 (ID 8) has 1 byte, not byte 3\n"
+                            "Read, index 13: slave 2 (ID 8) has 1 byte, not byte 4\n"
+                            "Read, index 14: slave 2 (ID 8) has 1 byte, not byte 5\n"
+                            "Read, index 15: slave 2 (ID 8) has 1 byte, not byte 6\n"
                             "... and 1 more\n\n"
                             "Update the device anyway?"));
     QCOMPARE(QFile::exists(joinPath(paths.binFolder(), QStringLiteral("bank.bin"))), answer);

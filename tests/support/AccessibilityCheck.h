@@ -11,7 +11,8 @@
 
 // Reads a shown window the way a screen reader does, through QAccessible, and lists what such a
 // reader would miss: a control without a name, a hint that is not its description, two controls
-// it could not tell apart, a window that is not exposed as one.
+// it could not tell apart, a window that is not exposed as one, a Tab stop that reads as text or a
+// picture (a focusable label).
 namespace AccessibilityCheck {
 
 struct Report
@@ -127,6 +128,10 @@ private:
             where += roleName(iface->role()) + QString::number(index);
 
         const QAccessible::Role role = iface->role();
+        // A label the keyboard reaches is read as text: the reader never says that it can be chosen.
+        if (widget && (widget->focusPolicy() & Qt::TabFocus) && widget->isEnabled() &&
+            (role == QAccessible::StaticText || role == QAccessible::Graphic))
+            m_report.faults.append(where + QStringLiteral(": a Tab stop read as ") + roleName(role));
         if (isControl(role)) {
             const QString name = nameOf(iface);
             const QString description = iface->text(QAccessible::Description);

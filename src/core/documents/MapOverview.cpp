@@ -1,6 +1,7 @@
 #include "MapOverview.h"
 
 #include "base/ParseIntOrDefault.h"
+#include "text/Plural.h"
 #include "text/TextCatalog.h"
 
 #include <QStringList>
@@ -18,11 +19,23 @@ int addressOf(const TMod_Reg &reg)
 
 // First text index of the overview's column captions: address, page, slave, ID, mnemonic, high, low.
 constexpr int FirstColumnText = 1392;
-constexpr int ColumnCount = 7;
+constexpr int NoteColumnText = 1725;
+constexpr int PastCountMarkText = 1726;
+constexpr int PastBytesHeadingText = 1724;
 
 } // namespace
 
 namespace MapOverview {
+
+QString columnCaption(int column, const TextCatalog &catalog)
+{
+    return catalog.text(column == NoteColumn ? NoteColumnText : FirstColumnText + column);
+}
+
+QString pastCountMark(const TextCatalog &catalog)
+{
+    return catalog.text(PastCountMarkText);
+}
 
 QVector<OverviewRow> rows(const ModbusMap &map)
 {
@@ -132,17 +145,16 @@ QString partText(int part, const TextCatalog &catalog)
     return part != 0 ? QString::number(part) : catalog.text(660);
 }
 
-QString freeBytesLine(const ModbusMap &map, const FreeBytes &free, const TextCatalog &catalog)
+QString bytesText(const QVector<int> &bytes, const TextCatalog &catalog)
 {
-    // One call for all values: an ID holding "%2" must not be taken for a placeholder.
-    return catalog.text(1409).arg(QString::number(free.slave + 1), map.slave(free.slave).ID,
-                                  pageName(free.page, catalog), byteRanges(free.bytes));
+    return Plural::pick(catalog, bytes.size(), 1721, 1720).arg(byteRanges(bytes));
 }
 
-QString pastBytesLine(const ModbusMap &map, const FreeBytes &past, const TextCatalog &catalog)
+QString bytesLine(const ModbusMap &map, const FreeBytes &bytes, const TextCatalog &catalog)
 {
-    return catalog.text(1487).arg(QString::number(past.slave + 1), map.slave(past.slave).ID,
-                                  pageName(past.page, catalog), byteRanges(past.bytes));
+    // One call for all values: an ID holding "%2" must not be taken for a placeholder.
+    return catalog.text(1727).arg(QString::number(bytes.slave + 1), map.slave(bytes.slave).ID,
+                                  pageName(bytes.page, catalog), bytesText(bytes.bytes, catalog));
 }
 
 QString text(const ModbusMap &map, const TextCatalog &catalog)
@@ -150,13 +162,15 @@ QString text(const ModbusMap &map, const TextCatalog &catalog)
     QVector<QStringList> table;
     QStringList header;
     for (int c = 0; c < ColumnCount; ++c)
-        header.append(catalog.text(FirstColumnText + c).trimmed());
+        header.append(columnCaption(c, catalog).trimmed());
     table.append(header);
+    const QString mark = pastCountMark(catalog).trimmed();
     for (const OverviewRow &row : rows(map)) {
         const TDNET_Slave &slave = map.slave(row.slave);
         const TMod_Reg &reg = map.registers(row.slave, row.page).at(row.position);
         table.append({addressText(reg), pageName(row.page, catalog), QString::number(row.slave + 1), slave.ID,
-                      slave.Mnemonic, partText(reg.HiPart, catalog), partText(reg.LoPart, catalog)});
+                      slave.Mnemonic, partText(reg.HiPart, catalog), partText(reg.LoPart, catalog),
+                      pastCount(map, row) ? mark : QString()});
     }
     QVector<int> widths(ColumnCount, 0);
     for (const QStringList &line : table) {
@@ -173,12 +187,17 @@ QString text(const ModbusMap &map, const TextCatalog &catalog)
     out += QLatin1Char('\n') + catalog.text(1403).trimmed() + QStringLiteral(":\n");
     const QVector<FreeBytes> free = freeBytes(map);
     for (const FreeBytes &f : free)
-        out += QStringLiteral("  ") + freeBytesLine(map, f, catalog) + QLatin1Char('\n');
-    const QVector<FreeBytes> past = bytesPastCount(map);
-    for (const FreeBytes &p : past)
-        out += QStringLiteral("  ") + pastBytesLine(map, p, catalog) + QLatin1Char('\n');
-    if (free.isEmpty() && past.isEmpty())
+        out += QStringLiteral("  ") + bytesLine(map, f, catalog) + QLatin1Char('\n');
+    if (free.isEmpty())
         out += QStringLiteral("  ") + catalog.text(1408) + QLatin1Char('\n');
+    // A register carries these bytes, so they are no free bytes; the slave lacks them, so the device
+    // would serve another slave's bytes there.
+    const QVector<FreeBytes> past = bytesPastCount(map);
+    if (!past.isEmpty()) {
+        out += QLatin1Char('\n') + catalog.text(PastBytesHeadingText).trimmed() + QStringLiteral(":\n");
+        for (const FreeBytes &p : past)
+            out += QStringLiteral("  ") + bytesLine(map, p, catalog) + QLatin1Char('\n');
+    }
     return out;
 }
 

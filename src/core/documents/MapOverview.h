@@ -24,9 +24,18 @@ struct FreeBytes
     QVector<int> bytes; // rising byte numbers, 1-based
 };
 
-// The whole register map at a glance: every register of both pages in address order, and the
-// bytes left without a register. Read-only; the dialog's overview window and the CLI show it.
+// The whole register map at a glance: every register of both pages in address order, the bytes
+// left without a register, and the bytes registers carry that their slave does not have. Read-only;
+// the dialog's overview window and the CLI show it.
 namespace MapOverview {
+
+// Address, page, slave, ID, mnemonic, high byte, low byte, and the mark of a register past its
+// slave's bytes.
+constexpr int ColumnCount = 8;
+constexpr int NoteColumn = 7;
+QString columnCaption(int column, const TextCatalog &catalog);
+// The text of the note column for a register past its slave's bytes: the mark is read, not only seen.
+QString pastCountMark(const TextCatalog &catalog);
 
 // Registers of both pages ordered by address, then page, slave and position.
 QVector<OverviewRow> rows(const ModbusMap &map);
@@ -48,12 +57,14 @@ QString addressText(const TMod_Reg &reg);
 QString pageName(int page, const TextCatalog &catalog);
 // The byte number, or the catalog's "None" for 0.
 QString partText(int part, const TextCatalog &catalog);
-// One line per free slave and page.
-QString freeBytesLine(const ModbusMap &map, const FreeBytes &free, const TextCatalog &catalog);
-// One line per slave and page with bytes past its count.
-QString pastBytesLine(const ModbusMap &map, const FreeBytes &past, const TextCatalog &catalog);
+// "byte 4" or "bytes 1-3, 5" in the catalog's language.
+QString bytesText(const QVector<int> &bytes, const TextCatalog &catalog);
+// One line per slave and page: under the free bytes' heading the free ones, under the heading of
+// the bytes past a slave's count those.
+QString bytesLine(const ModbusMap &map, const FreeBytes &bytes, const TextCatalog &catalog);
 
-// The overview as plain text with aligned columns, then the free bytes and the bytes past a slave's count.
+// The overview as plain text with aligned columns, then the free bytes and, when any register
+// carries them, the bytes past a slave's count under their own heading.
 QString text(const ModbusMap &map, const TextCatalog &catalog);
 
 } // namespace MapOverview

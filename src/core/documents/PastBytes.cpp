@@ -1,6 +1,7 @@
 #include "PastBytes.h"
 
 #include "MapOverview.h"
+#include "text/Plural.h"
 #include "text/TextCatalog.h"
 
 #include <QStringList>
@@ -38,12 +39,10 @@ QString lines(const QVector<RegisterPastBytes> &found, const TextCatalog &catalo
     QStringList out;
     for (int i = 0; i < found.size() && i < shown; ++i) {
         const RegisterPastBytes &r = found.at(i);
-        QStringList bytes;
-        for (const int b : r.bytes)
-            bytes.append(QString::number(b));
+        const QString count = Plural::pick(catalog, r.byteCount, 1723, 1722).arg(r.byteCount);
         // One call for all values: an ID holding "%2" is not taken for a placeholder.
-        out.append(catalog.text(1481).arg(MapOverview::pageName(r.page, catalog), r.index, QString::number(r.slave + 1),
-                                          r.slaveId, bytes.join(QLatin1String(", ")), QString::number(r.byteCount)));
+        out.append(catalog.text(1728).arg(MapOverview::pageName(r.page, catalog), r.index, QString::number(r.slave + 1),
+                                          r.slaveId, count, MapOverview::bytesText(r.bytes, catalog)));
     }
     if (found.size() > shown)
         out.append(catalog.text(1482).arg(found.size() - shown));
@@ -52,7 +51,8 @@ QString lines(const QVector<RegisterPastBytes> &found, const TextCatalog &catalo
 
 QString warning(const QVector<RegisterPastBytes> &found, const TextCatalog &catalog)
 {
-    return catalog.text(1480).arg(found.size()) + QLatin1Char('\n') + lines(found, catalog);
+    return Plural::pick(catalog, found.size(), 1711, 1480).arg(found.size()) + QLatin1Char('\n') +
+           lines(found, catalog);
 }
 
 } // namespace PastBytes

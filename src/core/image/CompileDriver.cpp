@@ -82,7 +82,11 @@ DeviceImages BuildDeviceImages(const WorkspacePaths &paths)
     QVector<RegisterPastBytes> pastBytes;
     findPastBytes(*record, ModbusMap::Read, pastBytes);
     findPastBytes(*record, ModbusMap::Write, pastBytes);
-    return {bank.bytes(), bank2.bytes(), pastBytes};
+    QVector<int> slaveAddresses;
+    for (quint32 s = 0; s < std::min<quint32>(record->DeviceParameters.SlaveCount, DeviceSlaveSlots); ++s)
+        slaveAddresses.append(record->SlaveTable.at(s).SlaveId);
+    return {bank.bytes(), bank2.bytes(), pastBytes,
+            MasterAddress::find(record->DeviceParameters.MasterId, slaveAddresses)};
 }
 
 CompileResult CompileDeviceImages(const WorkspacePaths &paths, const ImageApproval &approve, int lockWaitMs,

@@ -3,6 +3,7 @@
 #include "base/ConfigurationLock.h"
 #include "base/SafeFile.h"
 #include "base/WorkspacePaths.h"
+#include "documents/MasterAddress.h"
 #include "documents/PastBytes.h"
 
 #include <QByteArray>
@@ -29,6 +30,8 @@ struct DeviceImages
     QByteArray bank2; // bank2.bin
     // Registers that carry bytes their slave does not have; the images hold them as the documents say.
     QVector<RegisterPastBytes> pastBytes;
+    // Slaves at the converter's own node address; the images hold them as the documents say.
+    QVector<SlaveAtMasterAddress> slavesAtMasterAddress;
 };
 
 // Builds both images from the documents, bank.bin first, then the record and bank2.bin.

@@ -503,6 +503,33 @@ const DefaultText kDefaults[] = {
     {1676, u"OK fills row %1 of the slave list (no node address yet)."},
     {1677, u"Warnings about the file:"},
     {1678, u"EDS imports changed the slave list since it was opened. Close without saving these changes?"},
+    // Counts in the singular (the plural is the entry named), the overview's bytes past a slave's count,
+    // a slave at the converter's own node address, the language choices
+    {1710, u"%1 register"},
+    {1711, u"%1 Modbus Register carries bytes that its DeviceNet Slave does not have, so the device would serve "
+           u"other Slaves' bytes there:"},
+    {1712, u"%1 register past its slave's bytes"},
+    {1713, u"Slave %1 (ID %2), %3: %4 Register carries bytes beyond its new count of %5"},
+    {1714, u"Slave %1 (ID %2) is deleted: its %3 Register goes with it"},
+    {1715, u"Slave %1 (ID %2) is now slave %3: its %4 Register follows it"},
+    {1716, u"Yes: the Registers follow their Slaves, and the %1 Register listed is removed."},
+    {1717, u"Auto-map added %1 register: %2"},
+    {1718, u"Imported %1 register: %2"},
+    {1719, u"Exported %1 register to %2"},
+    {1720, u"bytes %1"},
+    {1721, u"byte %1"},
+    {1722, u"%1 bytes"},
+    {1723, u"%1 byte"},
+    {1724, u"Bytes that registers carry but their slave does not have"},
+    {1725, u"Note"},
+    {1726, u"past the slave's bytes"},
+    {1727, u"Slave %1 (ID %2), %3: %4"},
+    {1728, u"%1, index %2: slave %3 (ID %4) has %5, not %6"},
+    {1729, u"Slave %1 (ID %2) has the node address of the converter itself (DeviceNet MAC ID %3 in the "
+           u"communication settings): no two nodes of a DeviceNet network can share an address."},
+    {1730, u"Save the slave list anyway?"},
+    {1731, u"no register carries a byte that its slave does not have"},
+    {1732, u"Flag: %1"},
 };
 
 } // namespace

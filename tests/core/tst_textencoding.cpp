@@ -25,6 +25,8 @@ class TestTextEncoding : public QObject
 private Q_SLOTS:
     void utf32Units_data();
     void utf32Units();
+    void utf8Refused_data();
+    void utf8Refused();
     void windows1252Bytes_data();
     void windows1252Bytes();
 };
@@ -68,6 +70,24 @@ void TestTextEncoding::utf32Units()
     }
     // A surrogate pair written as two UTF-32 units is two halves, not one character.
     QVERIFY(!TextEncoding::decodeStrict(utf32({0xD83D, 0xDE00}, false), QStringConverter::Utf32LE));
+}
+
+void TestTextEncoding::utf8Refused_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::newRow("encoded high surrogate") << QByteArray("a\xed\xa0\x80" "b");
+    QTest::newRow("encoded low surrogate") << QByteArray("a\xed\xbf\xbf" "b");
+    QTest::newRow("overlong slash") << QByteArray("a\xc0\xaf" "b");
+    QTest::newRow("beyond U+10FFFF") << QByteArray("a\xf4\x90\x80\x80" "b");
+    QTest::newRow("cut at the end") << QByteArray("a\xe2\x82");
+    QTest::newRow("lone continuation byte") << QByteArray("a\x80" "b");
+}
+
+void TestTextEncoding::utf8Refused()
+{
+    QFETCH(QByteArray, bytes);
+    QVERIFY(!TextEncoding::decodeStrict(bytes, QStringConverter::Utf8));
+    QVERIFY(!TextEncoding::decodePiece(bytes, QStringConverter::Utf8));
 }
 
 void TestTextEncoding::windows1252Bytes_data()

@@ -154,7 +154,8 @@ std::optional<QString> decodePiece(QByteArrayView piece, QStringConverter::Encod
         return decodeUtf32(piece, bigEndian(encoding));
     QStringDecoder decoder(encoding, QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
     QString text = decoder.decode(piece);
-    if (decoder.hasError() || !pairsWhole(text))
+    // Qt's UTF-8 decoder already refuses an encoded surrogate; UTF-16 keeps a lone half as it is.
+    if (decoder.hasError() || (unit == 2 && !pairsWhole(text)))
         return std::nullopt;
     return text;
 }

@@ -1,21 +1,17 @@
 // Times `SW40917-cli compile` on the largest configuration the editors accept (63 slaves, 6000 bytes
 // each way, 6144 read and 6144 write registers) against `xmllint --noout` on the same three documents.
+// Paired runs (compile, xmllint, compile, ...): medians of wall time, CPU time and peak memory, and of the
+// per-pair ratios.
 // Usage: bench_compile [RUNS] [PATH_TO_SW40917-cli] [FOLDER_TO_KEEP_THE_PROJECT_IN]
+#include "ProcessRuns.h"
+
 #include <QCoreApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTextStream>
 
-#include <algorithm>
-#include <limits>
 #include <vector>
-
-#ifndef Q_OS_WIN
-#include <sys/resource.h>
-#endif
 
 namespace {
 
@@ -80,47 +76,6 @@ void makeProject(const QString &folder)
     write(folder + QStringLiteral("/DefReg.xml"), map + "</InfoMod>" + kVersion);
 }
 
-// The CPU time of the ended child processes; Windows keeps no such sum, so it is not a number there.
-double childCpuMs()
-{
-#ifdef Q_OS_WIN
-    return std::numeric_limits<double>::quiet_NaN();
-#else
-    rusage usage{};
-    getrusage(RUSAGE_CHILDREN, &usage);
-    return (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1e3 +
-           (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e3;
-#endif
-}
-
-struct Timing
-{
-    double wallMs;
-    double cpuMs;
-};
-
-// Median wall time, and median CPU time (user + system) of the finished child, which other load on
-// the machine disturbs much less.
-Timing median(const QString &program, const QStringList &arguments, int runs)
-{
-    std::vector<double> times;
-    std::vector<double> cpu;
-    for (int i = 0; i < runs; ++i) {
-        QProcess process;
-        QElapsedTimer timer;
-        const double cpuBefore = childCpuMs();
-        timer.start();
-        process.start(program, arguments);
-        if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
-            qFatal("%s failed: %s", qPrintable(program), process.readAllStandardError().constData());
-        times.push_back(double(timer.nsecsElapsed()) / 1e6);
-        cpu.push_back(childCpuMs() - cpuBefore);
-    }
-    std::sort(times.begin(), times.end());
-    std::sort(cpu.begin(), cpu.end());
-    return {times[times.size() / 2], cpu[cpu.size() / 2]};
-}
-
 } // namespace
 
 int main(int argc, char *argv[])
@@ -139,14 +94,10 @@ int main(int argc, char *argv[])
     const QStringList documents = {folder + QStringLiteral("/ParGen.xml"), folder + QStringLiteral("/DNET_Net.xml"),
                                    folder + QStringLiteral("/DefReg.xml")};
 
-    const Timing compile = median(cli, {QStringLiteral("compile"), folder}, runs);
-    const Timing xmllint = median(QStringLiteral("xmllint"), QStringList{QStringLiteral("--noout")} + documents, runs);
     out << "documents: DefReg.xml " << QFileInfo(documents[2]).size() << " bytes, 12288 registers, 63 slaves\n";
-    const auto ms = [](double v) { return QString::number(v, 'f', 1) + QStringLiteral(" ms"); };
-    out << "median of " << runs << " runs\n";
-    out << "  wall: SW40917-cli compile " << ms(compile.wallMs) << ", xmllint --noout " << ms(xmllint.wallMs)
-        << ", ratio " << QString::number(compile.wallMs / xmllint.wallMs, 'f', 2) << "\n";
-    out << "  CPU:  SW40917-cli compile " << ms(compile.cpuMs) << ", xmllint --noout " << ms(xmllint.cpuMs)
-        << ", ratio " << QString::number(compile.cpuMs / xmllint.cpuMs, 'f', 2) << "\n";
+    Bench::comparePaired(out, {QStringLiteral("SW40917-cli compile"), cli, {QStringLiteral("compile"), folder}, {}},
+                         {QStringLiteral("xmllint --noout"), QStringLiteral("xmllint"),
+                          QStringList{QStringLiteral("--noout")} + documents, {}},
+                         runs);
     return 0;
 }

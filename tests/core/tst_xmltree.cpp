@@ -15,7 +15,7 @@ QStringList describe(const XmlTree &tree, int node)
     QStringList out;
     for (int c = tree.firstChild(node); c != XmlTree::None; c = tree.nextSibling(c)) {
         QString line = QString::number(int(tree.kind(c))) + QLatin1Char(' ') + tree.name(c).toString();
-        for (const char *a : {"ID", "NB_IN", "Index", "NrDNNode", "PosComp"}) {
+        for (const char *a : {"ID", "NB_IN", "Index", "NrDNNode", "PosComp", "Mnemonic"}) {
             QString value;
             if (tree.attribute(c, QLatin1String(a), &value))
                 line += QStringLiteral(" %1=%2").arg(QLatin1String(a), value);
@@ -39,7 +39,7 @@ QStringList describe(const QDomNode &node)
                                               : XmlTree::ProcessingInstruction;
         const QString name = c.isElement() || c.isProcessingInstruction() ? c.nodeName() : QString();
         QString line = QString::number(kind) + QLatin1Char(' ') + name;
-        for (const char *a : {"ID", "NB_IN", "Index", "NrDNNode", "PosComp"}) {
+        for (const char *a : {"ID", "NB_IN", "Index", "NrDNNode", "PosComp", "Mnemonic"}) {
             if (c.isElement() && c.toElement().hasAttribute(QLatin1String(a)))
                 line += QStringLiteral(" %1=%2").arg(QLatin1String(a), c.toElement().attribute(QLatin1String(a)));
         }
@@ -87,6 +87,8 @@ private Q_SLOTS:
     void layoutIsNoRow_data();
     void layoutIsNoRow();
     void deepTextReadsWithoutRecursion();
+    void piecesReadAsTheWhole_data();
+    void piecesReadAsTheWhole();
     void registerMapReadsAsFromTheDocumentParser_data();
     void registerMapReadsAsFromTheDocumentParser();
 };
@@ -220,6 +222,16 @@ void TestXmlTree::bothReadersRefuse_data()
     QTest::newRow("UTF-16, half a surrogate pair")
         << Portable::encoded(QStringLiteral("<DNET_Net/>"), "UTF-16LE", true) + QByteArray("\x3d\xd8", 2)
         << "doc.xml: the document is not valid UTF-16 text";
+    const auto utf32le = [](std::initializer_list<quint32> units) {
+        QByteArray out("\xff\xfe\0\0", 4);
+        for (const quint32 u : units)
+            out += QByteArray(reinterpret_cast<const char *>(&u), 4); // the tests run on little-endian machines
+        return out;
+    };
+    // Units beyond U+10FFFF whose low bits look valid (U+10000, U+1DC00), and a surrogate as a unit.
+    for (const quint32 unit : {0x04010000u, 0x0401DC00u, 0x110000u, 0xD800u})
+        QTest::addRow("UTF-32 unit 0x%08X", unit)
+            << utf32le({'<', 'r', ' ', 'a', '=', '"', unit, '"', '/', '>'}) << "doc.xml: the document is not valid UTF-32 text";
     QTest::newRow("UTF-16 cut in a character") << Portable::encoded(QStringLiteral("<DNET_Net/>"), "UTF-16LE", true).chopped(1)
                                                << "doc.xml: the document is not valid UTF-16 text";
     QTest::newRow("undeclared element prefix") << QByteArray("<DNET_Net>\n<p:row ID=\"1\"/></DNET_Net>")
@@ -347,6 +359,90 @@ void TestXmlTree::deepTextReadsWithoutRecursion()
     const QDomDocument doc = ProjectDocument::parse(xml, QStringLiteral("ParGen.xml"));
     QCOMPARE(ProjectDocument::childText(ProjectDocument::firstNode(doc), QStringLiteral("DNET_DEV_ID")),
              std::optional<QString>(tree.text(id)));
+}
+
+// A document is decoded, scanned and parsed a piece at a time; wherever the pieces are cut, both readers see
+// what they see in the whole, and refuse with the same place and reason.
+void TestXmlTree::piecesReadAsTheWhole_data()
+{
+    QTest::addColumn<QByteArray>("xml");
+    QTest::addColumn<QString>("error"); // empty: read
+    const QString wide = QStringLiteral("\u00e9\u20ac\U0001F321\uFEFF\u6e29");
+    const QString doc = QStringLiteral("<?xml version=\"1.0\"?>\r\n<!DOCTYPE DNET_Net [<!ENTITY e \"[%1]\">]>\n"
+                                       "<DNET_Net><!--c-->\n  <row ID=\"1\" Mnemonic=\"%1&e;\"/>x&amp;y<![CDATA[<%1>]]>"
+                                       "<?pi %1?>\n</DNET_Net>\n<!--SW_VERSION = 2.004-->\n")
+                            .arg(wide);
+    QTest::newRow("UTF-8") << doc.toUtf8() << QString();
+    for (const char *encoding : {"UTF-16LE", "UTF-16BE", "UTF-32LE", "UTF-32BE"})
+        QTest::addRow("%s", encoding) << encoded(doc, encoding, true) << QString();
+    const QString latin = QString(doc).replace(wide, QStringLiteral("\u00e9\u20ac\u0178"));
+    QTest::newRow("Windows-1252")
+        << encoded(QString(latin).replace(QStringLiteral("?>\r"), QStringLiteral(" encoding=\"cp1252\"?>\r")),
+                   "windows-1252", false)
+        << QString();
+    // Whatever follows the root element is read: a second root, text, a comment that never ends.
+    QTest::newRow("second root") << QByteArray("<DNET_Net><row/></DNET_Net><!--c--><DNET_Net/>")
+                                 << "doc.xml: line 1, column 46: Extra content at end of document.";
+    QTest::newRow("text after the root") << QByteArray("<DNET_Net/>\n  x")
+                                         << "doc.xml: line 2, column 3: Extra content at end of document.";
+    QTest::newRow("open comment after the root") << QByteArray("<DNET_Net></DNET_Net><!-- c")
+                                                 << "doc.xml: line 1, column 27: Premature end of document.";
+    QTest::newRow("empty root, comment after") << QByteArray("<DNET_Net/><!--SW_VERSION = 2.004-->") << QString();
+    QTest::newRow("no root") << QByteArray("<!--only a comment-->\n")
+                            << "doc.xml: line 2, column 0: Premature end of document.";
+    // The attribute bound counts across pieces and names the same place; markup that only looks like
+    // attributes is not counted, however its opening is cut.
+    QByteArray attributes = "<DNET_Net>\n<!--a=1-->\n<row";
+    for (int i = 1; i <= 257; ++i)
+        attributes += " a" + QByteArray::number(i) + "=\"\"";
+    QTest::newRow("257 attributes") << attributes + "/></DNET_Net>"
+                                    << "doc.xml: line 3, column 1950: an element has more than 256 attributes";
+    const QByteArray many = QByteArray("a=b ").repeated(300);
+    QTest::newRow("equals signs outside tags")
+        << "<DNET_Net><!--" + many + "--><![CDATA[" + many + "]]><?pi " + many + "?><row a='" + many + "'/></DNET_Net>"
+        << QString();
+    QTest::newRow("257 levels") << "<a>" + QByteArray("<a>").repeated(256) + QByteArray("</a>").repeated(257)
+                                << "doc.xml: line 1, column 771: the elements are nested deeper than 256 levels";
+    QTest::newRow("undeclared prefix") << QByteArray("<DNET_Net>\n\n<p:row ID=\"1\"/></DNET_Net>")
+                                       << "doc.xml: line 3, column 15: Namespace prefix 'p' not declared";
+    QTest::newRow("not UTF-8 near the end") << QByteArray("<DNET_Net><row ID=\"1\"/><row ID=\"\xe9\"/></DNET_Net>")
+                                            << "doc.xml: the document is not valid UTF-8 text";
+    QTest::newRow("UTF-16, half a pair near the end")
+        << encoded(QStringLiteral("<DNET_Net><row/></DNET_Net>"), "UTF-16LE", true) + QByteArray("\x3d\xd8", 2)
+        << "doc.xml: the document is not valid UTF-16 text";
+}
+
+void TestXmlTree::piecesReadAsTheWhole()
+{
+    QFETCH(QByteArray, xml);
+    QFETCH(QString, error);
+    const auto outcome = [&xml](qsizetype piece) {
+        QString tree;
+        try {
+            const XmlTree t = XmlTree::parse(xml, QStringLiteral("doc.xml"), piece);
+            for (int node = t.firstNode(); node != XmlTree::None; node = t.nextSibling(node))
+                tree += QString::number(int(t.kind(node))) + QLatin1Char(' ') + t.name(node).toString() +
+                        QLatin1Char('{') + describe(t, node).join(QLatin1Char(';')) + QLatin1Char('}');
+        } catch (const AppError &e) {
+            tree = e.message();
+        }
+        QString dom;
+        try {
+            dom = describe(ProjectDocument::parse(xml, QStringLiteral("doc.xml"), piece)).join(QLatin1Char(';'));
+        } catch (const AppError &e) {
+            dom = e.message();
+        }
+        return tree + QStringLiteral("\n") + dom;
+    };
+    const QString whole = outcome(xml.size() + 1);
+    if (error.isEmpty())
+        QVERIFY2(!whole.contains(QLatin1String("doc.xml")), qPrintable(whole));
+    else
+        QCOMPARE(whole, error + QLatin1Char('\n') + error);
+    for (qsizetype piece = 1; piece <= 40; ++piece)
+        QVERIFY2(outcome(piece) == whole, qPrintable(QStringLiteral("pieces of %1 bytes:\n%2\nwhole:\n%3")
+                                                         .arg(piece)
+                                                         .arg(outcome(piece), whole)));
 }
 
 void TestXmlTree::registerMapReadsAsFromTheDocumentParser_data()

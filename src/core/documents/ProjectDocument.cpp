@@ -1,6 +1,6 @@
 #include "ProjectDocument.h"
 
-#include "XmlEncoding.h"
+#include "XmlInput.h"
 #include "XmlTree.h"
 #include "base/AppError.h"
 #include "base/BoundedFile.h"
@@ -116,8 +116,9 @@ void dropLayoutBlanks(QDomElement element)
 // Builds the document with the stream reader rather than QDomDocument::setContent, so that both readers
 // of this program share one parser and one set of rules (see XmlTree). The XML declaration and document
 // type are not nodes of the result.
-QDomDocument buildDocument(QXmlStreamReader &reader)
+QDomDocument buildDocument(XmlInput &input)
 {
+    QXmlStreamReader &reader = input.reader();
     QDomDocument doc;
     // Null while at document level: a fresh QDomDocument is itself null until it creates a node.
     QDomNode current;
@@ -128,8 +129,8 @@ QDomDocument buildDocument(QXmlStreamReader &reader)
         else
             current.appendChild(node);
     };
-    while (!reader.atEnd()) {
-        switch (reader.readNext()) {
+    while (!input.atEnd()) {
+        switch (input.readNext()) {
         case QXmlStreamReader::StartElement: {
             if (depth == XmlTree::MaxDepth) {
                 reader.raiseError(XmlTree::tooDeepMessage());
@@ -182,15 +183,11 @@ QDomDocument buildDocument(QXmlStreamReader &reader)
 
 } // namespace
 
-QDomDocument parse(const QByteArray &bytes, const QString &fileNameForMessages)
+QDomDocument parse(const QByteArray &bytes, const QString &fileNameForMessages, qsizetype pieceBytes)
 {
-    const QString text = XmlEncoding::decode(bytes, fileNameForMessages);
-    XmlTree::checkMarkup(text, fileNameForMessages);
-    // Read from the text, the reader keeps to it and ignores the declaration's encoding.
-    QXmlStreamReader reader(text);
-    // On, so that an undeclared prefix is an error; the declarations are then no attributes.
-    reader.setNamespaceProcessing(true);
-    QDomDocument doc = buildDocument(reader);
+    XmlInput input(bytes, fileNameForMessages, pieceBytes);
+    QXmlStreamReader &reader = input.reader();
+    QDomDocument doc = buildDocument(input);
     if (reader.hasError())
         XmlTree::throwParseError(reader, fileNameForMessages);
     if (doc.documentElement().isNull())

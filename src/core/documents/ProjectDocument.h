@@ -1,5 +1,7 @@
 #pragma once
 
+#include "XmlInput.h"
+
 #include <QDomDocument>
 #include <QString>
 #include <QStringList>
@@ -36,7 +38,9 @@ void save(const QDomDocument &doc, const QString &path, const QStringList &attri
 // reads back exactly as written, blanks included. Nesting deeper than XmlTree::MaxDepth and undeclared
 // prefixes are errors.
 QDomDocument load(const QString &path);
-QDomDocument parse(const QByteArray &bytes, const QString &fileNameForMessages);
+// The bytes are read through XmlInput, `pieceBytes` at a time.
+QDomDocument parse(const QByteArray &bytes, const QString &fileNameForMessages,
+                   qsizetype pieceBytes = XmlInput::DefaultPieceBytes);
 // The document's first child node, whatever it is.
 QDomNode firstNode(const QDomDocument &doc);
 

@@ -99,7 +99,9 @@ const char *nameOf(Family family)
 
 } // namespace
 
-QString decode(const QByteArray &bytes, const QString &file)
+Pieces::Pieces(const QByteArray &bytes, const QString &file)
+    : m_bytes(bytes)
+    , m_file(file)
 {
     // The declaration is ASCII in every encoding read here: its characters are found in the first units
     // decoded as the byte-order mark or the byte pattern says.
@@ -122,18 +124,18 @@ QString decode(const QByteArray &bytes, const QString &file)
                                  .arg(declared, QLatin1String(nameOf(family))));
             refuseEncoding(file, declared);
         }
-        const std::optional<QString> text = TextEncoding::decodeStrict(bytes, *unicode);
-        if (!text)
+        m_encoding = *unicode;
+        m_next = TextEncoding::bomLength(bytes, m_encoding);
+        // A last unit cut short is seen before anything is parsed.
+        if ((bytes.size() - m_next) % width != 0)
             refuseInvalid(file, nameOf(family));
-        return *text;
+        return;
     }
 
     const bool utf8Bom = TextEncoding::bomLength(bytes, Encoding::Utf8) != 0;
     if (declared.isEmpty() || isOneOf(declared, {"UTF-8"})) {
-        const std::optional<QString> text = TextEncoding::decodeStrict(bytes, Encoding::Utf8);
-        if (!text)
-            refuseInvalid(file, "UTF-8");
-        return *text;
+        m_next = utf8Bom ? 3 : 0;
+        return;
     }
     const bool latin1 = isOneOf(declared, {"ISO-8859-1", "ISO_8859-1", "Latin1", "Latin-1"});
     const bool windows1252 = isOneOf(declared, {"windows-1252", "cp1252"});
@@ -144,7 +146,21 @@ QString decode(const QByteArray &bytes, const QString &file)
     }
     if (utf8Bom)
         refuse(file, QStringLiteral("the document is declared as %1 but stored as UTF-8").arg(declared));
-    return latin1 ? QString::fromLatin1(bytes) : TextEncoding::decodeWindows1252(bytes);
+    m_encoding = Encoding::Latin1;
+    m_kind = latin1 ? Kind::Converter : Kind::Windows1252;
+}
+
+QString Pieces::next(qsizetype size)
+{
+    const qsizetype end = TextEncoding::pieceEnd(m_bytes, m_next, size, m_encoding);
+    const QByteArrayView piece = QByteArrayView(m_bytes).sliced(m_next, end - m_next);
+    m_next = end;
+    if (m_kind == Kind::Windows1252)
+        return TextEncoding::decodeWindows1252(piece);
+    std::optional<QString> text = TextEncoding::decodePiece(piece, m_encoding);
+    if (!text)
+        refuseInvalid(m_file, nameOf(familyOf(m_encoding)));
+    return *std::move(text);
 }
 
 } // namespace XmlEncoding

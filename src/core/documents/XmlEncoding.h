@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringConverter>
 
 // Turns a document's bytes into text before any check or parser sees it, so that both readers and the
 // markup scan work on characters, whatever encoding the file was saved in. Read are UTF-8, UTF-16 and
@@ -10,9 +11,27 @@
 // itself (UTF-7 hides every "=" from the attribute bound).
 namespace XmlEncoding {
 
-// The document's text, without its byte-order mark. Throws AppError, naming the file, for an encoding
-// this program does not read, a declaration that contradicts the byte-order mark or the byte pattern,
-// and bytes that are not valid in the encoding.
-QString decode(const QByteArray &bytes, const QString &fileNameForMessages);
+// The document's text a piece at a time, so that a large document is never held a second time in
+// another form: each piece is checked and handed on before the next is decoded.
+class Pieces
+{
+public:
+    // Throws AppError, naming the file, for an encoding this program does not read and a declaration that
+    // contradicts the byte-order mark or the byte pattern. The bytes must outlive the object.
+    Pieces(const QByteArray &bytes, const QString &fileNameForMessages);
+
+    bool atEnd() const { return m_next >= m_bytes.size(); }
+    // The next piece of about `size` bytes (characters are never cut), without the byte-order mark.
+    // Throws AppError, naming the file, when its bytes are not valid in the encoding.
+    QString next(qsizetype size);
+
+private:
+    enum class Kind { Converter, Windows1252 };
+    const QByteArray &m_bytes;
+    QString m_file;
+    Kind m_kind = Kind::Converter;
+    QStringConverter::Encoding m_encoding = QStringConverter::Utf8;
+    qsizetype m_next = 0;
+};
 
 } // namespace XmlEncoding

@@ -51,107 +51,132 @@ struct Units
     }
 };
 
-// Where the unit at `at` stands, as the parser counts lines and columns (in UTF-16 units).
-Finding findingAt(const Units &u, qsizetype at)
-{
-    qint64 line = 1;
-    qsizetype lineStart = 0;
-    for (qsizetype k = u.find(0, '\n'); k < at; k = u.find(k + 1, '\n')) {
-        ++line;
-        lineStart = k + 1;
-    }
-    const qint64 column = at - lineStart + 1;
-    return {line, column, QStringLiteral("an element has more than %1 attributes").arg(MaxAttributes)};
-}
+// The longest markup whose meaning the scan reads ahead for: "<![CDATA[".
+constexpr qsizetype LongestLookahead = 9;
 
-Finding scanUnits(const Units &u)
+} // namespace
+
+Finding Scanner::feed(QStringView piece, bool last)
 {
-    enum class State { Text, StartTag, Skip, Declaration };
-    State state = State::Text;
-    const char *skipUntil = nullptr; // the end of a comment, CDATA section, instruction or end tag
-    char quote = 0;
-    int attributes = 0;
-    int bracketDepth = 0;
+    QString joined;
+    QStringView text = piece;
+    if (!m_carry.isEmpty()) {
+        joined.reserve(m_carry.size() + piece.size());
+        joined.append(m_carry).append(piece);
+        m_carry.clear();
+        text = joined;
+    }
+    const Units u{text};
+    const qsizetype n = u.count();
+    // Lines are counted up to a position of this text, as the parser counts them for its messages (in
+    // UTF-16 units).
+    const auto countLines = [&](qsizetype upTo) {
+        for (qsizetype k = u.find(0, '\n'); k < upTo; k = u.find(k + 1, '\n')) {
+            ++m_line;
+            m_lineStart = m_offset + k + 1;
+        }
+    };
+    const auto findingAt = [&](qsizetype at) {
+        countLines(at);
+        return Finding{m_line, m_offset + at - m_lineStart + 1,
+                       QStringLiteral("an element has more than %1 attributes").arg(MaxAttributes)};
+    };
+    // Where the text still undecided starts: it is read again with the next piece.
+    qsizetype undecided = n;
     // Text, comments and quoted values are passed over a search at a time: only the markup around them
     // is read unit by unit.
-    for (qsizetype i = 0; i < u.count(); ++i) {
-        switch (state) {
+    for (qsizetype i = 0; i < n; ++i) {
+        switch (m_state) {
         case State::Text:
             i = u.find(i, '<');
-            if (i == u.count())
-                return {};
+            if (i < n && !last && n - i < LongestLookahead) {
+                undecided = i;
+                i = n;
+                break;
+            }
+            if (i == n)
+                break;
             if (u.startsWith(i, "<!--")) {
-                state = State::Skip;
-                skipUntil = "-->";
+                m_state = State::Skip;
+                m_skipUntil = "-->";
             } else if (u.startsWith(i, "<![CDATA[")) {
-                state = State::Skip;
-                skipUntil = "]]>";
+                m_state = State::Skip;
+                m_skipUntil = "]]>";
             } else if (u.startsWith(i, "<?")) {
-                state = State::Skip;
-                skipUntil = "?>";
+                m_state = State::Skip;
+                m_skipUntil = "?>";
             } else if (u.startsWith(i, "</")) {
-                state = State::Skip;
-                skipUntil = ">";
+                m_state = State::Skip;
+                m_skipUntil = ">";
             } else if (u.startsWith(i, "<!")) {
-                state = State::Declaration;
-                quote = 0;
-                bracketDepth = 0;
+                m_state = State::Declaration;
+                m_quote = 0;
+                m_bracketDepth = 0;
             } else {
-                state = State::StartTag;
-                quote = 0;
-                attributes = 0;
+                m_state = State::StartTag;
+                m_quote = 0;
+                m_attributes = 0;
             }
             break;
         case State::StartTag:
         case State::Declaration:
-            if (quote != 0) {
-                i = u.find(i, quote);
-                quote = 0;
+            if (m_quote != 0) {
+                i = u.find(i, m_quote);
+                if (i < n)
+                    m_quote = 0;
                 break;
             }
             i = u.findAny(i, kTagMarkup);
-            if (i == u.count())
-                return {};
+            if (i == n)
+                break;
             switch (u.at(i)) {
             case U'"':
             case U'\'':
-                quote = char(u.at(i));
+                m_quote = char(u.at(i));
                 break;
             case U'=':
-                if (state == State::StartTag && ++attributes > MaxAttributes)
-                    return findingAt(u, i);
+                if (m_state == State::StartTag && ++m_attributes > MaxAttributes)
+                    return findingAt(i);
                 break;
             case U'[':
-                ++bracketDepth;
+                ++m_bracketDepth;
                 break;
             case U']':
-                --bracketDepth;
+                --m_bracketDepth;
                 break;
             case U'>':
-                if (state == State::StartTag || bracketDepth <= 0)
-                    state = State::Text;
+                if (m_state == State::StartTag || m_bracketDepth <= 0)
+                    m_state = State::Text;
                 break;
             default:
                 break;
             }
             break;
-        case State::Skip:
-            i = u.find(i, skipUntil[0]);
-            if (u.startsWith(i, skipUntil)) {
-                i += qsizetype(qstrlen(skipUntil)) - 1;
-                state = State::Text;
+        case State::Skip: {
+            i = u.find(i, m_skipUntil[0]);
+            const auto length = qsizetype(qstrlen(m_skipUntil));
+            if (i < n && !last && n - i < length) {
+                undecided = i;
+                i = n;
+                break;
+            }
+            if (u.startsWith(i, m_skipUntil)) {
+                i += length - 1;
+                m_state = State::Text;
             }
             break;
         }
+        }
     }
+    countLines(undecided);
+    m_carry = text.sliced(undecided).toString();
+    m_offset += undecided;
     return {};
 }
 
-} // namespace
-
 Finding scan(QStringView text)
 {
-    return scanUnits({text});
+    return Scanner().feed(text, true);
 }
 
 } // namespace XmlMarkupScan

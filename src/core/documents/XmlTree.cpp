@@ -1,7 +1,6 @@
 #include "XmlTree.h"
 
-#include "XmlEncoding.h"
-#include "XmlMarkupScan.h"
+#include "XmlInput.h"
 #include "base/AppError.h"
 #include "base/BoundedFile.h"
 
@@ -67,17 +66,6 @@ QString XmlTree::tooDeepMessage()
     return QStringLiteral("the elements are nested deeper than %1 levels").arg(MaxDepth);
 }
 
-void XmlTree::checkMarkup(QStringView text, const QString &fileNameForMessages)
-{
-    const XmlMarkupScan::Finding finding = XmlMarkupScan::scan(text);
-    if (!finding.reason.isEmpty())
-        throw AppError(QStringLiteral("%1: line %2, column %3: %4")
-                           .arg(fileNameForMessages)
-                           .arg(finding.line)
-                           .arg(finding.column)
-                           .arg(finding.reason));
-}
-
 void XmlTree::appendText(int parent, QStringView text)
 {
     // Text split by a CDATA section or a comment stays split; text the reader hands over in pieces is joined.
@@ -123,25 +111,22 @@ void XmlTree::dropLayoutBlanks(int element)
     }
 }
 
-XmlTree XmlTree::parse(const QByteArray &bytes, const QString &fileNameForMessages)
+XmlTree XmlTree::parse(const QByteArray &bytes, const QString &fileNameForMessages, qsizetype pieceBytes)
 {
-    const QString text = XmlEncoding::decode(bytes, fileNameForMessages);
-    checkMarkup(text, fileNameForMessages);
+    XmlInput input(bytes, fileNameForMessages, pieceBytes);
+    QXmlStreamReader &reader = input.reader();
     XmlTree tree;
-    // Room for the densest rows and for all the text, reserved once so that a large document is never copied
-    // while it grows; pages never written (the text of a large comment is not kept) cost no memory.
-    tree.m_nodes.reserve(size_t(text.size() / 32 + 16));
-    tree.m_attributes.reserve(size_t(text.size() / 16 + 16));
-    tree.m_pool.reserve(text.size() + 16);
-    // Read from the text, the reader keeps to it and ignores the declaration's encoding.
-    QXmlStreamReader reader(text);
-    // On, so that an undeclared prefix is an error; the declarations are then no attributes.
-    reader.setNamespaceProcessing(true);
+    // Room for the densest rows and for all the text (no encoding read here has fewer bytes than UTF-16
+    // units), reserved once so that a large document is never copied while it grows; pages never written
+    // (the text of a large comment is not kept) cost no memory.
+    tree.m_nodes.reserve(size_t(bytes.size() / 32 + 16));
+    tree.m_attributes.reserve(size_t(bytes.size() / 16 + 16));
+    tree.m_pool.reserve(bytes.size() + 16);
     int current = None;
     int depth = 0;
     bool hasRoot = false;
-    while (!reader.atEnd()) {
-        switch (reader.readNext()) {
+    while (!input.atEnd()) {
+        switch (input.readNext()) {
         case QXmlStreamReader::StartElement: {
             if (depth == MaxDepth) {
                 reader.raiseError(tooDeepMessage());

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "XmlInput.h"
+
 #include <QString>
 #include <QStringView>
 
@@ -30,14 +32,13 @@ public:
     static bool isLayout(QStringView text);
     // What both readers report when an element opens at depth MaxDepth + 1.
     static QString tooDeepMessage();
-    // Both readers call this on the decoded text (XmlEncoding) before parsing it: throws AppError, in the
-    // parser's form, for what would cost the parser time out of proportion to the file (see XmlMarkupScan).
-    static void checkMarkup(QStringView text, const QString &fileNameForMessages);
     // Throws the reader's error as "FILE: line L, column C: REASON", the form of every parse error.
     [[noreturn]] static void throwParseError(const QXmlStreamReader &reader, const QString &fileNameForMessages);
 
-    // Throws AppError with the parser's message and the file name, as ProjectDocument::parse does.
-    static XmlTree parse(const QByteArray &bytes, const QString &fileNameForMessages);
+    // Throws AppError with the parser's message and the file name, as ProjectDocument::parse does. The
+    // document is read through XmlInput, `pieceBytes` at a time.
+    static XmlTree parse(const QByteArray &bytes, const QString &fileNameForMessages,
+                         qsizetype pieceBytes = XmlInput::DefaultPieceBytes);
     // Reads through BoundedFile: a file that is no regular file or too large throws AppError.
     static XmlTree load(const QString &path);
 

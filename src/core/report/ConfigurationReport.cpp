@@ -363,7 +363,7 @@ ReportContent build(const WorkspacePaths &paths, const TextCatalog &catalog, con
     // byte counts: it is reported, and the map is not read.
     const SlaveListLimitFailure limits = checkSlaveListLimits(paths.DnetNetPath);
     if (!limits.ok()) {
-        problems.append(limits.message(catalog));
+        problems.append(paths.DnetNetPath + QStringLiteral(": ") + limits.message(catalog));
         for (const QString &id : {QStringLiteral("slaves"), QStringLiteral("map"), QStringLiteral("totals")}) {
             ReportSection section{id, catalog.text(id == QLatin1String("slaves") ? 1773
                                                    : id == QLatin1String("map") ? 1778

@@ -30,6 +30,9 @@ QFont makeFont(double points, bool bold)
     QFont font;
     font.setFamilies({QStringLiteral("DejaVu Sans"), QStringLiteral("Arial"), QStringLiteral("Liberation Sans")});
     font.setStyleHint(QFont::SansSerif);
+    // No ligatures in Latin text: "fi" stays two letters for a search or a copy out of the PDF. Scripts
+    // that need shaping (Arabic) are still shaped.
+    font.setStyleStrategy(QFont::PreferNoShaping);
     font.setPointSizeF(points);
     font.setBold(bold);
     return font;

@@ -84,6 +84,7 @@ private Q_SLOTS:
     void csvIsByteExact();
     void fullStandardOutputFails_data();
     void fullStandardOutputFails();
+    void pdfReportWithoutAScreen();
 };
 
 void TestCliProcess::initTestCase()
@@ -110,6 +111,7 @@ void TestCliProcess::fullStandardOutputFails_data()
     QTest::newRow("map --csv") << QStringList{"map", "--csv", "PROJECT"};
     QTest::newRow("dump") << QStringList{"dump", "PROJECT/bin/bank2.bin"};
     QTest::newRow("lang-template") << QStringList{"lang-template"};
+    QTest::newRow("report") << QStringList{"report", "PROJECT"};
 }
 
 void TestCliProcess::fullStandardOutputFails()
@@ -123,6 +125,26 @@ void TestCliProcess::fullStandardOutputFails()
     const Run r = run(arguments, QStringLiteral("/dev/full"));
     QCOMPARE(r.code, 1);
     QVERIFY2(r.err.startsWith("Cannot write standard output: No space left on device"), r.err.constData());
+}
+
+// The PDF report draws text, which needs a graphics platform: the program takes one that needs no screen,
+// so it runs in a console without a display (a build server, a remote shell).
+void TestCliProcess::pdfReportWithoutAScreen()
+{
+    Project p;
+    const QString pdf = p.dir.filePath(QStringLiteral("report.pdf"));
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char *name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
+        environment.remove(QString::fromLatin1(name));
+    QProcess process;
+    process.setProcessEnvironment(environment);
+    process.start(program(), {QStringLiteral("report"), p.folder, QStringLiteral("--pdf"), QStringLiteral("-o"), pdf});
+    QVERIFY(process.waitForFinished(60000));
+    QVERIFY2(process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0,
+             process.readAllStandardError().constData());
+    QFile written(pdf);
+    QVERIFY(written.open(QIODevice::ReadOnly));
+    QVERIFY(written.read(5) == "%PDF-");
 }
 
 QTEST_GUILESS_MAIN(TestCliProcess)

@@ -38,6 +38,20 @@ QFont makeFont(double points, bool bold)
     return font;
 }
 
+// Latin text is drawn unshaped (see makeFont); a text with letters of other scripts, Arabic above all,
+// keeps its shaping.
+QFont fontFor(const QFont &font, const QString &text)
+{
+    for (const QChar c : text) {
+        if (c.unicode() >= 0x0300) {
+            QFont shaped(font);
+            shaped.setStyleStrategy(QFont::PreferDefault);
+            return shaped;
+        }
+    }
+    return font;
+}
+
 // Lays the report out page by page. Run twice: once without a painter to count the pages, then
 // painting, so that every foot can say "n / N".
 class Layout
@@ -100,8 +114,9 @@ private:
     }
 
     // The height of a text in that width: one line when it fits, else the lines of its wrapping.
-    Cell measure(const QString &text, const QFont &font, double width) const
+    Cell measure(const QString &text, const QFont &plainFont, double width) const
     {
+        const QFont font = fontFor(plainFont, text);
         const QFontMetricsF fm = metrics(font);
         if (!text.contains(QLatin1Char('\n')) && !text.isRightToLeft() && fm.horizontalAdvance(text) <= width)
             return {fm.height(), false};
@@ -118,10 +133,12 @@ private:
         return {std::max(height, fm.height()), true};
     }
 
-    void drawText(const QString &text, const QFont &font, const QRectF &box, Qt::Alignment alignment, bool wrapped)
+    void drawText(const QString &text, const QFont &plainFont, const QRectF &box, Qt::Alignment alignment,
+                  bool wrapped)
     {
         if (!m_painter)
             return;
+        const QFont font = fontFor(plainFont, text);
         m_painter->setFont(font);
         if (!wrapped) {
             const QFontMetricsF fm = metrics(font);

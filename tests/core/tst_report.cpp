@@ -276,7 +276,7 @@ void TestReport::imageState()
         QFile f(path);
         QVERIFY(f.open(QIODevice::ReadOnly));
         const QByteArray bytes = f.readAll();
-        QCOMPARE(files.at(row).value(0), path);
+        QCOMPARE(files.at(row).value(0), QDir::toNativeSeparators(QStringLiteral("bin/") + QFileInfo(path).fileName()));
         QCOMPARE(files.at(row).value(1), QString::number(bytes.size()));
         QCOMPARE(files.at(row).value(3),
                  QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex()));

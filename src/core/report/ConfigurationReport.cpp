@@ -97,10 +97,12 @@ void imageState(ReportSection &section, const WorkspacePaths &paths, const TextC
     section.paragraph(older ? texts.text(1761) : texts.text(1759));
 
     ReportTable &files = section.table();
-    files.columns = {{texts.text(1762), 3}, {texts.text(1763), 2, true}, {texts.text(1765), 3},
-                     {texts.text(1764), 8}};
+    files.columns = {{texts.text(1762), 3}, {texts.text(1763), 2, true}, {texts.text(1765), 5},
+                     {texts.text(1764), 9}};
     for (const ImageFile *image : {&bank, &bank2}) {
-        files.addRow({QDir::toNativeSeparators(image->path), QString::number(image->bytes.size()),
+        // Named within the configuration's folder, which the report names above.
+        const QString name = QStringLiteral("bin/") + QFileInfo(image->path).fileName();
+        files.addRow({QDir::toNativeSeparators(name), QString::number(image->bytes.size()),
                       isoLocalTime(image->modified),
                       QString::fromLatin1(QCryptographicHash::hash(image->bytes, QCryptographicHash::Sha256).toHex())});
     }

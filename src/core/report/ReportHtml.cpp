@@ -20,7 +20,7 @@ thead { display: table-header-group; }
 tr { break-inside: avoid; page-break-inside: avoid; }
 th, td { border: 1px solid #999; padding: 2px 4px; text-align: start; vertical-align: top;
   overflow-wrap: anywhere; word-break: break-word; white-space: pre-wrap; }
-th { background: #e8e8e8; }
+th { background: #e8e8e8; font-size: 9pt; overflow-wrap: break-word; word-break: normal; hyphens: auto; }
 td.n, th.n { text-align: right; }
 td.t { unicode-bidi: plaintext; }
 tr.past td { color: #b00000; }

@@ -107,6 +107,10 @@ int reportCommand(const QStringList &args, QTextStream &out, QTextStream &err)
         catalog.LoadLanguageFile(file);
     }
 
+    if (!options.output.isEmpty() && ConfigurationReport::overwritesConfiguration(paths, options.output)) {
+        err << TextCatalog::english().text(1808).arg(QDir::toNativeSeparators(options.output)) << "\n";
+        return Failed;
+    }
     try {
         const ReportContent report = ConfigurationReport::build(paths, catalog);
         if (options.pdf) {

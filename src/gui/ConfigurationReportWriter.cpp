@@ -66,6 +66,10 @@ void ConfigurationReportWriter::writeReport()
     if (chosen.isEmpty())
         return;
     const QString path = QDir::toNativeSeparators(chosen);
+    if (ConfigurationReport::overwritesConfiguration(m_ctx.paths, path)) {
+        m_ctx.messages->error(m_ctx.text(1808).arg(path));
+        return;
+    }
     {
         const BusyCursor busy;
         const ReportContent report = ConfigurationReport::build(m_ctx.paths, m_ctx.catalog);

@@ -113,6 +113,11 @@ void TestCliReport::failures_data()
     QTest::newRow("document unreadable") << QStringList{"report", broken} << "DefReg.xml";
     QTest::newRow("html not writable") << QStringList{"report", folder, "-o", missingFolder} << "report.html";
     QTest::newRow("pdf not writable") << QStringList{"report", folder, "--pdf", "-o", missingFolder} << "report.html";
+    // A report never replaces the configuration's own files.
+    QTest::newRow("onto a document") << QStringList{"report", folder, "-o", folder + QStringLiteral("/DefReg.xml")}
+                                     << "is a file of the configuration";
+    QTest::newRow("onto an image") << QStringList{"report", folder, "--pdf", "-o", folder + QStringLiteral("/bin/bank2.bin")}
+                                   << "is a file of the configuration";
     QTest::newRow("unknown language") << QStringList{"report", folder, "--language", "Klingon"} << "Klingon.lng";
 }
 
@@ -124,6 +129,10 @@ void TestCliReport::failures()
     QCOMPARE(r.code, 1);
     QVERIFY2(r.err.contains(errContains), qPrintable(r.err));
     QVERIFY(!QFileInfo::exists(m_ws.file(QStringLiteral("no such folder"))));
+    QFile map(m_ws.project() + QStringLiteral("/DefReg.xml"));
+    QVERIFY(map.open(QIODevice::ReadOnly));
+    QVERIFY(map.readAll().startsWith("<InfoMod>"));
+    QVERIFY(!QFileInfo::exists(m_ws.project() + QStringLiteral("/bin/bank2.bin")));
 }
 
 void TestCliReport::htmlToOutputOrFile()

@@ -129,6 +129,17 @@ void TestReportButton::unwritableFileIsReported()
     QVERIFY2(ws.messages.last().contains(QLatin1String("report.html")), qPrintable(ws.messages.last()));
     QVERIFY(!QFileInfo::exists(target));
 
+    // Chosen by mistake, a document of the configuration stays as it is.
+    ws.messages.clear();
+    const QString document = joinPath(folder, QStringLiteral("DefReg.xml"));
+    TestWorkspace::writeFile(document, "<InfoMod/>");
+    windows.main()->findChild<ConfigurationReportWriter *>()->chooseFile = [&](const QString &) { return document; };
+    QTest::mouseClick(button, Qt::LeftButton);
+    QCOMPARE(ws.messages.lastKind(), QStringLiteral("error"));
+    QCOMPARE(ws.messages.last(),
+             QStringLiteral("%1 is a file of the configuration: the report is not written over it.").arg(document));
+    QCOMPARE(TestWorkspace::readFile(document), QByteArray("<InfoMod/>"));
+
     ws.messages.clear();
     TestWorkspace::writeFile(joinPath(folder, QStringLiteral("DefReg.xml")), "<InfoMod><Modbus_Read><row");
     TestWorkspace::writeFile(joinPath(folder, QStringLiteral("DNET_Net.xml")),

@@ -331,6 +331,28 @@ QString isoLocalTime(const QDateTime &time)
     return local.toOffsetFromUtc(local.offsetFromUtc()).toString(Qt::ISODate);
 }
 
+bool overwritesConfiguration(const WorkspacePaths &paths, const QString &file)
+{
+    const QFileInfo target(file);
+    const QString bin = paths.binFolder();
+    for (const QString &own : {paths.ParGenPath, paths.DnetNetPath, paths.DefRegPath,
+                               joinPath(bin, QStringLiteral("bank.bin")), joinPath(bin, QStringLiteral("bank2.bin"))}) {
+        const QFileInfo document(own);
+        // Names compare as the file system does: without letter case on Windows.
+        const Qt::CaseSensitivity cs =
+#ifdef Q_OS_WIN
+            Qt::CaseInsensitive;
+#else
+            Qt::CaseSensitive;
+#endif
+        if (target.absoluteFilePath().compare(document.absoluteFilePath(), cs) == 0)
+            return true;
+        if (target.exists() && document.exists() && target.canonicalFilePath() == document.canonicalFilePath())
+            return true;
+    }
+    return false;
+}
+
 WorkspacePaths pathsOf(const QString &projectFolder)
 {
     const QFileInfo info(projectFolder);

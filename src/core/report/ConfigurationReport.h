@@ -82,6 +82,10 @@ WorkspacePaths pathsOf(const QString &projectFolder);
 // The default file name beside the documents: "<configuration>-report.html".
 QString defaultFileName(const QString &configurationName);
 
+// True when the file is one of the configuration's documents or device images: a report written there
+// would replace the user's data.
+bool overwritesConfiguration(const WorkspacePaths &paths, const QString &file);
+
 // The local time with its offset from UTC, ISO 8601: 2026-12-11T09:30:00+01:00.
 QString isoLocalTime(const QDateTime &time);
 

@@ -521,6 +521,7 @@ const DefaultText kDefaults[] = {
     {1805, u"No registers on this page."},
     {1806, u"No slaves."},
     {1807, u"Total"},
+    {1808, u"%1 is a file of the configuration: the report is not written over it."},
 };
 
 } // namespace

@@ -2,7 +2,7 @@
 # rank, so no include circle can form. Run as: cmake -DCORE=src/core -P tools/check-layers.cmake
 cmake_minimum_required(VERSION 3.16)
 get_filename_component(CORE "${CORE}" ABSOLUTE)
-set(ranks base=0 platform=0 text=1 documents=2 eds=2 image=3 update=3 monitor=3 app=4)
+set(ranks base=0 platform=0 text=1 documents=2 eds=2 image=3 update=3 monitor=3 app=4 report=4)
 foreach(entry IN LISTS ranks)
   string(REPLACE "=" ";" pair "${entry}")
   list(GET pair 0 folder)

@@ -3,6 +3,8 @@
 set -euo pipefail
 packages=(cmake ninja-build g++ qt6-base-dev qt6-serialport-dev libgl-dev libxkbcommon-dev libxml2-utils python3
   g++-mingw-w64-x86-64-posix dpkg-dev file qt6-translations-l10n)
+# The report's tests read the PDF's text with pdftotext.
+packages+=(poppler-utils)
 # The register monitor's tests and benchmark use its Modbus TCP server as the device; the program never links it.
 packages+=(qt6-serialbus-dev)
 # The Windows build and its run under Wine: the prebuilt Qt archive (xz), Wine with an X server for the windows

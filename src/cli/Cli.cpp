@@ -42,6 +42,10 @@ const Command kCommands[] = {
      "monitor PROJECT_FOLDER [--host H] [--port P] [--unit N] [--function 3|4] [--once] [--csv]\n"
      "                           read the mapped registers from the converter over Modbus TCP",
      monitorCommand},
+    {"report",
+     "report PROJECT_FOLDER [--pdf] [-o FILE] [--language NAME]\n"
+     "                           write the configuration report (HTML, or PDF with --pdf)",
+     reportCommand},
 };
 
 void usage(QTextStream &stream)

@@ -16,6 +16,7 @@ int mapImportCommand(const QStringList &args, QTextStream &out, QTextStream &err
 int autoMapCommand(const QStringList &args, QTextStream &out, QTextStream &err);
 int edsCommand(const QStringList &args, QTextStream &out, QTextStream &err);
 int monitorCommand(const QStringList &args, QTextStream &out, QTextStream &err);
+int reportCommand(const QStringList &args, QTextStream &out, QTextStream &err);
 
 // True when the arguments are "--help" or "-h" alone.
 bool wantsHelp(const QStringList &args);

@@ -1,10 +1,12 @@
 #include "Cli.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <new>
 
 #ifdef Q_OS_WIN
@@ -12,13 +14,39 @@
 #include <io.h>
 #endif
 
+namespace {
+
+// Only a PDF report draws text, and only that needs the fonts of a graphics platform; every other
+// command stays a plain console program.
+bool drawsText(int argc, char *argv[])
+{
+    if (argc < 2 || std::strcmp(argv[1], "report") != 0)
+        return false;
+    for (int i = 2; i < argc; ++i)
+        if (std::strcmp(argv[i], "--pdf") == 0)
+            return true;
+    return false;
+}
+
+} // namespace
+
 int main(int argc, char *argv[])
 {
     // Each command is guarded on its own (Cli::guarded); this catches what is left, without
     // allocating for the message.
     try {
-        QCoreApplication app(argc, argv);
-        const QStringList arguments = app.arguments().mid(1);
+        std::unique_ptr<QCoreApplication> app;
+        if (drawsText(argc, argv)) {
+#ifndef Q_OS_WIN
+            // A console program needs no screen: the fonts come from the platform that draws nowhere.
+            if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+                qputenv("QT_QPA_PLATFORM", "offscreen");
+#endif
+            app = std::make_unique<QGuiApplication>(argc, argv);
+        } else {
+            app = std::make_unique<QCoreApplication>(argc, argv);
+        }
+        const QStringList arguments = app->arguments().mid(1);
 #ifdef Q_OS_WIN
         // The C runtime would write every LF of the CSV's CR LF as CR LF again.
         if (Cli::writesExactBytes(arguments))

@@ -2,6 +2,7 @@
 
 #include "Accessibility.h"
 #include "ClickableLabel.h"
+#include "ConfigurationReportWriter.h"
 #include "DialogBase.h"
 #include "ErrorReport.h"
 #include "QtTranslations.h"
@@ -151,6 +152,10 @@ void TFFabricoreFirmWare::layOut()
     // After the steps, below the separator: a look at the converter's registers, never a write.
     Btn_Monitor = makeStepButton(QStringLiteral("Btn_Monitor"), 80, Step4Top + 64);
     Btn_Monitor->setIcon(st->standardIcon(QStyle::SP_FileDialogContentsView));
+    // The configuration's report for the plant's documentation, from the saved documents.
+    Btn_Report = makeStepButton(QStringLiteral("Btn_Report"), 258, Step4Top + 64);
+    Btn_Report->setIcon(st->standardIcon(QStyle::SP_FileDialogInfoView));
+    m_reportWriter = new ConfigurationReportWriter(m_ctx, *this);
 
     L_Korvane = new ClickableLabel(Product::MakerWebAddress, this);
     L_Korvane->setObjectName(QStringLiteral("L_Korvane"));
@@ -248,6 +253,7 @@ void TFFabricoreFirmWare::showConfigurationLabels()
         L_Name_Conf_L2->setToolTip(QString());
     }
     Btn_Monitor->setEnabled(m_ctx.paths.hasActiveProject());
+    Btn_Report->setEnabled(m_ctx.paths.hasActiveProject());
 }
 
 void TFFabricoreFirmWare::showUpdateLink()
@@ -290,6 +296,8 @@ void TFFabricoreFirmWare::Set_Lang()
     Btn_CreateBinSer->setToolTip(m_ctx.text(38));
     Btn_Monitor->setText(m_ctx.text(1552));
     Btn_Monitor->setToolTip(m_ctx.text(1553));
+    Btn_Report->setText(m_ctx.text(1750));
+    Btn_Report->setToolTip(m_ctx.text(1751));
     if (LL_Update->isVisibleTo(this))
         showUpdateLink();
     Accessibility::update(this, m_ctx.catalog);
@@ -380,6 +388,8 @@ void TFFabricoreFirmWare::Btn_Click(QAbstractButton *button)
         Update_Device(0);
     } else if (button == Btn_Monitor) {
         TFMonitor::Show_Monitor(m_ctx, this);
+    } else if (button == Btn_Report) {
+        m_reportWriter->writeReport();
     }
 }
 

@@ -17,6 +17,7 @@ class TFParGen;
 class TFDeviceNetNetwork;
 class TFDefineModbusRegs;
 class TFBoot;
+class ConfigurationReportWriter;
 
 // The main window: the configuration in use and the four steps.
 class TFFabricoreFirmWare : public QWidget
@@ -91,6 +92,8 @@ private:
     QPushButton *Btn_CreateBin;
     QPushButton *Btn_CreateBinSer;
     QPushButton *Btn_Monitor;
+    QPushButton *Btn_Report;
+    ConfigurationReportWriter *m_reportWriter;
     ClickableLabel *L_Korvane;
     QLabel *Shape1;
     QTimer *Timer_Update;

@@ -90,6 +90,7 @@ private Q_SLOTS:
     void fullStandardOutputFails();
     void compileWaitsForTheLock_data();
     void compileWaitsForTheLock();
+    void pdfReportWithoutAScreen();
 };
 
 void TestCliProcess::initTestCase()
@@ -116,6 +117,7 @@ void TestCliProcess::fullStandardOutputFails_data()
     QTest::newRow("map --csv") << QStringList{"map", "--csv", "PROJECT"};
     QTest::newRow("dump") << QStringList{"dump", "PROJECT/bin/bank2.bin"};
     QTest::newRow("lang-template") << QStringList{"lang-template"};
+    QTest::newRow("report") << QStringList{"report", "PROJECT"};
 }
 
 void TestCliProcess::fullStandardOutputFails()
@@ -175,6 +177,30 @@ void TestCliProcess::compileWaitsForTheLock()
     QCOMPARE(QString::fromUtf8(err).trimmed(), expected);
     QCOMPARE(QDir(p.folder + QStringLiteral("/bin")).entryList(QDir::Files | QDir::Hidden),
              QStringList{ConfigurationLock::fileName()});
+}
+
+// The PDF report draws text, which needs a graphics platform: the program takes one that needs no screen,
+// so it runs in a console without a display (a build server, a remote shell).
+void TestCliProcess::pdfReportWithoutAScreen()
+{
+    Project p;
+    const QString pdf = p.dir.filePath(QStringLiteral("report.pdf"));
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY"})
+        environment.remove(QString::fromLatin1(name));
+#ifndef Q_OS_WIN
+    // Windows always has its desktop's platform; elsewhere the program must choose one by itself.
+    environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
+#endif
+    QProcess process;
+    process.setProcessEnvironment(environment);
+    process.start(program(), {QStringLiteral("report"), p.folder, QStringLiteral("--pdf"), QStringLiteral("-o"), pdf});
+    QVERIFY(process.waitForFinished(60000));
+    QVERIFY2(process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0,
+             process.readAllStandardError().constData());
+    QFile written(pdf);
+    QVERIFY(written.open(QIODevice::ReadOnly));
+    QVERIFY(written.read(5) == "%PDF-");
 }
 
 QTEST_GUILESS_MAIN(TestCliProcess)

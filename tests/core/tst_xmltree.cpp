@@ -374,10 +374,10 @@ void TestXmlTree::piecesReadAsTheWhole_data()
                             .arg(wide);
     QTest::newRow("UTF-8") << doc.toUtf8() << QString();
     for (const char *encoding : {"UTF-16LE", "UTF-16BE", "UTF-32LE", "UTF-32BE"})
-        QTest::addRow("%s", encoding) << encoded(doc, encoding, true) << QString();
+        QTest::addRow("%s", encoding) << Portable::encoded(doc, encoding, true) << QString();
     const QString latin = QString(doc).replace(wide, QStringLiteral("\u00e9\u20ac\u0178"));
     QTest::newRow("Windows-1252")
-        << encoded(QString(latin).replace(QStringLiteral("?>\r"), QStringLiteral(" encoding=\"cp1252\"?>\r")),
+        << Portable::encoded(QString(latin).replace(QStringLiteral("?>\r"), QStringLiteral(" encoding=\"cp1252\"?>\r")),
                    "windows-1252", false)
         << QString();
     // Whatever follows the root element is read: a second root, text, a comment that never ends.
@@ -408,7 +408,7 @@ void TestXmlTree::piecesReadAsTheWhole_data()
     QTest::newRow("not UTF-8 near the end") << QByteArray("<DNET_Net><row ID=\"1\"/><row ID=\"\xe9\"/></DNET_Net>")
                                             << "doc.xml: the document is not valid UTF-8 text";
     QTest::newRow("UTF-16, half a pair near the end")
-        << encoded(QStringLiteral("<DNET_Net><row/></DNET_Net>"), "UTF-16LE", true) + QByteArray("\x3d\xd8", 2)
+        << Portable::encoded(QStringLiteral("<DNET_Net><row/></DNET_Net>"), "UTF-16LE", true) + QByteArray("\x3d\xd8", 2)
         << "doc.xml: the document is not valid UTF-16 text";
 }
 

@@ -46,7 +46,7 @@ void TestReportButton::onlyWithAConfiguration()
 {
     TestWorkspace ws;
     AppWindows windows(ws.context);
-    auto *button = windows.main()->findChild<QPushButton *>(QStringLiteral("Btn_Report"));
+    auto *button = windows.mainWindow()->findChild<QPushButton *>(QStringLiteral("Btn_Report"));
     QVERIFY(button);
     QVERIFY(!button->isEnabled());
     QCOMPARE(button->text(), QStringLiteral("Report…"));
@@ -54,7 +54,7 @@ void TestReportButton::onlyWithAConfiguration()
 
     rememberProject(ws, QStringLiteral("Plant"));
     AppWindows reopened(ws.context);
-    QVERIFY(reopened.main()->findChild<QPushButton *>(QStringLiteral("Btn_Report"))->isEnabled());
+    QVERIFY(reopened.mainWindow()->findChild<QPushButton *>(QStringLiteral("Btn_Report"))->isEnabled());
 }
 
 void TestReportButton::writesTheChosenFile_data()
@@ -79,7 +79,7 @@ void TestReportButton::writesTheChosenFile()
     ReportSupport::writeDocuments(folder, {{QStringLiteral("4"), 2, 2, QStringLiteral("Pump")}},
                                   {{1, QStringLiteral("3"), 1, 1, 2}});
     AppWindows windows(ws.context);
-    auto *writer = windows.main()->findChild<ConfigurationReportWriter *>();
+    auto *writer = windows.mainWindow()->findChild<ConfigurationReportWriter *>();
     QVERIFY(writer);
     QString suggested;
     const QString chosen = fileName.isEmpty() ? QString() : joinPath(ws.dir.path(), fileName);
@@ -88,7 +88,7 @@ void TestReportButton::writesTheChosenFile()
         return chosen.isEmpty() ? offered : chosen;
     };
     ws.messages.setNextAnswer(open);
-    QTest::mouseClick(windows.main()->findChild<QPushButton *>(QStringLiteral("Btn_Report")), Qt::LeftButton);
+    QTest::mouseClick(windows.mainWindow()->findChild<QPushButton *>(QStringLiteral("Btn_Report")), Qt::LeftButton);
 
     QCOMPARE(suggested, joinPath(folder, QStringLiteral("Plant-report.html")));
     const QString written = chosen.isEmpty() ? suggested : chosen;
@@ -109,8 +109,8 @@ void TestReportButton::nothingWithoutAFile()
     TestWorkspace ws;
     const QString folder = rememberProject(ws, QStringLiteral("Plant"));
     AppWindows windows(ws.context);
-    windows.main()->findChild<ConfigurationReportWriter *>()->chooseFile = [](const QString &) { return QString(); };
-    QTest::mouseClick(windows.main()->findChild<QPushButton *>(QStringLiteral("Btn_Report")), Qt::LeftButton);
+    windows.mainWindow()->findChild<ConfigurationReportWriter *>()->chooseFile = [](const QString &) { return QString(); };
+    QTest::mouseClick(windows.mainWindow()->findChild<QPushButton *>(QStringLiteral("Btn_Report")), Qt::LeftButton);
     QCOMPARE(ws.messages.count(), 0);
     QCOMPARE(QDir(folder).entryList({QStringLiteral("*report*")}), QStringList());
 }
@@ -122,8 +122,8 @@ void TestReportButton::unwritableFileIsReported()
     const QString folder = rememberProject(ws, QStringLiteral("Plant"));
     AppWindows windows(ws.context);
     const QString target = joinPath(ws.dir.path(), QStringLiteral("missing/report.html"));
-    windows.main()->findChild<ConfigurationReportWriter *>()->chooseFile = [&](const QString &) { return target; };
-    auto *button = windows.main()->findChild<QPushButton *>(QStringLiteral("Btn_Report"));
+    windows.mainWindow()->findChild<ConfigurationReportWriter *>()->chooseFile = [&](const QString &) { return target; };
+    auto *button = windows.mainWindow()->findChild<QPushButton *>(QStringLiteral("Btn_Report"));
     QTest::mouseClick(button, Qt::LeftButton);
     QCOMPARE(ws.messages.lastKind(), QStringLiteral("error"));
     QVERIFY2(ws.messages.last().contains(QLatin1String("report.html")), qPrintable(ws.messages.last()));
@@ -133,7 +133,7 @@ void TestReportButton::unwritableFileIsReported()
     ws.messages.clear();
     const QString document = joinPath(folder, QStringLiteral("DefReg.xml"));
     TestWorkspace::writeFile(document, "<InfoMod/>");
-    windows.main()->findChild<ConfigurationReportWriter *>()->chooseFile = [&](const QString &) { return document; };
+    windows.mainWindow()->findChild<ConfigurationReportWriter *>()->chooseFile = [&](const QString &) { return document; };
     QTest::mouseClick(button, Qt::LeftButton);
     QCOMPARE(ws.messages.lastKind(), QStringLiteral("error"));
     QCOMPARE(ws.messages.last(),
@@ -145,7 +145,7 @@ void TestReportButton::unwritableFileIsReported()
     TestWorkspace::writeFile(joinPath(folder, QStringLiteral("DNET_Net.xml")),
                              "<DNET_Net><row ID=\"1\" NB_IN=\"2\" NB_OUT=\"2\"/></DNET_Net>");
     const QString elsewhere = joinPath(ws.dir.path(), QStringLiteral("report.html"));
-    windows.main()->findChild<ConfigurationReportWriter *>()->chooseFile = [&](const QString &) { return elsewhere; };
+    windows.mainWindow()->findChild<ConfigurationReportWriter *>()->chooseFile = [&](const QString &) { return elsewhere; };
     QTest::mouseClick(button, Qt::LeftButton);
     QCOMPARE(ws.messages.lastKind(), QStringLiteral("error"));
     QVERIFY2(ws.messages.last().contains(QLatin1String("DefReg.xml")), qPrintable(ws.messages.last()));

@@ -405,7 +405,7 @@ void TestUpdateRoad::updateWaitsForTheConfigurationLock()
             boot->reject();
         }
     });
-    QTest::mouseClick(road.windows->main()->findChild<QPushButton *>(QStringLiteral("Btn_CreateBin")), Qt::LeftButton);
+    QTest::mouseClick(road.windows->mainWindow()->findChild<QPushButton *>(QStringLiteral("Btn_CreateBin")), Qt::LeftButton);
     QCoreApplication::processEvents(); // the watch for a dialog ends here, not in the next test
     QVERIFY(!opened);
     QCOMPARE(road.ws.messages.lastKind(), QStringLiteral("error"));

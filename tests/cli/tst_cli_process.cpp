@@ -2,6 +2,7 @@
 // (no line-end translation of the C runtime), and a standard output that cannot take the text fails the run.
 // The program is looked up beside the test's own folder, so a Windows build of the tests runs the Windows
 // program too.
+#include "CliProgram.h"
 #include "TestFiles.h"
 #include "base/ConfigurationLock.h"
 
@@ -19,22 +20,6 @@ namespace {
 
 const QByteArray Comment = "<!--SW_VERSION = 2.004-->";
 
-QString program()
-{
-#ifdef Q_OS_WIN
-    const QString name = QStringLiteral("SW40917-cli.exe");
-#else
-    const QString name = QStringLiteral("SW40917-cli");
-#endif
-    for (const QString &folder : {QCoreApplication::applicationDirPath() + QStringLiteral("/../program"),
-                                  QCoreApplication::applicationDirPath(), QStringLiteral(SW_PROGRAM_DIR)}) {
-        const QFileInfo candidate(folder + QLatin1Char('/') + name);
-        if (candidate.isFile())
-            return candidate.absoluteFilePath();
-    }
-    return QString();
-}
-
 struct Run
 {
     int code = -1;
@@ -48,7 +33,7 @@ Run run(const QStringList &arguments, const QString &standardOutput = QString())
     QProcess process;
     if (!standardOutput.isEmpty())
         process.setStandardOutputFile(standardOutput);
-    process.start(program(), arguments);
+    process.start(cliProgram(), arguments);
     Run r;
     if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
         return r;
@@ -95,7 +80,7 @@ private Q_SLOTS:
 
 void TestCliProcess::initTestCase()
 {
-    QVERIFY2(!program().isEmpty(), "SW40917-cli is not built beside the tests");
+    QVERIFY2(!cliProgram().isEmpty(), "SW40917-cli is not built beside the tests");
 }
 
 void TestCliProcess::csvIsByteExact()
@@ -151,7 +136,7 @@ void TestCliProcess::compileWaitsForTheLock()
     QProcess process;
     QElapsedTimer clock;
     clock.start();
-    process.start(program(), {QStringLiteral("compile"), p.folder});
+    process.start(cliProgram(), {QStringLiteral("compile"), p.folder});
     QVERIFY(process.waitForStarted());
     // Still waiting well after a compile of this size would have ended.
     QVERIFY(!process.waitForFinished(releaseAfterMs > 0 ? releaseAfterMs : 1500));
@@ -194,7 +179,7 @@ void TestCliProcess::pdfReportWithoutAScreen()
 #endif
     QProcess process;
     process.setProcessEnvironment(environment);
-    process.start(program(), {QStringLiteral("report"), p.folder, QStringLiteral("--pdf"), QStringLiteral("-o"), pdf});
+    process.start(cliProgram(), {QStringLiteral("report"), p.folder, QStringLiteral("--pdf"), QStringLiteral("-o"), pdf});
     QVERIFY(process.waitForFinished(60000));
     QVERIFY2(process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0,
              process.readAllStandardError().constData());

@@ -1,6 +1,7 @@
 // The register monitor against devices on 127.0.0.1: Qt Serial Bus's Modbus TCP server filled with
 // known values, and a scripted device for the faults that server does not make (silence, late,
 // wrong or broken answers). The poller, the socket connection, the command and the window.
+#include "CliProgram.h"
 #include "ModbusStandIn.h"
 #include "AccessibilityCheck.h"
 #include "AppWindows.h"
@@ -132,23 +133,6 @@ void writeProject(const QString &folder, quint16 port, const ModbusMap &map, int
         slaves.append({s.ID, QString::number(s.Num_Byte_IN), QString::number(s.Num_Byte_OUT), s.Mnemonic});
     DnetNetDocument::save(slaves, folder + QStringLiteral("/DNET_Net.xml"));
     map.saveRegisters(folder + QStringLiteral("/DefReg.xml"));
-}
-
-// SW40917-cli beside the tests, as the build places it.
-QString cliProgram()
-{
-#ifdef Q_OS_WIN
-    const QString name = QStringLiteral("SW40917-cli.exe");
-#else
-    const QString name = QStringLiteral("SW40917-cli");
-#endif
-    for (const QString &folder : {QCoreApplication::applicationDirPath() + QStringLiteral("/../program"),
-                                  QCoreApplication::applicationDirPath(), QStringLiteral(SW_PROGRAM_DIR)}) {
-        const QFileInfo candidate(folder + QLatin1Char('/') + name);
-        if (candidate.isFile())
-            return candidate.absoluteFilePath();
-    }
-    return QString();
 }
 
 // A monitor window on a configuration whose device listens at port, with the Modbus connection set.

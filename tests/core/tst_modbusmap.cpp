@@ -1,3 +1,4 @@
+#include "Portable.h"
 #include "TestFiles.h"
 #include "base/AppError.h"
 #include "base/ParseIntOrDefault.h"
@@ -86,6 +87,8 @@ private Q_SLOTS:
     void checkRegister();
     void slaveListLimits_data();
     void slaveListLimits();
+    void slaveListLimitsInEveryEncoding_data();
+    void slaveListLimitsInEveryEncoding();
 };
 
 void TestModbusMap::readsSlavesAsStored()
@@ -434,6 +437,46 @@ void TestModbusMap::slaveListLimits()
         QVERIFY2(failure.message(catalog).contains(QStringLiteral("row %1 ").arg(row), Qt::CaseInsensitive) &&
                      failure.message(catalog).contains(QStringLiteral("DeviceNet Network step")),
                  qPrintable(failure.message(catalog)));
+    }
+}
+
+// The check reads the list in each encoding the document readers accept, the way they read it: a list it
+// cannot decode would pass unchecked and be refused later with another message.
+void TestModbusMap::slaveListLimitsInEveryEncoding_data()
+{
+    QTest::addColumn<QByteArray>("encoding");
+    QTest::addColumn<QByteArray>("declared"); // the declaration's name, empty for none
+    QTest::addColumn<bool>("bom");
+    QTest::newRow("windows-1252") << QByteArray("windows-1252") << QByteArray("windows-1252") << false;
+    QTest::newRow("cp1252") << QByteArray("windows-1252") << QByteArray("cp1252") << false;
+    QTest::newRow("Latin-1") << QByteArray("ISO-8859-1") << QByteArray("Latin-1") << false;
+    QTest::newRow("UTF-16LE with BOM") << QByteArray("UTF-16LE") << QByteArray() << true;
+    QTest::newRow("UTF-32BE with BOM") << QByteArray("UTF-32BE") << QByteArray() << true;
+}
+
+void TestModbusMap::slaveListLimitsInEveryEncoding()
+{
+    QFETCH(QByteArray, encoding);
+    QFETCH(QByteArray, declared);
+    QFETCH(bool, bom);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("DNET_Net.xml"));
+    for (const int rows : {64, 65}) {
+        QString xml = declared.isEmpty() ? QString()
+                                         : QStringLiteral("<?xml version=\"1.0\" encoding=\"%1\"?>")
+                                               .arg(QString::fromLatin1(declared));
+        xml += QStringLiteral("<DNET_Net>");
+        for (int r = 1; r <= rows; ++r)
+            xml += QStringLiteral("<row ID=\"%1\" NB_IN=\"455\" NB_OUT=\"455\" Mnemonic=\"F\u00f6rderband %1\"/>").arg(r);
+        xml += QStringLiteral("</DNET_Net><!--SW_VERSION = 2.004-->");
+        writeFile(path, Portable::encoded(xml, encoding.constData(), bom));
+
+        const SlaveListLimitFailure failure = checkSlaveListLimits(path);
+        QCOMPARE(failure.row, rows == 65 ? 65 : 0);
+        QCOMPARE(failure.textIndex, rows == 65 ? 1202 : 0);
+        ModbusMap map;
+        map.loadSlaves(path);
+        QCOMPARE(map.slaveCount(), rows);
     }
 }
 

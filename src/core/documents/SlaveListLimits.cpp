@@ -1,7 +1,9 @@
 #include "SlaveListLimits.h"
 
 #include "DocumentSchema.h"
+#include "XmlInput.h"
 
+#include "base/AppError.h"
 #include "base/ParseIntOrDefault.h"
 #include "documents/ModbusMap.h"
 #include "text/TextCatalog.h"
@@ -33,6 +35,8 @@ SlaveListLimitFailure checkRow(int row, int numByteIn, int numByteOut)
     return {};
 }
 
+SlaveListLimitFailure countRows(XmlInput &input);
+
 } // namespace
 
 QString SlaveListLimitFailure::message(const TextCatalog &catalog) const
@@ -62,13 +66,30 @@ SlaveListLimitFailure checkSlaveListLimits(const QString &dnetNetPath)
     QFile file(dnetNetPath);
     if (!file.open(QIODevice::ReadOnly))
         return {};
-    QXmlStreamReader reader(&file);
-    reader.setNamespaceProcessing(false);
+    const QByteArray bytes = file.read(MaxFileSize + 1);
+    if (bytes.size() > MaxFileSize)
+        return {};
+    // Decoded as the document readers decode it (a Windows-1252 list is read by the program's own table,
+    // not by whatever the platform's Qt knows), so that the check counts the rows the map will hold.
+    try {
+        XmlInput input(bytes, dnetNetPath);
+        return countRows(input);
+    } catch (const AppError &) {
+        // What the readers refuse, they refuse with their own message.
+        return {};
+    }
+}
+
+namespace {
+
+SlaveListLimitFailure countRows(XmlInput &input)
+{
+    QXmlStreamReader &reader = input.reader();
     int depth = 0;
     int row = 0;
-    while (!reader.atEnd()) {
+    while (!input.atEnd()) {
         SlaveListLimitFailure failure;
-        switch (reader.readNext()) {
+        switch (input.readNext()) {
         case QXmlStreamReader::StartElement:
             if (++depth == 2) {
                 const QXmlStreamAttributes attributes = reader.attributes();
@@ -99,3 +120,5 @@ SlaveListLimitFailure checkSlaveListLimits(const QString &dnetNetPath)
     // A document that is not well-formed: reading it for the map reports that.
     return {};
 }
+
+} // namespace

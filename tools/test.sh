@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds and runs every test (CI runs this, through .ci/run). Warnings are errors.
 #   tools/test.sh           normal build and tests, then the same under AddressSanitizer and
-#                           UndefinedBehaviorSanitizer, the Windows syntax check and the install test
+#                           UndefinedBehaviorSanitizer, the Windows build and its tests under Wine (or,
+#                           without a Qt for Windows, the Windows syntax check) and the install test
 #   tools/test.sh --quick   normal build and tests only
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -38,21 +39,17 @@ sanitized() {
 }
 
 # The Windows programs, built against the Qt for Windows in the cache or from its archive (never the hour of
-# building Qt here) and run under Wine, when SW40917_WINDOWS=1 asks for it; otherwise, or without that Qt, the
-# MinGW syntax check of every source.
+# building Qt here), and every test run under Wine. Without that Qt, the MinGW syntax check of every source
+# stands in, and the run says how to get the real thing.
 windows() {
-  if [ "${SW40917_WINDOWS:-0}" = 1 ] && tools/windows-build.sh --have-qt; then
+  if tools/windows-build.sh --have-qt; then
     step "Windows build" tools/windows-build.sh
     step "Windows tests under Wine" tools/windows-test.sh build-windows build
     return
   fi
-  if [ "${SW40917_WINDOWS:-0}" = 1 ]; then
-    echo "== Windows build and tests SKIPPED: no Qt for Windows. Unpack a prebuilt one" \
-      "(SW40917_WIN_QT_ARCHIVE=qt-VERSION-KEY.tar.xz, or ../shared/windows/ beside the checkout) or build it" \
-      "once (tools/windows-build.sh --qt-only, about an hour)."
-  else
-    echo "== Windows build and tests SKIPPED (SW40917_WINDOWS=1 runs them): the syntax check instead"
-  fi
+  echo "== Windows build and tests SKIPPED: no Qt for Windows in the cache. Give a prebuilt one" \
+    "(SW40917_WIN_QT_ARCHIVE=qt-VERSION-KEY.tar.xz, or put it in ../shared/windows/ beside the checkout) or" \
+    "build it once (tools/windows-build.sh --qt-only, about an hour); the syntax check instead"
   step "Windows syntax check" tools/windows-check.sh build
 }
 

@@ -236,14 +236,14 @@ void TestImageFiles::leftoversOfAnInterruptedCompileAreRemoved()
 // backups, notes, and the files of older versions of the program, which may be the user's too).
 void TestImageFiles::onlyDeadWritersFilesAreRemoved_data()
 {
-    QTest::addColumn<QString>("name"); // DEAD stands for the number of a process that has ended
+    // DEAD stands for the number of a process that has ended, RUNNING for one that runs
+    QTest::addColumn<QString>("name");
     QTest::addColumn<bool>("removed");
     QTest::newRow("dead writer's temporary bank.bin") << ".bank.bin.sw40917-DEAD.tmp" << true;
     QTest::newRow("dead writer's temporary bank2.bin") << ".bank2.bin.sw40917-DEAD.tmp" << true;
     QTest::newRow("dead writer's copy of bank.bin") << ".bank.bin.sw40917-DEAD.old" << true;
-    // Process 1 runs as long as the system.
-    QTest::newRow("running writer's temporary") << ".bank.bin.sw40917-1.tmp" << false;
-    QTest::newRow("running writer's copy") << ".bank.bin.sw40917-1.old" << false;
+    QTest::newRow("running writer's temporary") << ".bank.bin.sw40917-RUNNING.tmp" << false;
+    QTest::newRow("running writer's copy") << ".bank.bin.sw40917-RUNNING.old" << false;
     QTest::newRow("user's bank.bin.old") << "bank.bin.old" << false;
     QTest::newRow("user's dated backup") << "bank.bin.20240101.old" << false;
     QTest::newRow("user's bank2.bin.new") << "bank2.bin.new" << false;
@@ -260,10 +260,15 @@ void TestImageFiles::onlyDeadWritersFilesAreRemoved()
     Project project;
     const qint64 dead = Portable::deadProcess();
     QVERIFY(dead > 0);
-    const QString file =
-        joinPath(project.paths.binFolder(), name.replace(QLatin1String("DEAD"), QString::number(dead)));
+    QProcess running;
+    QVERIFY(Portable::startWaitingProcess(running));
+    name.replace(QLatin1String("DEAD"), QString::number(dead));
+    name.replace(QLatin1String("RUNNING"), QString::number(running.processId()));
+    const QString file = joinPath(project.paths.binFolder(), name);
     writeFile(file, "someone's");
     CompileDeviceImages(project.paths);
+    running.kill();
+    running.waitForFinished();
     QCOMPARE(QFileInfo::exists(file), !removed);
     QStringList expected{"bank.bin", "bank2.bin"};
     if (!removed)

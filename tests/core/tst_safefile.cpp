@@ -1,3 +1,4 @@
+#include "Portable.h"
 #include "TestFiles.h"
 #include "FailingSteps.h"
 #include "TestWorkspace.h"
@@ -239,11 +240,12 @@ void TestSafeFile::ownerAndGroupStay()
 // and every other name stay.
 void TestSafeFile::onlyThisProgramsLeftoversAreRemoved_data()
 {
-    QTest::addColumn<QString>("name"); // DEAD stands for the number of a process that has ended
+    // DEAD stands for the number of a process that has ended, RUNNING for one that runs
+    QTest::addColumn<QString>("name");
     QTest::addColumn<bool>("removed");
     QTest::newRow("dead writer's temporary") << ".DefReg.xml.sw40917-DEAD.tmp" << true;
     QTest::newRow("dead writer's copy") << ".DefReg.xml.sw40917-DEAD.old" << true;
-    QTest::newRow("running writer's temporary") << ".DefReg.xml.sw40917-1.tmp" << false;
+    QTest::newRow("running writer's temporary") << ".DefReg.xml.sw40917-RUNNING.tmp" << false;
     QTest::newRow("user's DefReg.xml.old") << "DefReg.xml.old" << false;
     QTest::newRow("user's DefReg.xml.20240101.old") << "DefReg.xml.20240101.old" << false;
     QTest::newRow("user's DefReg.xml.new") << "DefReg.xml.new" << false;
@@ -255,16 +257,19 @@ void TestSafeFile::onlyThisProgramsLeftoversAreRemoved()
 {
     QFETCH(QString, name);
     QFETCH(bool, removed);
-    QProcess ended;
-    ended.start(QStringLiteral("true"), QStringList());
-    QVERIFY(ended.waitForStarted());
-    const qint64 dead = ended.processId();
-    QVERIFY(ended.waitForFinished());
+    const qint64 dead = Portable::deadProcess();
+    QVERIFY(dead > 0);
+    QProcess running;
+    QVERIFY(Portable::startWaitingProcess(running));
+    name.replace(QLatin1String("DEAD"), QString::number(dead));
+    name.replace(QLatin1String("RUNNING"), QString::number(running.processId()));
     TestWorkspace ws;
-    const QString other = ws.path(name.replace(QLatin1String("DEAD"), QString::number(dead)));
+    const QString other = ws.path(name);
     TestWorkspace::writeFile(other, "someone's");
     const QString path = ws.path(QStringLiteral("DefReg.xml"));
     ModbusMap().saveRegisters(path);
+    running.kill();
+    running.waitForFinished();
     QCOMPARE(QFileInfo::exists(other), !removed);
     if (!removed)
         QCOMPARE(TestWorkspace::readFile(other), QByteArray("someone's"));

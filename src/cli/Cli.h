@@ -27,4 +27,8 @@ bool writesExactBytes(const QStringList &arguments);
 // sentence on err and Failed instead of an abort.
 int guarded(QTextStream &err, const std::function<int()> &command);
 
+// SW40917-cli without Qt GUI and Qt Network keeps the program's arguments, as given, for the commands it
+// hands to the whole tool.
+void keepArguments(int argc, char *argv[]);
+
 } // namespace Cli

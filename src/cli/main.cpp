@@ -1,7 +1,9 @@
 #include "Cli.h"
 
 #include <QCoreApplication>
+#ifndef SW_CLI_LEAN
 #include <QGuiApplication>
+#endif
 
 #include <cerrno>
 #include <cstdio>
@@ -14,6 +16,7 @@
 #include <io.h>
 #endif
 
+#ifndef SW_CLI_LEAN
 namespace {
 
 // Only a PDF report draws text, and only that needs the fonts of a graphics platform; every other
@@ -29,6 +32,7 @@ bool drawsText(int argc, char *argv[])
 }
 
 } // namespace
+#endif
 
 int main(int argc, char *argv[])
 {
@@ -36,6 +40,10 @@ int main(int argc, char *argv[])
     // allocating for the message.
     try {
         std::unique_ptr<QCoreApplication> app;
+#ifdef SW_CLI_LEAN
+        Cli::keepArguments(argc, argv);
+        app = std::make_unique<QCoreApplication>(argc, argv);
+#else
         if (drawsText(argc, argv)) {
 #ifndef Q_OS_WIN
             // A console program needs no screen: the fonts come from the platform that draws nowhere.
@@ -46,6 +54,7 @@ int main(int argc, char *argv[])
         } else {
             app = std::make_unique<QCoreApplication>(argc, argv);
         }
+#endif
         const QStringList arguments = app->arguments().mid(1);
 #ifdef Q_OS_WIN
         // The C runtime would write every LF of the CSV's CR LF as CR LF again.

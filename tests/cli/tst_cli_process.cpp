@@ -76,6 +76,8 @@ private Q_SLOTS:
     void compileWaitsForTheLock_data();
     void compileWaitsForTheLock();
     void pdfReportWithoutAScreen();
+    void handedOverCommandsKeepTheirStreamsAndCodes_data();
+    void handedOverCommandsKeepTheirStreamsAndCodes();
 };
 
 void TestCliProcess::initTestCase()
@@ -115,7 +117,8 @@ void TestCliProcess::fullStandardOutputFails()
     arguments.replaceInStrings(QStringLiteral("PROJECT"), p.folder);
     const Run r = run(arguments, QStringLiteral("/dev/full"));
     QCOMPARE(r.code, 1);
-    QVERIFY2(r.err.startsWith("Cannot write standard output: " + Portable::diskFullReason().toUtf8()), r.err.constData());
+    QVERIFY2(r.err.startsWith("Cannot write standard output: " + Portable::diskFullReason().toUtf8()),
+             r.err.constData());
 }
 
 // compile holds the configuration's lock like every writer: while another process holds it, the compile
@@ -179,13 +182,45 @@ void TestCliProcess::pdfReportWithoutAScreen()
 #endif
     QProcess process;
     process.setProcessEnvironment(environment);
-    process.start(cliProgram(), {QStringLiteral("report"), p.folder, QStringLiteral("--pdf"), QStringLiteral("-o"), pdf});
+    process.start(cliProgram(),
+                  {QStringLiteral("report"), p.folder, QStringLiteral("--pdf"), QStringLiteral("-o"), pdf});
     QVERIFY(process.waitForFinished(60000));
     QVERIFY2(process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0,
              process.readAllStandardError().constData());
     QFile written(pdf);
     QVERIFY(written.open(QIODevice::ReadOnly));
     QVERIFY(written.read(5) == "%PDF-");
+}
+
+// The commands that need Qt GUI or Qt Network (the program may hand them to a second one) answer through the
+// program with their own output, on the stream it belongs on, and their own exit code.
+void TestCliProcess::handedOverCommandsKeepTheirStreamsAndCodes_data()
+{
+    QTest::addColumn<QStringList>("arguments"); // PROJECT stands for the configuration folder
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QByteArray>("out"); // the start of standard output
+    QTest::addColumn<QByteArray>("err"); // the start of standard error
+    QTest::newRow("report --help") << QStringList{"report", "--help"} << 0
+                                   << QByteArray("Usage: SW40917-cli report PROJECT_FOLDER") << QByteArray();
+    QTest::newRow("monitor without a folder")
+        << QStringList{"monitor"} << 2 << QByteArray() << QByteArray("Usage: SW40917-cli monitor PROJECT_FOLDER");
+    QTest::newRow("monitor of no folder") << QStringList{"monitor", "PROJECT/none", "--once"} << 1 << QByteArray()
+                                          << QByteArray("Not a configuration folder: ");
+    QTest::newRow("report") << QStringList{"report", "PROJECT"} << 0 << QByteArray("<!DOCTYPE html>") << QByteArray();
+}
+
+void TestCliProcess::handedOverCommandsKeepTheirStreamsAndCodes()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, code);
+    QFETCH(QByteArray, out);
+    QFETCH(QByteArray, err);
+    Project p;
+    arguments.replaceInStrings(QStringLiteral("PROJECT"), p.folder);
+    const Run r = run(arguments);
+    QCOMPARE(r.code, code);
+    QVERIFY2(r.out.startsWith(out) && (!out.isEmpty() || r.out.isEmpty()), r.out.left(200).constData());
+    QVERIFY2(r.err.startsWith(err) && (!err.isEmpty() || r.err.isEmpty()), r.err.constData());
 }
 
 QTEST_GUILESS_MAIN(TestCliProcess)

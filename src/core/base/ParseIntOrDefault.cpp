@@ -2,10 +2,10 @@
 
 #include <cstdint>
 
-bool tryParseInt(const QString &text, int *value)
+bool tryParseInt(QStringView text, int *value)
 {
-    const int n = text.size();
-    int i = 0;
+    const qsizetype n = text.size();
+    qsizetype i = 0;
     while (i < n && text.at(i) == QLatin1Char(' '))
         ++i;
     bool negative = false;
@@ -57,7 +57,7 @@ bool tryParseInt(const QString &text, int *value)
     return true;
 }
 
-int ParseIntOrDefault(const QString &text, int fallback)
+int ParseIntOrDefault(QStringView text, int fallback)
 {
     int value;
     return tryParseInt(text, &value) ? value : fallback;

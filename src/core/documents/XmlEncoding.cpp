@@ -154,6 +154,7 @@ QString Pieces::next(qsizetype size)
 {
     const qsizetype end = TextEncoding::pieceEnd(m_bytes, m_next, size, m_encoding);
     const QByteArrayView piece = QByteArrayView(m_bytes).sliced(m_next, end - m_next);
+    m_last = m_next;
     m_next = end;
     if (m_kind == Kind::Windows1252)
         return TextEncoding::decodeWindows1252(piece);

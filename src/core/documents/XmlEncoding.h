@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <QStringConverter>
 
@@ -24,6 +25,10 @@ public:
     // The next piece of about `size` bytes (characters are never cut), without the byte-order mark.
     // Throws AppError, naming the file, when its bytes are not valid in the encoding.
     QString next(qsizetype size);
+    // The bytes the last piece was decoded from.
+    QByteArrayView lastBytes() const { return QByteArrayView(m_bytes).sliced(m_last, m_next - m_last); }
+    // True when the text is UTF-8: its bytes are then the very bytes of its text in UTF-8.
+    bool isUtf8() const { return m_kind == Kind::Converter && m_encoding == QStringConverter::Utf8; }
 
 private:
     enum class Kind { Converter, Windows1252 };
@@ -32,6 +37,7 @@ private:
     Kind m_kind = Kind::Converter;
     QStringConverter::Encoding m_encoding = QStringConverter::Utf8;
     qsizetype m_next = 0;
+    qsizetype m_last = 0; // where the last piece starts
 };
 
 } // namespace XmlEncoding

@@ -12,13 +12,16 @@ XmlInput::XmlInput(const QByteArray &bytes, const QString &fileNameForMessages, 
 {
     // On, so that an undeclared prefix is an error; the declarations are then no attributes.
     m_reader.setNamespaceProcessing(true);
+    // Text given as text locks the parser to it: a declared encoding no longer changes how it reads, and
+    // what it is given as bytes is read as UTF-8.
+    m_reader.addData(QString());
     feed(m_pieceBytes);
 }
 
 void XmlInput::feed(qsizetype bytes)
 {
-    // Text given as text locks the parser to it: a declared encoding no longer changes how it reads.
-    const QString piece = m_pieces.atEnd() ? QString() : m_pieces.next(bytes);
+    const bool more = !m_pieces.atEnd();
+    const QString piece = more ? m_pieces.next(bytes) : QString();
     const XmlMarkupScan::Finding finding = m_scanner.feed(piece, m_pieces.atEnd());
     // In the parser's form, as its own errors are reported.
     if (!finding.reason.isEmpty())
@@ -27,15 +30,24 @@ void XmlInput::feed(qsizetype bytes)
                            .arg(finding.line)
                            .arg(finding.column)
                            .arg(finding.reason));
-    m_reader.addData(piece);
+    // A UTF-8 document's checked piece goes to the parser as its own bytes, which are the piece's text in
+    // UTF-8 (the parser would otherwise encode the text into UTF-8 again); other encodings go as the text.
+    if (!more)
+        return;
+    if (m_pieces.isUtf8()) {
+        const QByteArrayView raw = m_pieces.lastBytes();
+        m_reader.addData(QByteArray::fromRawData(raw.data(), raw.size()));
+    } else {
+        m_reader.addData(piece);
+    }
 }
 
 QXmlStreamReader::TokenType XmlInput::readNext()
 {
     for (;;) {
         const QXmlStreamReader::TokenType token = m_reader.readNext();
-        if (token == QXmlStreamReader::Invalid &&
-            m_reader.error() == QXmlStreamReader::PrematureEndOfDocumentError && !m_pieces.atEnd()) {
+        if (token == QXmlStreamReader::Invalid && m_reader.error() == QXmlStreamReader::PrematureEndOfDocumentError &&
+            !m_pieces.atEnd()) {
             feed(m_pieceBytes);
             continue;
         }

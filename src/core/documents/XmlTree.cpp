@@ -226,19 +226,33 @@ int XmlTree::firstChildElement(int node, const QString &name) const
     return None;
 }
 
-bool XmlTree::attribute(int node, const QString &name, QString *value) const
+const XmlTree::Attribute *XmlTree::findAttribute(int node, QStringView name) const
 {
     const Node &n = m_nodes[size_t(node)];
     if (n.kind != Element)
-        return false;
+        return nullptr;
     for (int i = n.firstAttribute; i < n.firstAttribute + n.attributeCount; ++i) {
         const Attribute &a = m_attributes[size_t(i)];
-        if (a.name.length == name.size() && view(a.name) == name) {
-            *value = QString::fromRawData(m_pool.constData() + a.value.offset, a.value.length);
-            return true;
-        }
+        if (a.name.length == name.size() && view(a.name) == name)
+            return &a;
     }
-    return false;
+    return nullptr;
+}
+
+bool XmlTree::attribute(int node, const QString &name, QString *value) const
+{
+    const Attribute *a = findAttribute(node, name);
+    if (a)
+        *value = QString::fromRawData(m_pool.constData() + a->value.offset, a->value.length);
+    return a != nullptr;
+}
+
+bool XmlTree::attribute(int node, QStringView name, QStringView *value) const
+{
+    const Attribute *a = findAttribute(node, name);
+    if (a)
+        *value = view(a->value);
+    return a != nullptr;
 }
 
 QString XmlTree::text(int node) const

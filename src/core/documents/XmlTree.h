@@ -57,6 +57,8 @@ public:
     // The attribute's value (sharing the tree's storage: valid while the tree lives); false when the node
     // is no element or lacks the attribute.
     bool attribute(int node, const QString &name, QString *value) const;
+    // The same without a QString: what the compiler reads on every row.
+    bool attribute(int node, QStringView name, QStringView *value) const;
     // All text below the node, in document order (an element's text).
     QString text(int node) const;
 
@@ -84,6 +86,7 @@ private:
         Span name;
         Span value;
     };
+    const Attribute *findAttribute(int node, QStringView name) const;
     int append(int parent, const Node &node);
     Span store(QStringView text);
     // Element and attribute names repeat on every row: each distinct name is stored once (up to a few dozen).

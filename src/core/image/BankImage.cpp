@@ -15,14 +15,15 @@ public:
     explicit BankWriter(BankImage &image)
         : m_data(reinterpret_cast<uchar *>(image.buffer.data()))
     {}
-    // Refuses before writing anything that would not fit the device's buffer.
-    uchar *reserve(int size, const QString &what)
+    // Refuses before writing anything that would not fit the device's buffer. `what` names the record, as
+    // a function called only for the message.
+    template <typename What> uchar *reserve(int size, const What &what)
     {
         if (m_position + size > BankImage::Capacity)
             throw AppError(QStringLiteral("The configuration is too large: bank.bin would exceed its limit of %1 "
                                           "bytes (at %2)")
                                .arg(BankImage::Capacity)
-                               .arg(what));
+                               .arg(what()));
         uchar *at = m_data + m_position;
         m_position += size;
         return at;
@@ -44,10 +45,9 @@ void writeSection(BankWriter &writer, const SourceDocument &source, const QStrin
     const QString nrDNNode = Schema::name(Schema::DefReg::SlaveNumber);
     const QString index = Schema::name(Schema::DefReg::Index);
     const QString posComp = Schema::name(Schema::DefReg::Position);
-    int rowNumber = 0;
+    RowPlace where{sectionName, 0};
     for (int row = tree.firstRow(section); row != XmlTree::None; row = tree.nextSibling(row)) {
-        ++rowNumber;
-        const QString where = sectionName + QStringLiteral(" row ") + QString::number(rowNumber);
+        ++where.row;
         const int node = attributeAsInteger(source, row, where, nrDNNode);
         // Rows of slaves beyond the list are left out; rows numbered 0 or below are kept as they are.
         if (node > slaveCountByte)
@@ -57,8 +57,9 @@ void writeSection(BankWriter &writer, const SourceDocument &source, const QStrin
         record.Index = quint32(attributeAsInteger(source, row, where, index));
         record.Position = quint32(attributeAsInteger(source, row, where, posComp));
         record.SlavePosition = quint32(node) - 1;
-        writeRecord(writer.reserve(BankImage::RegisterRecordSize, source.path + QStringLiteral(", ") + where), record,
-                    bankRegisterLayout);
+        writeRecord(writer.reserve(BankImage::RegisterRecordSize,
+                                   [&] { return source.path + QStringLiteral(", ") + where.text(); }),
+                    record, bankRegisterLayout);
     }
 }
 
@@ -123,7 +124,7 @@ void BuildBankImage(BankImage &image, ImageSources &sources)
         image.buffer = QByteArray(BankImage::Capacity, '\0');
     image.length = 0;
     BankWriter writer(image);
-    uchar *headerAt = writer.reserve(BankImage::HeaderSize, QStringLiteral("the header"));
+    uchar *headerAt = writer.reserve(BankImage::HeaderSize, [] { return QStringLiteral("the header"); });
     BankHeader header;
     header.SlaveSection = BankImage::HeaderSize;
 
@@ -143,17 +144,21 @@ void BuildBankImage(BankImage &image, ImageSources &sources)
                                .arg(rows)
                                .arg(DeviceSlaveSlots));
         slaveCountByte = rows % 256;
-        int rowNumber = 0;
+        const QString id = Schema::name(DN::Id);
+        const QString inputBytes = Schema::name(DN::InputBytes);
+        const QString outputBytes = Schema::name(DN::OutputBytes);
+        RowPlace where;
         for (int row = tree.firstRow(dnetNet.root()); row != XmlTree::None; row = tree.nextSibling(row)) {
-            const QString where = QStringLiteral("row ") + QString::number(++rowNumber);
+            ++where.row;
             BankSlaveRecord record;
-            record.Id = quint32(attributeAsInteger(dnetNet, row, where, Schema::name(DN::Id)));
-            record.InputBytes = quint32(attributeAsInteger(dnetNet, row, where, Schema::name(DN::InputBytes)));
-            record.OutputBytes = quint32(attributeAsInteger(dnetNet, row, where, Schema::name(DN::OutputBytes)));
+            record.Id = quint32(attributeAsInteger(dnetNet, row, where, id));
+            record.InputBytes = quint32(attributeAsInteger(dnetNet, row, where, inputBytes));
+            record.OutputBytes = quint32(attributeAsInteger(dnetNet, row, where, outputBytes));
             record.InputOffset = inputSum;
             record.OutputOffset = outputSum;
-            writeRecord(writer.reserve(BankImage::SlaveRecordSize, dnetNet.path + QStringLiteral(", ") + where), record,
-                        bankSlaveLayout);
+            writeRecord(writer.reserve(BankImage::SlaveRecordSize,
+                                       [&] { return dnetNet.path + QStringLiteral(", ") + where.text(); }),
+                        record, bankSlaveLayout);
             inputSum = (inputSum + record.InputBytes) & 0xFFFF;
             outputSum = (outputSum + record.OutputBytes) & 0xFFFF;
         }
@@ -192,8 +197,9 @@ void BuildBankImage(BankImage &image, ImageSources &sources)
         section.SlaveCount = quint32(slaveCountByte);
         section.ReadCount = readCount;
         section.WriteCount = writeCount;
-        writeRecord(writer.reserve(BankImage::ParameterSectionSize, QStringLiteral("the parameter section")), section,
-                    bankParameterLayout);
+        writeRecord(
+            writer.reserve(BankImage::ParameterSectionSize, [] { return QStringLiteral("the parameter section"); }),
+            section, bankParameterLayout);
     }
     writeRecord(headerAt, header, bankHeaderLayout);
     image.length = writer.position();

@@ -33,10 +33,9 @@ void readSection(const SourceDocument &source, const QString &sectionName, quint
     const QString nrDNNode = Schema::name(DR::SlaveNumber);
     const QString index = Schema::name(DR::Index);
     const QString posComp = Schema::name(DR::Position);
-    int rowNumber = 0;
+    RowPlace where{sectionName, 0};
     for (int row = tree.firstRow(section); row != XmlTree::None; row = tree.nextSibling(row)) {
-        ++rowNumber;
-        const QString where = sectionName + QStringLiteral(" row ") + QString::number(rowNumber);
+        ++where.row;
         // 64-bit so that the lowest integer minus one cannot wrap into a valid position.
         const qint64 n = qint64(ParseIntOrDefault(attributeAsText(source, row, where, nrDNNode), -1)) - 1;
         if (n < 0 || n >= qint64(slaveCount))
@@ -109,7 +108,7 @@ void ReadSlaveList(DeviceConfigRecord &record, ImageSources &sources)
             throw AppError(QStringLiteral("%1: more than %2 slave rows; the device holds at most %2 slaves")
                                .arg(source.path)
                                .arg(DeviceSlaveSlots));
-        const QString where = QStringLiteral("row ") + QString::number(p.SlaveCount + 1);
+        const RowPlace where{{}, int(p.SlaveCount) + 1};
         SlaveEntry &entry = record.SlaveTable[p.SlaveCount];
         entry.SlaveId = quint8(attributeAsInteger(source, row, where, id));
         entry.InputBytes = quint16(attributeAsInteger(source, row, where, nbIn));

@@ -76,21 +76,28 @@ QString findFileIgnoringCase(const QString &folder, const QString &name)
     return QString();
 }
 
-QString attributeAsText(const SourceDocument &source, int row, const QString &where, const QString &name)
+QString RowPlace::text() const
 {
-    QString value;
+    const QString number = QStringLiteral("row ") + QString::number(row);
+    return section.isEmpty() ? number : section.toString() + QLatin1Char(' ') + number;
+}
+
+QStringView attributeAsText(const SourceDocument &source, int row, const RowPlace &where, QStringView name)
+{
+    QStringView value;
     if (!source.tree.attribute(row, name, &value))
-        throw AppError(QStringLiteral("%1: %2: attribute %3 is missing").arg(source.path, where, name));
+        throw AppError(
+            QStringLiteral("%1: %2: attribute %3 is missing").arg(source.path, where.text(), name.toString()));
     return value;
 }
 
-int attributeAsInteger(const SourceDocument &source, int row, const QString &where, const QString &name)
+int attributeAsInteger(const SourceDocument &source, int row, const RowPlace &where, QStringView name)
 {
-    const QString text = attributeAsText(source, row, where, name);
+    const QStringView text = attributeAsText(source, row, where, name);
     int value = 0;
     if (!tryParseInt(text, &value))
-        throw AppError(
-            QStringLiteral("%1: %2: attribute %3 \"%4\" is not an integer").arg(source.path, where, name, text));
+        throw AppError(QStringLiteral("%1: %2: attribute %3 \"%4\" is not an integer")
+                           .arg(source.path, where.text(), name.toString(), text.toString()));
     return value;
 }
 

@@ -4,6 +4,7 @@
 #include "documents/XmlTree.h"
 
 #include <QString>
+#include <QStringView>
 
 // One project document as the compiler sees it: present or not, parsed once on first use.
 struct SourceDocument
@@ -49,11 +50,21 @@ private:
 // Locates name in folder, first exactly, then ignoring the letter case; empty when there is none.
 QString findFileIgnoringCase(const QString &folder, const QString &name);
 
+// Where a row's value is read: "row 3" in the slave list, "Modbus_Read row 2" in a register section. Put
+// into words only when an error names it, since the compiler reads thousands of rows that have none.
+struct RowPlace
+{
+    QStringView section; // empty for the slave list
+    int row = 0;         // 1 for the first row
+    QString text() const;
+};
+
 // Strict conversions: accept exactly what ParseIntOrDefault accepts, throw AppError naming the file,
-// the place and the value otherwise. `where` describes the row or element ("row 3", "Modbus_Read row 2").
-int attributeAsInteger(const SourceDocument &source, int row, const QString &where, const QString &name);
-// The attribute's text; a missing attribute (or a node that is no element) throws AppError.
-QString attributeAsText(const SourceDocument &source, int row, const QString &where, const QString &name);
+// the place and the value otherwise.
+int attributeAsInteger(const SourceDocument &source, int row, const RowPlace &where, QStringView name);
+// The attribute's text (the tree's storage: valid while the tree lives); a missing attribute (or a node
+// that is no element) throws AppError.
+QStringView attributeAsText(const SourceDocument &source, int row, const RowPlace &where, QStringView name);
 // The text of the root's first child element of that name; a missing element or a text that is no
 // integer throws AppError.
 int elementAsInteger(const SourceDocument &source, int root, const QString &name);

@@ -128,6 +128,10 @@ void addMissingTexts(const QFileInfo &shipped, const QString &target, QStringLis
         problems << error;
         return;
     }
+    // The usual case at a start: the copy is the shipped file as it was copied or upgraded before, and
+    // has every entry already. Only a copy that differs is read line by line.
+    if (*copyBytes == *shippedBytes)
+        return;
     const QString copyText = LanguageFile::decode(*copyBytes);
     // A copy that is no text (the user replaced it with something else) is not the program's to change.
     if (!LanguageFile::isText(copyText))

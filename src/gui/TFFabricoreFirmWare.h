@@ -39,7 +39,7 @@ public:
         TFDefineModbusRegs *defineModbus = nullptr;
         TFBoot *boot = nullptr;
     };
-    // Dialogs made elsewhere (a test's own) are used instead of making those.
+    // Dialogs made elsewhere (a test's own) are used instead of making those; given before any is asked for.
     void setDialogs(const Dialogs &dialogs);
 
     // The dialogs, each made the first time it is asked for (a click on its button): the start makes and

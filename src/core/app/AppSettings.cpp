@@ -92,10 +92,12 @@ void AppSettings::write(const QString &path) const
 void AppSettings::update(const QString &path) const
 {
     const QByteArray bytes = toBytes();
-    QString error;
-    // Read as any file: a link or a folder in the file's place is no match, and the write refuses it.
-    const std::optional<QByteArray> stored = BoundedFile::read(path, &error);
-    if (stored && *stored == bytes)
-        return;
+    // A link or a folder in the file's place is never a match: the write refuses it, as at every close.
+    if (!QFileInfo(path).isSymLink()) {
+        QString error;
+        const std::optional<QByteArray> stored = BoundedFile::read(path, &error);
+        if (stored && *stored == bytes)
+            return;
+    }
     SafeFile::write(path, bytes);
 }

@@ -262,10 +262,12 @@ QStringList upgradeLanguageFiles(const QString &languageFolder, const QString &s
     const QFileInfo folder(languageFolder);
     if (!folder.isDir() || QFileInfo(shippedLanguages).canonicalFilePath() == folder.canonicalFilePath())
         return problems;
-    const QFileInfoList shipped =
-        QDir(shippedLanguages)
-            .entryInfoList({QStringLiteral("*.lng"), QStringLiteral("*.LNG")}, QDir::Files, QDir::Name);
+    // The names are compared here rather than through a name filter, which would build a regular
+    // expression at every start; a name filter ignores case, and so does this.
+    const QFileInfoList shipped = QDir(shippedLanguages).entryInfoList(QDir::Files, QDir::Name);
     for (const QFileInfo &file : shipped) {
+        if (!file.fileName().endsWith(QLatin1String(".lng"), Qt::CaseInsensitive))
+            continue;
         const QString target = QDir(languageFolder).filePath(file.fileName());
         if (taken(target))
             addMissingTexts(file, target, problems);

@@ -31,8 +31,12 @@ QString dataFolder(const QString &programFolder)
 int reportSelfTest(const AppContext &context)
 {
     QTextStream out(stdout);
-    const QStringList languages =
-        QDir(context.paths.LanguageFolder).entryList({QStringLiteral("*.lng")}, QDir::Files, QDir::Name);
+    QStringList languages;
+    for (const QString &name : QDir(context.paths.LanguageFolder).entryList(QDir::Files, QDir::Name)) {
+        // As a name filter would match, without the regular expression it builds.
+        if (name.endsWith(QLatin1String(".lng"), Qt::CaseInsensitive))
+            languages << name;
+    }
     out << "Workspace: " << context.paths.WorkspaceFolder << '\n';
     out << "Languages: " << languages.join(QLatin1Char(' ')) << '\n';
     return languages.isEmpty() ? 1 : 0;

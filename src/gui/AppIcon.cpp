@@ -2,9 +2,12 @@
 
 #include <QApplication>
 #include <QGuiApplication>
+#include <QIconEngine>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
+
+#include <algorithm>
 
 namespace {
 
@@ -48,14 +51,48 @@ QPixmap draw(int size)
     return pixmap;
 }
 
+constexpr int Sizes[] = {16, 24, 32, 48, 64, 128};
+
+// Draws the picture at the size asked for, when it is asked for: a window system that wants the icon
+// takes the sizes it shows, and none is drawn before a window is shown.
+class DrawnIconEngine : public QIconEngine
+{
+public:
+    void paint(QPainter *painter, const QRect &rect, QIcon::Mode mode, QIcon::State state) override
+    {
+        painter->drawPixmap(rect, pixmap(rect.size(), mode, state));
+    }
+
+    QPixmap pixmap(const QSize &size, QIcon::Mode, QIcon::State) override
+    {
+        const int side = std::max(1, std::min(size.width(), size.height()));
+        for (const QPixmap &drawn : std::as_const(m_drawn)) {
+            if (drawn.width() == side)
+                return drawn;
+        }
+        m_drawn << draw(side);
+        return m_drawn.last();
+    }
+
+    QList<QSize> availableSizes(QIcon::Mode, QIcon::State) override
+    {
+        QList<QSize> sizes;
+        for (const int size : Sizes)
+            sizes << QSize(size, size);
+        return sizes;
+    }
+
+    QIconEngine *clone() const override { return new DrawnIconEngine(*this); }
+
+private:
+    QList<QPixmap> m_drawn;
+};
+
 } // namespace
 
 QIcon AppIcon::icon()
 {
-    QIcon icon;
-    for (const int size : {16, 24, 32, 48, 64, 128})
-        icon.addPixmap(draw(size));
-    return icon;
+    return QIcon(new DrawnIconEngine);
 }
 
 void AppIcon::install()

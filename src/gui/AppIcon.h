@@ -2,8 +2,9 @@
 
 #include <QIcon>
 
-// The program's icon, the picture of packaging/sw40917.svg drawn in code at the usual sizes: no
-// image plug-in is needed to show it on every window, whatever the system has installed.
+// The program's icon, the picture of packaging/sw40917.svg drawn in code at the usual sizes, each when it
+// is first asked for: no image plug-in is needed to show it on every window, whatever the system has
+// installed.
 namespace AppIcon {
 
 QIcon icon();

@@ -15,8 +15,9 @@ class TFDeviceNetNetwork;
 class TFDefineModbusRegs;
 class TFBoot;
 
-// Every window of the program, each created once, the main window first: its start-up fills the
-// text catalog that the dialogs put on their controls while they are created.
+// Every window of the program, the main window first: its start-up fills the text catalog that the
+// dialogs put on their controls when they are made. Each dialog is made the first time it is asked
+// for, here or by its button on the main window, and is the same window from then on.
 class AppWindows
 {
 public:
@@ -24,14 +25,14 @@ public:
     ~AppWindows();
 
     TFFabricoreFirmWare *mainWindow() const { return m_main.get(); }
-    TFNew_Project *newProject;
-    TFOpenConf *openConf;
-    TFAbout *about;
-    TFSoftOptions *softOptions;
-    TFParGen *parGen;
-    TFDeviceNetNetwork *deviceNet;
-    TFDefineModbusRegs *defineModbus;
-    TFBoot *boot;
+    TFNew_Project *newProject() const;
+    TFOpenConf *openConf() const;
+    TFAbout *about() const;
+    TFSoftOptions *softOptions() const;
+    TFParGen *parGen() const;
+    TFDeviceNetNetwork *deviceNet() const;
+    TFDefineModbusRegs *defineModbus() const;
+    TFBoot *boot() const;
 
 private:
     ErrorReport::CatalogInUse m_reportTexts;

@@ -33,6 +33,13 @@ namespace {
 constexpr int StepButtonWidth = 170;
 constexpr int StepButtonHeight = 36;
 constexpr int Step4Top = 244;
+
+void setColour(QWidget *widget, QPalette::ColorRole role, const QColor &colour)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(role, colour);
+    widget->setPalette(palette);
+}
 } // namespace
 
 TFFabricoreFirmWare::TFFabricoreFirmWare(AppContext &context, QWidget *parent)
@@ -71,14 +78,17 @@ void TFFabricoreFirmWare::layOut()
     DialogBase::applyLook(this);
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     QStyle *st = style();
-    const QString grey = QStringLiteral("color: grey;");
+    // Colours through the palette: a style sheet would bring the style-sheet machinery to the start for
+    // a grey text and two silver lines.
+    const QColor grey(128, 128, 128);
+    const QColor silver(192, 192, 192);
 
     L_SW_Code = new QLabel(this);
     L_SW_Code->setObjectName(QStringLiteral("L_SW_Code"));
     QFont codeFont = font();
     codeFont.setPixelSize(32);
     L_SW_Code->setFont(codeFont);
-    L_SW_Code->setStyleSheet(grey);
+    setColour(L_SW_Code, QPalette::WindowText, grey);
     L_SW_Code->move(16, 8);
 
     QFont bold = font();
@@ -86,7 +96,7 @@ void TFFabricoreFirmWare::layOut()
     L_SW_Desc = new QLabel(this);
     L_SW_Desc->setObjectName(QStringLiteral("L_SW_Desc"));
     L_SW_Desc->setFont(bold);
-    L_SW_Desc->setStyleSheet(grey);
+    setColour(L_SW_Desc, QPalette::WindowText, grey);
     L_SW_Desc->move(16, 42);
 
     LL_Update = new QLabel(this);
@@ -112,13 +122,15 @@ void TFFabricoreFirmWare::layOut()
     L_Begin = new QLabel(this);
     L_Begin->setObjectName(QStringLiteral("L_Begin"));
     L_Begin->setFont(bold);
-    L_Begin->setStyleSheet(grey);
+    setColour(L_Begin, QPalette::WindowText, grey);
     L_Begin->move(16, 84);
 
     Shape2 = new QLabel(this);
     Shape2->setObjectName(QStringLiteral("Shape2"));
     Shape2->setGeometry(80, 70, 348, 36);
-    Shape2->setStyleSheet(QStringLiteral("border: 1px solid silver;"));
+    Shape2->setFrameStyle(QFrame::Box | QFrame::Plain);
+    Shape2->setLineWidth(1);
+    setColour(Shape2, QPalette::WindowText, silver);
     L_Name_Conf = new QLabel(this);
     L_Name_Conf->setObjectName(QStringLiteral("L_Name_Conf"));
     L_Name_Conf->setGeometry(87, 75, 338, 13);
@@ -131,7 +143,7 @@ void TFFabricoreFirmWare::layOut()
         L_Step[i] = new QLabel(this);
         L_Step[i]->setObjectName(QStringLiteral("L_Step_%1").arg(i + 1));
         L_Step[i]->setFont(bold);
-        L_Step[i]->setStyleSheet(grey);
+        setColour(L_Step[i], QPalette::WindowText, grey);
         L_Step[i]->move(16, rowTops[i] + 16);
     }
 
@@ -146,9 +158,11 @@ void TFFabricoreFirmWare::layOut()
     Btn_Define_Modbus = makeStepButton(QStringLiteral("Btn_Define_Modbus"), 258, 200);
     Btn_Define_Modbus->setIcon(st->standardIcon(QStyle::SP_FileDialogListView));
     Btn_CreateBin = makeStepButton(QStringLiteral("Btn_CreateBin"), 80, Step4Top);
-    Btn_CreateBin->setIcon(st->standardIcon(QStyle::SP_ArrowUp));
+    // One icon for both updates: the style reads its pictures once.
+    const QIcon update = st->standardIcon(QStyle::SP_ArrowUp);
+    Btn_CreateBin->setIcon(update);
     Btn_CreateBinSer = makeStepButton(QStringLiteral("Btn_CreateBinSer"), 258, Step4Top);
-    Btn_CreateBinSer->setIcon(st->standardIcon(QStyle::SP_ArrowUp));
+    Btn_CreateBinSer->setIcon(update);
     // After the steps, below the separator: a look at the converter's registers, never a write.
     Btn_Monitor = makeStepButton(QStringLiteral("Btn_Monitor"), 80, Step4Top + 64);
     Btn_Monitor->setIcon(st->standardIcon(QStyle::SP_FileDialogContentsView));
@@ -160,7 +174,7 @@ void TFFabricoreFirmWare::layOut()
     L_Korvane = new ClickableLabel(Product::MakerWebAddress, this);
     L_Korvane->setObjectName(QStringLiteral("L_Korvane"));
     L_Korvane->setFont(bold);
-    L_Korvane->setStyleSheet(grey);
+    setColour(L_Korvane, QPalette::WindowText, grey);
     L_Korvane->setCursor(Qt::PointingHandCursor);
     L_Korvane->adjustSize();
     L_Korvane->move(565, Step4Top + 16);
@@ -172,7 +186,8 @@ void TFFabricoreFirmWare::layOut()
     Shape1 = new QLabel(this);
     Shape1->setObjectName(QStringLiteral("Shape1"));
     Shape1->setGeometry(10, Step4Top + 51, 674, 1);
-    Shape1->setStyleSheet(QStringLiteral("background-color: silver;"));
+    Shape1->setAutoFillBackground(true);
+    setColour(Shape1, QPalette::Window, silver);
 
     setFixedSize(694, Step4Top + 152);
 }
@@ -235,6 +250,66 @@ void TFFabricoreFirmWare::setDialogs(const Dialogs &dialogs)
         m_dialogs.newProject->setOnProjectCreated([this] { Set_Files(); });
     if (m_dialogs.softOptions)
         m_dialogs.softOptions->setChangeLanguage([this] { Change_Language(); });
+}
+
+TFNew_Project *TFFabricoreFirmWare::newProject()
+{
+    if (!m_dialogs.newProject) {
+        m_dialogs.newProject = new TFNew_Project(m_ctx, this);
+        m_dialogs.newProject->setOnProjectCreated([this] { Set_Files(); });
+    }
+    return m_dialogs.newProject;
+}
+
+TFOpenConf *TFFabricoreFirmWare::openConf()
+{
+    if (!m_dialogs.openConf)
+        m_dialogs.openConf = new TFOpenConf(m_ctx, this);
+    return m_dialogs.openConf;
+}
+
+TFAbout *TFFabricoreFirmWare::about()
+{
+    if (!m_dialogs.about)
+        m_dialogs.about = new TFAbout(m_ctx, this);
+    return m_dialogs.about;
+}
+
+TFSoftOptions *TFFabricoreFirmWare::softOptions()
+{
+    if (!m_dialogs.softOptions) {
+        m_dialogs.softOptions = new TFSoftOptions(m_ctx, this);
+        m_dialogs.softOptions->setChangeLanguage([this] { Change_Language(); });
+    }
+    return m_dialogs.softOptions;
+}
+
+TFParGen *TFFabricoreFirmWare::parGen()
+{
+    if (!m_dialogs.parGen)
+        m_dialogs.parGen = new TFParGen(m_ctx, this);
+    return m_dialogs.parGen;
+}
+
+TFDeviceNetNetwork *TFFabricoreFirmWare::deviceNet()
+{
+    if (!m_dialogs.deviceNet)
+        m_dialogs.deviceNet = new TFDeviceNetNetwork(m_ctx, this);
+    return m_dialogs.deviceNet;
+}
+
+TFDefineModbusRegs *TFFabricoreFirmWare::defineModbus()
+{
+    if (!m_dialogs.defineModbus)
+        m_dialogs.defineModbus = new TFDefineModbusRegs(m_ctx, this);
+    return m_dialogs.defineModbus;
+}
+
+TFBoot *TFFabricoreFirmWare::boot()
+{
+    if (!m_dialogs.boot)
+        m_dialogs.boot = new TFBoot(m_ctx, this);
+    return m_dialogs.boot;
 }
 
 void TFFabricoreFirmWare::showConfigurationLabels()
@@ -311,7 +386,7 @@ void TFFabricoreFirmWare::Set_Files()
 void TFFabricoreFirmWare::Save_Setting()
 {
     m_ctx.settings.projectname = m_ctx.paths.ProjectName;
-    m_ctx.settings.write(m_ctx.settingsPath());
+    m_ctx.settings.update(m_ctx.settingsPath());
 }
 
 void TFFabricoreFirmWare::applyQtTranslation()
@@ -338,7 +413,8 @@ void TFFabricoreFirmWare::Change_Language()
         m_dialogs.deviceNet->Set_Lang();
     if (m_dialogs.defineModbus)
         m_dialogs.defineModbus->Set_Lang();
-    // The dialogs are this window's children: one walk renames them all, open or not.
+    // A dialog not made yet takes the catalog's texts when it is made. Those made are this window's
+    // children: one walk renames them all, open or not.
     Accessibility::update(this, m_ctx.catalog);
 }
 
@@ -364,24 +440,20 @@ void TFFabricoreFirmWare::Btn_Click(QAbstractButton *button)
     } else if (button == Btn_Close) {
         close();
     } else if (button == Btn_Info) {
-        if (m_dialogs.about)
-            m_dialogs.about->exec();
+        about()->exec();
     } else if (button == Btn_Opz) {
-        if (m_dialogs.softOptions && m_dialogs.softOptions->exec() == QDialog::Accepted) {
+        if (softOptions()->exec() == QDialog::Accepted) {
             applyTimerState();
             Save_Setting();
         }
     } else if (!m_ctx.paths.hasActiveProject()) {
         m_ctx.messages->error(m_ctx.text(18));
     } else if (button == Btn_Prm_Gen) {
-        if (m_dialogs.parGen)
-            m_dialogs.parGen->exec();
+        parGen()->exec();
     } else if (button == Btn_DeviceNet_Network) {
-        if (m_dialogs.deviceNet)
-            m_dialogs.deviceNet->exec();
+        deviceNet()->exec();
     } else if (button == Btn_Define_Modbus) {
-        if (m_dialogs.defineModbus)
-            m_dialogs.defineModbus->exec();
+        defineModbus()->exec();
     } else if (button == Btn_CreateBin) {
         Update_Device(1);
     } else if (button == Btn_CreateBinSer) {
@@ -395,15 +467,16 @@ void TFFabricoreFirmWare::Btn_Click(QAbstractButton *button)
 
 void TFFabricoreFirmWare::Create_New_Project()
 {
-    if (m_dialogs.newProject && m_dialogs.newProject->exec() == QDialog::Accepted)
+    if (newProject()->exec() == QDialog::Accepted)
         showConfigurationLabels();
 }
 
 void TFFabricoreFirmWare::Open_Project()
 {
-    if (!m_dialogs.openConf || m_dialogs.openConf->exec() != QDialog::Accepted)
+    TFOpenConf *dialog = openConf();
+    if (dialog->exec() != QDialog::Accepted)
         return;
-    m_ctx.paths.activateProject(m_dialogs.openConf->Name_Conf);
+    m_ctx.paths.activateProject(dialog->Name_Conf);
     showConfigurationLabels();
     Set_Files();
 }
@@ -421,10 +494,9 @@ void TFFabricoreFirmWare::Update_Device(int Type_Update)
     });
     if (!compiled.written)
         return;
-    if (!m_dialogs.boot)
-        return;
-    m_dialogs.boot->Form_Type = Type_Update;
-    m_dialogs.boot->exec();
+    TFBoot *dialog = boot();
+    dialog->Form_Type = Type_Update;
+    dialog->exec();
 }
 
 void TFFabricoreFirmWare::applyTimerState()

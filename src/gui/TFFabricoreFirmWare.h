@@ -39,7 +39,19 @@ public:
         TFDefineModbusRegs *defineModbus = nullptr;
         TFBoot *boot = nullptr;
     };
+    // Dialogs made elsewhere (a test's own) are used instead of making those; given before any is asked for.
     void setDialogs(const Dialogs &dialogs);
+
+    // The dialogs, each made the first time it is asked for (a click on its button): the start makes and
+    // shows this window only. Each is this window's child; once made, it follows the language as before.
+    TFNew_Project *newProject();
+    TFOpenConf *openConf();
+    TFAbout *about();
+    TFSoftOptions *softOptions();
+    TFParGen *parGen();
+    TFDeviceNetNetwork *deviceNet();
+    TFDefineModbusRegs *defineModbus();
+    TFBoot *boot();
 
     void Set_Lang();
     void Set_Files();

@@ -23,6 +23,8 @@ private Q_SLOTS:
     void optionTextMustBeExactlyOne_data();
     void optionTextMustBeExactlyOne();
     void unwritableFileIsAnError();
+    void updateWritesOnlyAChange_data();
+    void updateWritesOnlyAChange();
     void declarationIsTolerated_data();
     void declarationIsTolerated();
 };
@@ -231,6 +233,54 @@ void TestAppSettings::unwritableFileIsAnError()
     QVERIFY_THROWS_EXCEPTION(AppError, s.write(ws.path("Fabricor.xml")));
 }
 
+// update leaves a file that holds the very bytes alone (same time), and writes every other case as write does.
+void TestAppSettings::updateWritesOnlyAChange_data()
+{
+    QTest::addColumn<QString>("before"); // "same", "other", "missing", "link to same", "folder"
+    QTest::addColumn<bool>("written");
+    QTest::addColumn<bool>("refused");
+    QTest::newRow("same bytes") << "same" << false << false;
+    QTest::newRow("other bytes") << "other" << true << false;
+    QTest::newRow("no file") << "missing" << true << false;
+    QTest::newRow("link to the same bytes") << "link to same" << false << true;
+    QTest::newRow("folder in its place") << "folder" << false << true;
+}
+
+void TestAppSettings::updateWritesOnlyAChange()
+{
+    QFETCH(QString, before);
+    QFETCH(bool, written);
+    QFETCH(bool, refused);
+    TestWorkspace ws;
+    const QString path = ws.path("Fabricor.xml");
+    AppSettings s;
+    s.language = QStringLiteral("Deutsch");
+    const QDateTime old(QDate(2001, 2, 3), QTime(4, 5, 6), Qt::UTC);
+    if (before == QLatin1String("same") || before == QLatin1String("other")) {
+        AppSettings stored = s;
+        if (before == QLatin1String("other"))
+            stored.language = QStringLiteral("English");
+        stored.write(path);
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        QVERIFY(file.setFileTime(old, QFileDevice::FileModificationTime));
+    } else if (before == QLatin1String("link to same")) {
+        SW_SKIP_ON_WINDOWS("symbolic links need rights that Windows does not give by default");
+        s.write(ws.path("elsewhere.xml"));
+        QVERIFY(QFile::link(ws.path("elsewhere.xml"), path));
+    } else if (before == QLatin1String("folder")) {
+        QVERIFY(QDir(ws.dir.path()).mkdir("Fabricor.xml"));
+    }
+    if (refused) {
+        QVERIFY_THROWS_EXCEPTION(AppError, s.update(path));
+        return;
+    }
+    s.update(path);
+    QCOMPARE(TestWorkspace::readFile(path), s.toBytes());
+    const QDateTime modified = QFileInfo(path).fileTime(QFileDevice::FileModificationTime).toUTC();
+    QCOMPARE(modified != old, written);
+}
+
 // An XML declaration is no node of the parsed document, so a file that starts with one still reads; the
 // settings read in every encoding a document is read in, and a file in any other counts as a damaged one.
 void TestAppSettings::declarationIsTolerated_data()
@@ -258,9 +308,10 @@ void TestAppSettings::declarationIsTolerated()
     TestWorkspace ws;
     const QString declaration =
         declared.isEmpty() ? QString() : QStringLiteral("<?xml version=\"1.0\" encoding=\"%1\"?>\n").arg(declared);
-    const QByteArray bytes = Portable::encoded(declaration + QStringLiteral("<Conf_Settings><lastlang><language>Fran\u00e7ais"
-                                                                            "</language></lastlang></Conf_Settings>"),
-                                               encoding.constData(), bom);
+    const QByteArray bytes =
+        Portable::encoded(declaration + QStringLiteral("<Conf_Settings><lastlang><language>Fran\u00e7ais"
+                                                       "</language></lastlang></Conf_Settings>"),
+                          encoding.constData(), bom);
     TestWorkspace::writeFile(ws.path("Fabricor.xml"), bytes);
     QCOMPARE(AppSettings::read(ws.path("Fabricor.xml")).language, language);
 }

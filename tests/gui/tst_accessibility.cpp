@@ -59,21 +59,22 @@ struct Program
     {
         if (name == QLatin1String("TFAutoMap")) {
             if (!autoMap)
-                autoMap = new TFAutoMap(ws.context, windows->defineModbus);
+                autoMap = new TFAutoMap(ws.context, windows->defineModbus());
             autoMap->Set_Lang();
             return autoMap;
         }
         if (name == QLatin1String("TFMapOverview")) {
-            overview = std::make_unique<TFMapOverview>(ws.context, windows->defineModbus->map(), windows->defineModbus);
+            overview =
+                std::make_unique<TFMapOverview>(ws.context, windows->defineModbus()->map(), windows->defineModbus());
             return overview.get();
         }
         if (name.startsWith(QLatin1String("TFBoot"))) {
-            windows->boot->Form_Type = name.endsWith(QLatin1String("Ethernet")) ? 1 : 0;
-            return windows->boot;
+            windows->boot()->Form_Type = name.endsWith(QLatin1String("Ethernet")) ? 1 : 0;
+            return windows->boot();
         }
-        const QList<QWidget *> all = {windows->mainWindow(),    windows->newProject,  windows->openConf,
-                                      windows->about,     windows->softOptions, windows->parGen,
-                                      windows->deviceNet, windows->defineModbus};
+        const QList<QWidget *> all = {windows->mainWindow(), windows->newProject(),  windows->openConf(),
+                                      windows->about(),      windows->softOptions(), windows->parGen(),
+                                      windows->deviceNet(),  windows->defineModbus()};
         for (QWidget *w : all)
             if (w->objectName() == name)
                 return w;
@@ -104,7 +105,7 @@ struct Program
     // The way a user switches: the options dialog, a click on the language, Yes.
     void switchLanguage(const QString &language)
     {
-        TFSoftOptions *options = windows->softOptions;
+        TFSoftOptions *options = windows->softOptions();
         options->show();
         QCoreApplication::processEvents();
         for (QRadioButton *choice : options->findChildren<QRadioButton *>())
@@ -201,8 +202,8 @@ void TestAccessibility::namesFollowLanguageSwitch()
     if (w != program.windows->mainWindow())
         w->hide();
     program.switchLanguage(language);
-    if (w != program.windows->softOptions)
-        program.windows->softOptions->hide();
+    if (w != program.windows->softOptions())
+        program.windows->softOptions()->hide();
     // Opened again, as the user opens it after the switch.
     const AccessibilityCheck::Report switched = Program::read(program.window(window));
 
@@ -225,7 +226,7 @@ void TestAccessibility::placeholdersLostInTranslation()
     const QString file = joinPath(program.ws.context.paths.LanguageFolder, QStringLiteral("Broken.lng"));
     TestWorkspace::writeFile(file, "STR1451 = %1 byte\nSTR1452 = group\n");
     program.switchLanguage(QStringLiteral("Broken"));
-    program.windows->softOptions->hide();
+    program.windows->softOptions()->hide();
     for (const QString &window : {QStringLiteral("TFParGen"), QStringLiteral("TFBoot Ethernet")}) {
         const AccessibilityCheck::Report report = Program::read(program.window(window));
         QVERIFY2(report.faults.isEmpty(), qPrintable(report.faults.join(QLatin1Char('\n'))));

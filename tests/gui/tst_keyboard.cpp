@@ -40,9 +40,9 @@ struct Program
 
     QWidget *window(const QString &name) const
     {
-        for (QWidget *w : QList<QWidget *>{windows->mainWindow(), windows->newProject, windows->openConf, windows->about,
-                                           windows->softOptions, windows->parGen, windows->deviceNet,
-                                           windows->defineModbus, windows->boot}) {
+        for (QWidget *w : QList<QWidget *>{windows->mainWindow(), windows->newProject(), windows->openConf(),
+                                           windows->about(), windows->softOptions(), windows->parGen(),
+                                           windows->deviceNet(), windows->defineModbus(), windows->boot()}) {
             if (w->objectName() == name)
                 return w;
         }
@@ -122,7 +122,7 @@ void TestKeyboard::enterInAFieldKeepsItsMeaning()
 {
     // Enter in the name field still confirms the name, and a focused Cancel beside it is not pressed.
     Program program;
-    TFNew_Project *dialog = program.windows->newProject;
+    TFNew_Project *dialog = program.windows->newProject();
     dialog->show();
     QApplication::setActiveWindow(dialog);
     auto *cancel = dialog->findChild<QPushButton *>(QStringLiteral("Btn_Cancel"));
@@ -152,7 +152,7 @@ void TestKeyboard::languageSlotsByKeyboard()
     for (const char *name : {"Deutsch", "English", "Italiano"})
         TestWorkspace::writeFile(joinPath(program.ws.context.paths.LanguageFolder, QLatin1String(name) + ".lng"),
                                  "STR302 = " + QByteArray(name) + "\n");
-    TFSoftOptions *dialog = program.windows->softOptions;
+    TFSoftOptions *dialog = program.windows->softOptions();
     dialog->show();
     QApplication::setActiveWindow(dialog);
     auto *tabs = dialog->findChild<QTabWidget *>(QStringLiteral("PC_Options"));
@@ -185,7 +185,7 @@ void TestKeyboard::tabIntoRegisterListKeepsTypedValues()
                                                 "</DNET_Net>");
     TestWorkspace::writeFile(paths.DefRegPath, "<InfoMod><Modbus_Read><row Index=\"10\" NrDNNode=\"1\" "
                                                "PosComp=\"65538\"/></Modbus_Read><Modbus_Write/></InfoMod>");
-    TFDefineModbusRegs *dialog = program.windows->defineModbus;
+    TFDefineModbusRegs *dialog = program.windows->defineModbus();
     dialog->show();
     QApplication::setActiveWindow(dialog);
     dialog->findChild<QListWidget *>(QStringLiteral("LB_DeviceNet_Slave_Read_Frames"))->setCurrentRow(0);

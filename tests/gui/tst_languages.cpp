@@ -163,8 +163,9 @@ struct Program
 
     QList<QWidget *> all() const
     {
-        return {windows->mainWindow(), windows->newProject, windows->openConf,     windows->about, windows->softOptions,
-                windows->parGen, windows->deviceNet,  windows->defineModbus, windows->boot};
+        return {windows->mainWindow(), windows->newProject(),   windows->openConf(),
+                windows->about(),      windows->softOptions(),  windows->parGen(),
+                windows->deviceNet(),  windows->defineModbus(), windows->boot()};
     }
 
     // Each window shown once, so that its layouts have placed everything, then measured.
@@ -235,16 +236,16 @@ void TestLanguages::captionsFit()
             w->hide();
         }
         // The other two option pages as well.
-        auto *tabs = program.windows->softOptions->findChild<QTabWidget *>(QStringLiteral("PC_Options"));
-        program.windows->softOptions->show();
+        auto *tabs = program.windows->softOptions()->findChild<QTabWidget *>(QStringLiteral("PC_Options"));
+        program.windows->softOptions()->show();
         for (int i = 1; i < tabs->count(); ++i) {
             tabs->setCurrentIndex(i);
-            program.windows->softOptions->grab().save(
+            program.windows->softOptions()->grab().save(
                 QDir(shots).filePath(language + QStringLiteral("_TFSoftOptions_%1.png").arg(i)));
         }
-        program.windows->softOptions->hide();
+        program.windows->softOptions()->hide();
         // The slave list after OK was refused for a blank row above a filled one: the row is selected.
-        TFDeviceNetNetwork *slaves = program.windows->deviceNet;
+        TFDeviceNetNetwork *slaves = program.windows->deviceNet();
         slaves->show();
         auto *grid = slaves->findChild<QTableWidget *>(QStringLiteral("sga"));
         for (int c = 1; c <= 4; ++c) {

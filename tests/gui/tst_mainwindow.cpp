@@ -1,9 +1,9 @@
-#include "TestFiles.h"
 #include "AppWindows.h"
 #include "ModalHelper.h"
 #include "TFFabricoreFirmWare.h"
 #include "TFNew_Project.h"
 #include "TFOpenConf.h"
+#include "TestFiles.h"
 #include "TestWorkspace.h"
 
 #include <QLabel>
@@ -25,6 +25,7 @@ private Q_SLOTS:
     void rememberedConfigurationComesBack();
     void rememberedConfigurationWasDeleted();
     void unwritableSettingsAreReportedOnClose();
+    void closingWithoutChangeLeavesSettingsFile();
     void controlsAtTheirPlaces();
     void createConfiguration();
     void createRefusals_data();
@@ -74,7 +75,8 @@ void TestMainWindow::firstStartInEmptyFolder()
              QStringLiteral("Use Step1 to open or create new configuration"));
     QCOMPARE(windows.mainWindow()->windowTitle(),
              QStringLiteral("Korvane - Configurator SW40917 - DeviceNet Master / Modbus TCP Slave "));
-    QCOMPARE(windows.mainWindow()->findChild<QPushButton *>("Btn_Prm_Gen")->text(), QStringLiteral("Set Communication"));
+    QCOMPARE(windows.mainWindow()->findChild<QPushButton *>("Btn_Prm_Gen")->text(),
+             QStringLiteral("Set Communication"));
     QVERIFY(!ws.context.paths.hasActiveProject());
     QVERIFY(!windows.mainWindow()->timerUpdate()->isActive());
 }
@@ -141,9 +143,9 @@ void TestMainWindow::rememberedConfigurationComesBack()
     QCOMPARE(labelText(again.mainWindow(), "L_Name_Conf"), QStringLiteral("Opened Configuration of the Converter : "));
     QCOMPARE(labelText(again.mainWindow(), "L_Name_Conf_L2"), QStringLiteral("Test"));
     // The open dialog preselects it.
-    again.openConf->show();
-    QCOMPARE(again.openConf->findChild<QListWidget *>("ListBox1")->currentItem()->text(), QStringLiteral("Test"));
-    QCOMPARE(again.openConf->Name_Conf, QStringLiteral("Test"));
+    again.openConf()->show();
+    QCOMPARE(again.openConf()->findChild<QListWidget *>("ListBox1")->currentItem()->text(), QStringLiteral("Test"));
+    QCOMPARE(again.openConf()->Name_Conf, QStringLiteral("Test"));
 }
 
 void TestMainWindow::rememberedConfigurationWasDeleted()
@@ -171,6 +173,29 @@ void TestMainWindow::unwritableSettingsAreReportedOnClose()
     QVERIFY(!windows.mainWindow()->isVisible());
     QCOMPARE(ws.messages.lastKind(), QStringLiteral("error"));
     QVERIFY2(ws.messages.last().contains("Fabricor.xml"), qPrintable(ws.messages.last()));
+}
+
+void TestMainWindow::closingWithoutChangeLeavesSettingsFile()
+{
+    TestWorkspace ws;
+    AppSettings settings;
+    settings.ipaddress = QStringLiteral("127.0.0.9");
+    settings.write(ws.path("Fabricor.xml"));
+    const QByteArray before = TestWorkspace::readFile(ws.path("Fabricor.xml"));
+    QFile file(ws.path("Fabricor.xml"));
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    const QDateTime old(QDate(2001, 2, 3), QTime(4, 5, 6), Qt::UTC);
+    QVERIFY(file.setFileTime(old, QFileDevice::FileModificationTime));
+    file.close();
+    {
+        AppWindows windows(ws.context);
+        windows.mainWindow()->show();
+        windows.mainWindow()->close();
+    }
+    // Nothing changed: the file is not written again (the same bytes, the same time).
+    QCOMPARE(TestWorkspace::readFile(ws.path("Fabricor.xml")), before);
+    QCOMPARE(QFileInfo(ws.path("Fabricor.xml")).fileTime(QFileDevice::FileModificationTime).toUTC(), old);
+    QCOMPARE(ws.messages.count(), 0);
 }
 
 void TestMainWindow::controlsAtTheirPlaces()
@@ -319,16 +344,16 @@ void TestMainWindow::openDialogListsOnlyPlainFolders()
 {
     TestWorkspace ws;
     // Windows makes none of the other folders (it refuses the characters and drops a trailing dot).
-    const QStringList names = Portable::IsWindows ? QStringList{"Good"}
-                                                  : QStringList{"Good", "x\"y", "tab\there", "dot.", "line\nbreak"};
+    const QStringList names =
+        Portable::IsWindows ? QStringList{"Good"} : QStringList{"Good", "x\"y", "tab\there", "dot.", "line\nbreak"};
     for (const QString &name : names)
         QVERIFY(QDir(ws.dir.path()).mkpath(QStringLiteral("PROJECTS/") + name));
     QVERIFY(QDir(ws.dir.path()).mkpath("victimdir"));
     SW_MAKE_SPECIAL_FILE(TestFiles::makeSymbolicLink(ws.path("victimdir"), ws.path("PROJECTS/Outside")));
     SW_MAKE_SPECIAL_FILE(TestFiles::makeSymbolicLink(ws.path("PROJECTS/Good"), ws.path("PROJECTS/Inside")));
     AppWindows windows(ws.context);
-    windows.openConf->show();
-    auto *list = windows.openConf->findChild<QListWidget *>("ListBox1");
+    windows.openConf()->show();
+    auto *list = windows.openConf()->findChild<QListWidget *>("ListBox1");
     QStringList shown;
     for (int i = 0; i < list->count(); ++i)
         shown << list->item(i)->text();
@@ -365,7 +390,11 @@ void TestMainWindow::languageFileAppliesAtStart()
     s.write(ws.path("Fabricor.xml"));
     AppWindows windows(ws.context);
     QCOMPARE(windows.mainWindow()->findChild<QPushButton *>("Btn_New")->text(), QStringLiteral("Neu"));
-    QCOMPARE(windows.newProject->windowTitle(), QStringLiteral("Neue Konfiguration"));
+    // The dialog is made when its button is first clicked, with the texts of the language in use.
+    QString title;
+    whenModal([&title](QWidget *dialog) { title = dialog->windowTitle(); });
+    click(windows.mainWindow(), "Btn_New");
+    QCOMPARE(title, QStringLiteral("Neue Konfiguration"));
     QCOMPARE(windows.mainWindow()->findChild<QPushButton *>("Btn_Open")->text(), QStringLiteral("Open Configuration"));
 }
 
@@ -391,11 +420,11 @@ void TestMainWindow::longConfigurationNameIsElided()
     // Whatever is shown fits its frame; a shortened name says so and the tooltip holds all of it.
     QVERIFY(label->fontMetrics().horizontalAdvance(label->text()) <= label->width());
     // The list of the open dialog shortens it by itself; its tooltip then holds the whole name.
-    windows.openConf->show();
-    const QListWidgetItem *item = windows.openConf->findChild<QListWidget *>("ListBox1")->item(0);
+    windows.openConf()->show();
+    const QListWidgetItem *item = windows.openConf()->findChild<QListWidget *>("ListBox1")->item(0);
     QCOMPARE(item->text(), name);
     QCOMPARE(item->toolTip(), elided ? name : QString());
-    windows.openConf->hide();
+    windows.openConf()->hide();
     if (!elided) {
         QCOMPARE(label->text(), name);
         QCOMPARE(label->toolTip(), QString());

@@ -1,16 +1,16 @@
 // The software options dialog: the language pages, the switch, the dependent check boxes, OK and Cancel.
-#include "TestFiles.h"
 #include "ModalHelper.h"
 #include "TFFabricoreFirmWare.h"
 #include "TFSoftOptions.h"
+#include "TestFiles.h"
 #include "TestWorkspace.h"
 #include "base/ProductIdentity.h"
 
+#include <QAccessible>
 #include <QCheckBox>
 #include <QImage>
 #include <QLabel>
 #include <QPainter>
-#include <QAccessible>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
@@ -154,7 +154,8 @@ void TestTFSoftOptions::listsOrdinaryFilesSortedIgnoringCase()
     const QString dir = f.folder();
     QFile::setPermissions(joinPath(dir, QStringLiteral("ReadOnly.lng")),
                           QFileDevice::ReadOwner | QFileDevice::ReadUser);
-    SW_MAKE_SPECIAL_FILE(TestFiles::makeSymbolicLink(joinPath(dir, QStringLiteral("Alpha.lng")), joinPath(dir, QStringLiteral("Link.lng"))));
+    SW_MAKE_SPECIAL_FILE(TestFiles::makeSymbolicLink(joinPath(dir, QStringLiteral("Alpha.lng")),
+                                                     joinPath(dir, QStringLiteral("Link.lng"))));
     QVERIFY(QDir(dir).mkdir(QStringLiteral("Folder.lng")));
     TestWorkspace::writeFile(joinPath(dir, QStringLiteral("Notes.txt")), "x");
     TestWorkspace::writeFile(joinPath(dir, QStringLiteral("Upper.LNG")), "x");
@@ -232,8 +233,7 @@ void TestTFSoftOptions::languagesReadAsNamedChoices()
         QAccessibleInterface *flag = QAccessible::queryAccessibleInterface(f.picture(slot));
         return QStringList{QString::number(choice->role()), choice->text(QAccessible::Name),
                            choice->state().checked ? QStringLiteral("checked") : QStringLiteral("-"),
-                           QString::number(f.label(slot)->focusPolicy() & Qt::TabFocus),
-                           flag->text(QAccessible::Name)};
+                           QString::number(f.label(slot)->focusPolicy() & Qt::TabFocus), flag->text(QAccessible::Name)};
     };
     const QString radio = QString::number(QAccessible::RadioButton);
     const QString tab = QString::number(Qt::TabFocus);
@@ -261,7 +261,8 @@ void TestTFSoftOptions::switchThenCancelKeepsStoredLanguage()
     TestWorkspace ws;
     QDir().mkpath(ws.context.paths.LanguageFolder);
     TestWorkspace::writeFile(joinPath(ws.context.paths.LanguageFolder, QStringLiteral("Deutsch.lng")),
-                             "STR15 = Neue Konfiguration\nSTR304 = \xc2\xb6Sprache : \xc2\xb6\nSTR313 = Abbrechen\n");
+                             "STR15 = Neue Konfiguration\nSTR100 = Neue Konfiguration anlegen\n"
+                             "STR304 = \xc2\xb6Sprache : \xc2\xb6\nSTR313 = Abbrechen\n");
     {
         TFFabricoreFirmWare main(ws.context);
         TFSoftOptions options(ws.context, &main);
@@ -285,6 +286,11 @@ void TestTFSoftOptions::switchThenCancelKeepsStoredLanguage()
         QCOMPARE(selected, QStringLiteral("Sprache : Deutsch"));
         QCOMPARE(cancelText, QStringLiteral("Abbrechen"));
         QCOMPARE(newButton->text(), QStringLiteral("Neue Konfiguration")); // switched now, in every window
+        // A dialog first opened after the switch is made then, in the language now in use.
+        QString newProjectTitle;
+        whenModal([&](QWidget *modal) { newProjectTitle = modal->windowTitle(); });
+        main.Btn_Click(newButton);
+        QCOMPARE(newProjectTitle, QStringLiteral("Neue Konfiguration anlegen"));
         QCOMPARE(ws.context.settings.language, QStringLiteral("English"));
         QVERIFY(!QFile::exists(ws.context.settingsPath())); // Cancel writes nothing
         main.close();

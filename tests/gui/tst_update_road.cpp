@@ -264,8 +264,8 @@ void TestUpdateRoad::serialRoad()
     const WorkspacePaths &paths = road.ws.context.paths;
     QCOMPARE(road.ws.messages.texts(), QStringList{});
     QCOMPARE(lines(road.program(QStringLiteral("args-Ser_40917_Update.exe.txt"))),
-             (QStringList{UpdateJob::serialDevicePath(QStringLiteral("ttyUSB1")), "NO", "NO", "PW", "PR", joinPath(paths.MasterFolder, "sim40917.sim"),
-                          paths.binFolder() + QDir::separator()}));
+             (QStringList{UpdateJob::serialDevicePath(QStringLiteral("ttyUSB1")), "NO", "NO", "PW", "PR",
+                          joinPath(paths.MasterFolder, "sim40917.sim"), paths.binFolder() + QDir::separator()}));
     QVERIFY(!QFile::exists(UpdateJob::jobFilePath(paths)));
     QCOMPARE(road.ws.context.LastUpdateOption, 2);
 }
@@ -275,7 +275,7 @@ void TestUpdateRoad::updaterOutlivingTheWaitLetsTheDialogGoOn()
     Road road;
     QVERIFY(placeUpdater(road.ws.programFolder(), UpdateJob::SerialUpdaterName));
     TestWorkspace::writeFile(road.program(QStringLiteral("updater-sleep")), "2");
-    road.windows->boot->setLaunchWaitLimit(200);
+    road.windows->boot()->setLaunchWaitLimit(200);
     QElapsedTimer timer;
     road.press("Btn_CreateBinSer", [&](TFBoot *boot) {
         timer.start();
@@ -405,7 +405,8 @@ void TestUpdateRoad::updateWaitsForTheConfigurationLock()
             boot->reject();
         }
     });
-    QTest::mouseClick(road.windows->mainWindow()->findChild<QPushButton *>(QStringLiteral("Btn_CreateBin")), Qt::LeftButton);
+    QTest::mouseClick(road.windows->mainWindow()->findChild<QPushButton *>(QStringLiteral("Btn_CreateBin")),
+                      Qt::LeftButton);
     QCoreApplication::processEvents(); // the watch for a dialog ends here, not in the next test
     QVERIFY(!opened);
     QCOMPARE(road.ws.messages.lastKind(), QStringLiteral("error"));

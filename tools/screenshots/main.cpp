@@ -91,8 +91,8 @@ bool writeIco(const QString &file)
         QDataStream out(&bitmap, QIODevice::WriteOnly);
         out.setByteOrder(QDataStream::LittleEndian);
         // BITMAPINFOHEADER: the height counts the colour rows and the mask rows.
-        out << quint32(40) << qint32(size) << qint32(2 * size) << quint16(1) << quint16(32) << quint32(0)
-            << quint32(0) << qint32(0) << qint32(0) << quint32(0) << quint32(0);
+        out << quint32(40) << qint32(size) << qint32(2 * size) << quint16(1) << quint16(32) << quint32(0) << quint32(0)
+            << qint32(0) << qint32(0) << quint32(0) << quint32(0);
         for (int y = size - 1; y >= 0; --y) {
             const auto *line = reinterpret_cast<const QRgb *>(image.constScanLine(y));
             for (int x = 0; x < size; ++x)
@@ -101,8 +101,8 @@ bool writeIco(const QString &file)
         }
         // The AND mask (rows padded to 32 bits): all opaque, the alpha channel decides.
         bitmap.append(QByteArray(((size + 31) / 32) * 4 * size, '\0'));
-        dir << quint8(size >= 256 ? 0 : size) << quint8(size >= 256 ? 0 : size) << quint8(0) << quint8(0)
-            << quint16(1) << quint16(32) << quint32(bitmap.size()) << offset;
+        dir << quint8(size >= 256 ? 0 : size) << quint8(size >= 256 ? 0 : size) << quint8(0) << quint8(0) << quint16(1)
+            << quint16(32) << quint32(bitmap.size()) << offset;
         offset += bitmap.size();
         images += bitmap;
     }
@@ -173,25 +173,25 @@ int main(int argc, char *argv[])
     if (const QString file = target("main-window.png"); !file.isEmpty())
         ok = grab(windows.mainWindow(), file);
     const std::pair<QWidget *, const char *> dialogs[] = {
-        {windows.newProject, "new-configuration.png"},
-        {windows.openConf, "open-configuration.png"},
-        {windows.parGen, "communication.png"},
-        {windows.deviceNet, "devicenet-network.png"},
-        {windows.defineModbus, "register-map.png"},
-        {windows.softOptions, "options.png"},
-        {windows.about, "about.png"},
+        {windows.newProject(), "new-configuration.png"},
+        {windows.openConf(), "open-configuration.png"},
+        {windows.parGen(), "communication.png"},
+        {windows.deviceNet(), "devicenet-network.png"},
+        {windows.defineModbus(), "register-map.png"},
+        {windows.softOptions(), "options.png"},
+        {windows.about(), "about.png"},
     };
     for (const auto &[dialog, name] : dialogs) {
         if (const QString file = target(name); !file.isEmpty()) {
-            ok = grab(dialog, file, dialog == windows.defineModbus ? pickSlave : nullptr) && ok;
+            ok = grab(dialog, file, dialog == windows.defineModbus() ? pickSlave : nullptr) && ok;
             dialog->hide();
         }
     }
     for (const auto &[type, name] : {std::pair{1, "update-ethernet.png"}, std::pair{0, "update-serial.png"}}) {
         if (const QString file = target(name); !file.isEmpty()) {
-            windows.boot->Form_Type = type;
-            ok = grab(windows.boot, file) && ok;
-            windows.boot->hide();
+            windows.boot()->Form_Type = type;
+            ok = grab(windows.boot(), file) && ok;
+            windows.boot()->hide();
         }
     }
     return ok ? 0 : 1;

@@ -1,8 +1,10 @@
 #include "AppSettings.h"
 
 #include "base/AppError.h"
+#include "base/BoundedFile.h"
 #include "base/ParseIntOrDefault.h"
 #include "base/ProjectName.h"
+#include "base/SafeFile.h"
 #include "documents/ProjectDocument.h"
 
 #include <QFileInfo>
@@ -60,7 +62,7 @@ AppSettings AppSettings::read(const QString &path)
     return s;
 }
 
-void AppSettings::write(const QString &path) const
+QByteArray AppSettings::toBytes() const
 {
     QDomDocument doc = PD::create(QStringLiteral("Conf_Settings"), false);
     QDomElement root = PD::root(doc);
@@ -79,5 +81,23 @@ void AppSettings::write(const QString &path) const
         PD::appendTextElement(monitor, QStringLiteral("width"), QString::number(monitorWidth));
         PD::appendTextElement(monitor, QStringLiteral("height"), QString::number(monitorHeight));
     }
-    PD::save(doc, path);
+    return PD::toBytes(doc);
+}
+
+void AppSettings::write(const QString &path) const
+{
+    SafeFile::write(path, toBytes());
+}
+
+void AppSettings::update(const QString &path) const
+{
+    const QByteArray bytes = toBytes();
+    // A link or a folder in the file's place is never a match: the write refuses it, as at every close.
+    if (!QFileInfo(path).isSymLink()) {
+        QString error;
+        const std::optional<QByteArray> stored = BoundedFile::read(path, &error);
+        if (stored && *stored == bytes)
+            return;
+    }
+    SafeFile::write(path, bytes);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 // Values that survive from one run to the next, stored in Fabricor.xml beside the program.
@@ -23,6 +24,11 @@ struct AppSettings
     static AppSettings read(const QString &path);
     // Writes the file whole; throws AppError with the platform's message when it cannot.
     void write(const QString &path) const;
+    // As write, but a file that holds these very bytes already is left as it is: closing the program
+    // without a change writes nothing to the disk.
+    void update(const QString &path) const;
+    // The bytes write puts in the file.
+    QByteArray toBytes() const;
 
     bool versionCheckEnabled() const { return enable_internet && enable_update; }
 };

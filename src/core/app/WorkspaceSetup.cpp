@@ -128,6 +128,10 @@ void addMissingTexts(const QFileInfo &shipped, const QString &target, QStringLis
         problems << error;
         return;
     }
+    // The usual case at a start: the copy is the shipped file as it was copied or upgraded before, and
+    // has every entry already. Only a copy that differs is read line by line.
+    if (*copyBytes == *shippedBytes)
+        return;
     const QString copyText = LanguageFile::decode(*copyBytes);
     // A copy that is no text (the user replaced it with something else) is not the program's to change.
     if (!LanguageFile::isText(copyText))
@@ -258,10 +262,12 @@ QStringList upgradeLanguageFiles(const QString &languageFolder, const QString &s
     const QFileInfo folder(languageFolder);
     if (!folder.isDir() || QFileInfo(shippedLanguages).canonicalFilePath() == folder.canonicalFilePath())
         return problems;
-    const QFileInfoList shipped =
-        QDir(shippedLanguages)
-            .entryInfoList({QStringLiteral("*.lng"), QStringLiteral("*.LNG")}, QDir::Files, QDir::Name);
+    // The names are compared here rather than through a name filter, which would build a regular
+    // expression at every start; a name filter ignores case, and so does this.
+    const QFileInfoList shipped = QDir(shippedLanguages).entryInfoList(QDir::Files, QDir::Name);
     for (const QFileInfo &file : shipped) {
+        if (!file.fileName().endsWith(QLatin1String(".lng"), Qt::CaseInsensitive))
+            continue;
         const QString target = QDir(languageFolder).filePath(file.fileName());
         if (taken(target))
             addMissingTexts(file, target, problems);

@@ -3,6 +3,8 @@
 
 #include <QHash>
 
+#include <string>
+
 namespace {
 
 struct DefaultText
@@ -596,8 +598,10 @@ QString TextCatalog::defaultText(int index)
 {
     static const QHash<int, QString> table = [] {
         QHash<int, QString> h;
+        // The texts point into the table above, which lives as long as the program: nothing is copied.
         for (const DefaultText &d : kDefaults)
-            h.insert(d.index, QString::fromUtf16(d.text));
+            h.insert(d.index, QString::fromRawData(reinterpret_cast<const QChar *>(d.text),
+                                                   qsizetype(std::char_traits<char16_t>::length(d.text))));
         return h;
     }();
     return table.value(index, QStringLiteral(" "));

@@ -123,9 +123,9 @@ void TFDefineModbusRegs::buildPage(int p)
 
     const auto name = [&suffix](const QString &stem) { return stem + suffix; };
 
-    // Slave column.
-    pg.slaveCaption[0] = makeLabel(pg.tab, name(QStringLiteral("L_Slave_List_1_")), QRect(6, 6, 160, 16));
-    pg.slaveCaption[1] = makeLabel(pg.tab, name(QStringLiteral("L_Slave_List_2_")), QRect(6, 22, 160, 16));
+    // Slave column; its captions may use the gap up to the register column.
+    pg.slaveCaption[0] = makeLabel(pg.tab, name(QStringLiteral("L_Slave_List_1_")), QRect(6, 6, 166, 16));
+    pg.slaveCaption[1] = makeLabel(pg.tab, name(QStringLiteral("L_Slave_List_2_")), QRect(6, 22, 166, 16));
     pg.slaves = new QListWidget(pg.tab);
     pg.slaves->setObjectName(QStringLiteral("LB_DeviceNet_Slave_%1_Frames").arg(suffix));
     pg.slaves->setGeometry(6, 42, 160, 330);

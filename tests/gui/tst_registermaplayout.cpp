@@ -94,8 +94,8 @@ void TestRegisterMapLayout::controlsStayInPlace()
     };
     const QStringList readPage = {
         QStringLiteral("TS_Read Modbus Registers in Read"),
-        QStringLiteral("L_Slave_List_1_Read 6,6 160x16 List of DeviceNet Slave"),
-        QStringLiteral("L_Slave_List_2_Read 6,22 160x16 ID               N Byte OUT"),
+        QStringLiteral("L_Slave_List_1_Read 6,6 166x16 List of DeviceNet Slave"),
+        QStringLiteral("L_Slave_List_2_Read 6,22 166x16 ID               N Byte OUT"),
         QStringLiteral("LB_DeviceNet_Slave_Read_Frames 6,42 160x330 "),
         QStringLiteral("L_Reg_List_1_Read 174,6 200x16 List of Modbus Registers"),
         QStringLiteral("L_Reg_List_2_Read 174,22 200x16 Relative to the Slave Selected"),

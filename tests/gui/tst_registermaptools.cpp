@@ -145,7 +145,9 @@ void TestRegisterMapTools::menuOnListsAndButton()
     }
     QCOMPARE(captions, QStringList({"Auto-map this Slave...", "Auto-map all Slaves...", "Overview of the Map...",
                                     "Export CSV...", "Import CSV..."}));
-    QVERIFY(!f.action("A_AutoMap_Slave")->isEnabled()); // no slave selected on the page shown
+    // "This slave" is the current one of the page shown: none in the offscreen tests, the first one where the
+    // platform gives the list the focus when the window opens (Windows).
+    QCOMPARE(f.action("A_AutoMap_Slave")->isEnabled(), f.slaves(1)->currentRow() >= 0);
     QVERIFY(f.action("A_AutoMap_All")->isEnabled());
     menu->hide();
 
@@ -160,8 +162,9 @@ void TestRegisterMapTools::menuOnListsAndButton()
     QCOMPARE(list->currentRow(), 1);
     QVERIFY(f.action("A_AutoMap_Slave")->isEnabled());
     menu->hide();
-    // The register list of the read page, where no slave is selected.
+    // The register list of the read page, with no slave current there.
     f.showPage(1);
+    f.slaves(1)->setCurrentRow(-1);
     QContextMenuEvent onRegisters(QContextMenuEvent::Mouse, QPoint(5, 5),
                                   f.regs(1)->viewport()->mapToGlobal(QPoint(5, 5)));
     QApplication::sendEvent(f.regs(1)->viewport(), &onRegisters);

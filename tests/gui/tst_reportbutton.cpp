@@ -99,7 +99,8 @@ void TestReportButton::writesTheChosenFile()
         QCOMPARE(html.table(QStringLiteral("map"), 0).value(1).mid(0, 3), (QStringList{"3", "400004", "300004"}));
     }
     QCOMPARE(ws.messages.count(), 1);
-    QCOMPARE(ws.messages.last(), QStringLiteral("The report has been written to %1. Open it now?").arg(written));
+    QCOMPARE(ws.messages.last(),
+             QStringLiteral("The report has been written to %1. Open it now?").arg(QDir::toNativeSeparators(written)));
     QCOMPARE(opener.opened, open ? QStringList(QUrl::fromLocalFile(QDir::fromNativeSeparators(written)).toString())
                                  : QStringList());
 }

@@ -28,6 +28,8 @@ winlog="Z:${log//\//\\}"
 export QTEST_FUNCTION_TIMEOUT=${QTEST_FUNCTION_TIMEOUT:-600000}
 timeout -k 10 "${SW40917_WINE_TEST_TIMEOUT:-900}" wine "$exe" "$@" -o "$winlog,txt" < /dev/null > "$out" 2>&1
 status=$?
+# Each skipped row with its reason, for the run's summary.
+[ -n "${SW40917_WINE_SKIPS:-}" ] && tr -d '\r' < "$log" | grep -a "^SKIP" | sed 's/^SKIP *: *//' >> "$SW40917_WINE_SKIPS"
 # What the program wrote besides Qt Test's log (Wine's own complaints, a crash), then the log.
 tr -d '\r' < "$out"
 tr -d '\r' < "$log"

@@ -91,6 +91,17 @@ inline qint64 deadProcess()
     return pid;
 }
 
+// A leftover's name for a row: DEAD stands for the number of a process that has ended, RUNNING for that of
+// `running` (started with startWaitingProcess). Empty when no process could be found to have ended.
+inline QString withProcessNumbers(QString name, const QProcess &running)
+{
+    const qint64 dead = deadProcess();
+    if (dead <= 0)
+        return QString();
+    name.replace(QLatin1String("DEAD"), QString::number(dead));
+    return name.replace(QLatin1String("RUNNING"), QString::number(running.processId()));
+}
+
 // The Windows-1252 bytes 0x80..0x9F, where they differ from Latin-1 (0 where the code page leaves a byte
 // unassigned). Kept here, apart from the program's decoder, so that a test does not check that decoder
 // against itself.

@@ -23,18 +23,7 @@ cleanup() {
 trap cleanup EXIT
 winpath() { local p; p=$(realpath "$1"); echo "Z:${p//\//\\}"; }
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEPREFIX=$tmp/prefix LC_ALL=C.UTF-8
-wineboot -i >/dev/null 2>&1
-cat > "$tmp/fonts.reg" <<'REG'
-REGEDIT4
-
-[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]
-"Segoe UI"="DejaVu Sans"
-"Tahoma"="DejaVu Sans"
-"MS Shell Dlg"="DejaVu Sans"
-"MS Shell Dlg 2"="DejaVu Sans"
-REG
-wine regedit /S "$(winpath "$tmp/fonts.reg")" >/dev/null 2>&1
-wineserver -w
+tools/wine-prefix.sh "$tmp/prefix"
 Xvfb -displayfd 3 -screen 0 1280x900x24 -nolisten tcp 3> "$tmp/display" 2>/dev/null &
 xvfb=$!
 for _ in $(seq 50); do [ -s "$tmp/display" ] && break; sleep 0.2; done

@@ -64,31 +64,10 @@ export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 # A Unix path as Wine sees it (drive Z: is the Unix root).
 winpath() { local p; p=$(realpath "$1"); echo "Z:${p//\//\\}"; }
 
-# --- The prefix, made once ---
-# Wine has no Segoe UI (Qt's font on Windows) and its own Tahoma only in some sizes: both are replaced by
-# DejaVu Sans, so that the windows show a sans-serif font as on Windows. The windows live on Wine's own
-# desktop, as on Windows, not as X windows: with no window manager on Xvfb, Wine waits about two seconds
-# for each window shown as an X window (a GUI test then takes ten times as long).
+# --- The prefix, made once (tools/wine-prefix.sh: fonts as on Windows, Wine's own desktop) ---
 make_prefix() {
+  tools/wine-prefix.sh "$1"
   export WINEPREFIX=$1
-  wineboot -i >/dev/null 2>&1
-  cat > "$tmp/fonts.reg" <<'REG'
-REGEDIT4
-
-[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]
-"Segoe UI"="DejaVu Sans"
-"Tahoma"="DejaVu Sans"
-"MS Shell Dlg"="DejaVu Sans"
-"MS Shell Dlg 2"="DejaVu Sans"
-
-[HKEY_CURRENT_USER\Software\Wine\Explorer]
-"Desktop"="Default"
-
-[HKEY_CURRENT_USER\Software\Wine\Explorer\Desktops]
-"Default"="1280x900"
-REG
-  wine regedit /S "$(winpath "$tmp/fonts.reg")" >/dev/null 2>&1
-  wineserver -w
 }
 make_prefix "$tmp/prefix-main"
 cp -a "$tmp/prefix-main" "$tmp/prefix-installer"

@@ -1,25 +1,16 @@
 #include "AppIcon.h"
 
+#include "DrawnIcon.h"
+
 #include <QApplication>
 #include <QGuiApplication>
-#include <QIconEngine>
 #include <QPainter>
-#include <QPainterPath>
-#include <QPixmap>
-
-#include <algorithm>
 
 namespace {
 
-// Drawn on a 64 x 64 grid, as the SVG is, and scaled to the size asked for.
-QPixmap draw(int size)
+// Drawn on a 64 x 64 grid, as the SVG is.
+void paint(QPainter &p)
 {
-    QPixmap pixmap(size, size);
-    pixmap.fill(Qt::transparent);
-    QPainter p(&pixmap);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.scale(size / 64.0, size / 64.0);
-
     const QColor frame(0x1b, 0x2f, 0x42);
     const QColor light(0xd8, 0xde, 0xe6);
     p.setPen(Qt::NoPen);
@@ -48,51 +39,14 @@ QPixmap draw(int size)
     p.drawRoundedRect(QRectF(46, 26, 12, 12), 1.5, 1.5);
     p.setPen(QPen(light, 2));
     p.drawLine(QPointF(44, 32), QPointF(46, 32));
-    return pixmap;
 }
-
-constexpr int Sizes[] = {16, 24, 32, 48, 64, 128};
-
-// Draws the picture at the size asked for, when it is asked for: a window system that wants the icon
-// takes the sizes it shows, and none is drawn before a window is shown.
-class DrawnIconEngine : public QIconEngine
-{
-public:
-    void paint(QPainter *painter, const QRect &rect, QIcon::Mode mode, QIcon::State state) override
-    {
-        painter->drawPixmap(rect, pixmap(rect.size(), mode, state));
-    }
-
-    QPixmap pixmap(const QSize &size, QIcon::Mode, QIcon::State) override
-    {
-        const int side = std::max(1, std::min(size.width(), size.height()));
-        for (const QPixmap &drawn : std::as_const(m_drawn)) {
-            if (drawn.width() == side)
-                return drawn;
-        }
-        m_drawn << draw(side);
-        return m_drawn.last();
-    }
-
-    QList<QSize> availableSizes(QIcon::Mode, QIcon::State) override
-    {
-        QList<QSize> sizes;
-        for (const int size : Sizes)
-            sizes << QSize(size, size);
-        return sizes;
-    }
-
-    QIconEngine *clone() const override { return new DrawnIconEngine(*this); }
-
-private:
-    QList<QPixmap> m_drawn;
-};
 
 } // namespace
 
 QIcon AppIcon::icon()
 {
-    return QIcon(new DrawnIconEngine);
+    // Drawn at each size when a window system first asks for it.
+    return DrawnIcon::make(paint, 64, {16, 24, 32, 48, 64, 128});
 }
 
 void AppIcon::install()

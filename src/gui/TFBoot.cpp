@@ -1,6 +1,7 @@
 #include "TFBoot.h"
 
 #include "Accessibility.h"
+#include "ButtonIcons.h"
 #include "UserInputDiscarder.h"
 #include "base/SplitIpAddress.h"
 #include "update/EchoTest.h"
@@ -18,7 +19,6 @@
 #include <QScopedValueRollback>
 #include <QScreen>
 #include <QShowEvent>
-#include <QStyle>
 #include <QThread>
 
 namespace {
@@ -87,7 +87,7 @@ void TFBoot::FormCreate()
     CB_COM_Port->setEditable(false);
     CB_COM_Port->setGeometry(16, 22, 180, 22);
     Btn_COM_List = makeButton(P_Serial, QStringLiteral("Btn_COM_List"), QRect(202, 20, 26, 26));
-    Btn_COM_List->setIcon(style()->standardIcon(QStyle::SP_BrowserReload));
+    Btn_COM_List->setIcon(ButtonIcons::icon(ButtonIcons::Picture::Refresh));
     onClick(Btn_COM_List, [this] { Btn_COM_ListClick(); });
 
     P_Options = makePanel(this, QStringLiteral("P_Options"), OptionsHeight);
@@ -102,10 +102,10 @@ void TFBoot::FormCreate()
 
     P_Button = makePanel(this, QStringLiteral("P_Button"), ButtonHeight);
     Btn_Cancel = makeButton(P_Button, QStringLiteral("Btn_Cancel"), QRect(16, 6, 120, 28));
-    Btn_Cancel->setIcon(style()->standardIcon(QStyle::SP_DialogCancelButton));
+    Btn_Cancel->setIcon(ButtonIcons::icon(ButtonIcons::Picture::Cancel));
     connect(Btn_Cancel, &QPushButton::clicked, this, &QDialog::reject);
     Btn_Update = makeButton(P_Button, QStringLiteral("Btn_Update"), QRect(243, 6, 190, 28));
-    Btn_Update->setIcon(style()->standardIcon(QStyle::SP_ArrowUp));
+    Btn_Update->setIcon(ButtonIcons::icon(ButtonIcons::Picture::Update));
     onClick(Btn_Update, [this] { Btn_UpdateClick(); });
 
     // Names read by assistive technology.

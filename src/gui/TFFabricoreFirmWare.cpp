@@ -1,6 +1,7 @@
 #include "TFFabricoreFirmWare.h"
 
 #include "Accessibility.h"
+#include "ButtonIcons.h"
 #include "ClickableLabel.h"
 #include "ConfigurationReportWriter.h"
 #include "DialogBase.h"
@@ -26,7 +27,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
-#include <QStyle>
 #include <QTimer>
 
 namespace {
@@ -77,7 +77,6 @@ void TFFabricoreFirmWare::layOut()
 {
     DialogBase::applyLook(this);
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
-    QStyle *st = style();
     // Colours through the palette: a style sheet would bring the style-sheet machinery to the start for
     // a grey text and two silver lines.
     const QColor grey(128, 128, 128);
@@ -113,11 +112,11 @@ void TFFabricoreFirmWare::layOut()
     });
 
     Btn_Info = makeTopButton(QStringLiteral("Btn_Info"), 516);
-    Btn_Info->setIcon(st->standardIcon(QStyle::SP_MessageBoxInformation));
+    Btn_Info->setIcon(ButtonIcons::icon(ButtonIcons::Picture::Info));
     Btn_Opz = makeTopButton(QStringLiteral("Btn_Opz"), 574);
-    Btn_Opz->setIcon(st->standardIcon(QStyle::SP_FileDialogDetailedView));
+    Btn_Opz->setIcon(ButtonIcons::icon(ButtonIcons::Picture::Options));
     Btn_Close = makeTopButton(QStringLiteral("Btn_Close"), 632);
-    Btn_Close->setIcon(st->standardIcon(QStyle::SP_DialogCloseButton));
+    Btn_Close->setIcon(ButtonIcons::icon(ButtonIcons::Picture::Close));
 
     L_Begin = new QLabel(this);
     L_Begin->setObjectName(QStringLiteral("L_Begin"));
@@ -148,27 +147,26 @@ void TFFabricoreFirmWare::layOut()
     }
 
     Btn_New = makeStepButton(QStringLiteral("Btn_New"), 80, 112);
-    Btn_New->setIcon(st->standardIcon(QStyle::SP_FileIcon));
+    Btn_New->setIcon(ButtonIcons::icon(ButtonIcons::Picture::New));
     Btn_Open = makeStepButton(QStringLiteral("Btn_Open"), 258, 112);
-    Btn_Open->setIcon(st->standardIcon(QStyle::SP_DialogOpenButton));
+    Btn_Open->setIcon(ButtonIcons::icon(ButtonIcons::Picture::Open));
     Btn_Prm_Gen = makeStepButton(QStringLiteral("Btn_Prm_Gen"), 80, 156);
-    Btn_Prm_Gen->setIcon(st->standardIcon(QStyle::SP_ComputerIcon));
+    Btn_Prm_Gen->setIcon(ButtonIcons::icon(ButtonIcons::Picture::Communication));
     Btn_DeviceNet_Network = makeStepButton(QStringLiteral("Btn_DeviceNet_Network"), 80, 200);
-    Btn_DeviceNet_Network->setIcon(st->standardIcon(QStyle::SP_DriveNetIcon));
+    Btn_DeviceNet_Network->setIcon(ButtonIcons::icon(ButtonIcons::Picture::Network));
     Btn_Define_Modbus = makeStepButton(QStringLiteral("Btn_Define_Modbus"), 258, 200);
-    Btn_Define_Modbus->setIcon(st->standardIcon(QStyle::SP_FileDialogListView));
+    Btn_Define_Modbus->setIcon(ButtonIcons::icon(ButtonIcons::Picture::Registers));
     Btn_CreateBin = makeStepButton(QStringLiteral("Btn_CreateBin"), 80, Step4Top);
-    // One icon for both updates: the style reads its pictures once.
-    const QIcon update = st->standardIcon(QStyle::SP_ArrowUp);
+    const QIcon update = ButtonIcons::icon(ButtonIcons::Picture::Update);
     Btn_CreateBin->setIcon(update);
     Btn_CreateBinSer = makeStepButton(QStringLiteral("Btn_CreateBinSer"), 258, Step4Top);
     Btn_CreateBinSer->setIcon(update);
     // After the steps, below the separator: a look at the converter's registers, never a write.
     Btn_Monitor = makeStepButton(QStringLiteral("Btn_Monitor"), 80, Step4Top + 64);
-    Btn_Monitor->setIcon(st->standardIcon(QStyle::SP_FileDialogContentsView));
+    Btn_Monitor->setIcon(ButtonIcons::icon(ButtonIcons::Picture::Monitor));
     // The configuration's report for the plant's documentation, from the saved documents.
     Btn_Report = makeStepButton(QStringLiteral("Btn_Report"), 258, Step4Top + 64);
-    Btn_Report->setIcon(st->standardIcon(QStyle::SP_FileDialogInfoView));
+    Btn_Report->setIcon(ButtonIcons::icon(ButtonIcons::Picture::Report));
     m_reportWriter = new ConfigurationReportWriter(m_ctx, *this);
 
     L_Korvane = new ClickableLabel(Product::MakerWebAddress, this);

@@ -27,6 +27,8 @@ private Q_SLOTS:
     void unwritableSettingsAreReportedOnClose();
     void closingWithoutChangeLeavesSettingsFile();
     void controlsAtTheirPlaces();
+    void buttonsShowTheirPictures_data();
+    void buttonsShowTheirPictures();
     void createConfiguration();
     void createRefusals_data();
     void createRefusals();
@@ -231,6 +233,40 @@ void TestMainWindow::controlsAtTheirPlaces()
     QCOMPARE(w->findChild<QWidget *>("L_Korvane")->pos(), QPoint(565, 260));
     QVERIFY(!w->findChild<QWidget *>("LL_Update")->isVisibleTo(w));
     QCOMPARE(w->findChild<QWidget *>("Btn_Opz")->toolTip(), QStringLiteral("Options"));
+}
+
+void TestMainWindow::buttonsShowTheirPictures_data()
+{
+    QTest::addColumn<QString>("button");
+    for (const char *b : {"Btn_Info", "Btn_Opz", "Btn_Close", "Btn_New", "Btn_Open", "Btn_Prm_Gen",
+                          "Btn_DeviceNet_Network", "Btn_Define_Modbus", "Btn_CreateBin", "Btn_CreateBinSer",
+                          "Btn_Monitor", "Btn_Report"})
+        QTest::newRow(b) << QString::fromLatin1(b);
+}
+
+// Every button shows its picture in colour while it can be used, and greyed while it cannot.
+void TestMainWindow::buttonsShowTheirPictures()
+{
+    QFETCH(QString, button);
+    TestWorkspace ws;
+    AppWindows windows(ws.context);
+    auto *b = windows.mainWindow()->findChild<QPushButton *>(button);
+    QVERIFY(b);
+    const auto colouredPixels = [b] {
+        const QImage image = b->grab().toImage();
+        int coloured = 0;
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x) {
+                if (image.pixelColor(x, y).hsvSaturation() > 60)
+                    ++coloured;
+            }
+        }
+        return coloured;
+    };
+    b->setEnabled(true);
+    QVERIFY2(colouredPixels() > b->iconSize().width(), "no picture in colour");
+    b->setEnabled(false);
+    QCOMPARE(colouredPixels(), 0);
 }
 
 void TestMainWindow::createConfiguration()

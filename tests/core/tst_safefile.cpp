@@ -251,6 +251,10 @@ void TestSafeFile::onlyThisProgramsLeftoversAreRemoved_data()
     QTest::newRow("user's DefReg.xml.new") << "DefReg.xml.new" << false;
     QTest::newRow("a dead number without the mark") << "DefReg.xml.DEAD.new" << false;
     QTest::newRow("another file's temporary") << ".ParGen.xml.sw40917-DEAD.tmp" << false;
+    QTest::newRow("the mark without a number") << ".DefReg.xml.sw40917-.tmp" << false;
+    QTest::newRow("a number and a letter") << ".DefReg.xml.sw40917-DEADx.tmp" << false;
+    QTest::newRow("more after the temporary") << ".DefReg.xml.sw40917-DEAD.tmp.keep" << false;
+    QTest::newRow("longer than any process number") << ".DefReg.xml.sw40917-12345678901.tmp" << false;
 }
 
 void TestSafeFile::onlyThisProgramsLeftoversAreRemoved()

@@ -6,7 +6,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRegularExpression>
 
 #include <cerrno>
 #include <cstring>
@@ -226,19 +225,34 @@ QString temporaryPath(const QString &target)
     return writerName(target, "tmp");
 }
 
+// The writer's process number in a name that writerName made for the file (".<file>.sw40917-<pid>.tmp" or
+// ".old"), or -1 for any other name. Read by hand: a pattern compiled for every write cost more than the
+// write of a small file.
+qint64 writerOf(QStringView name, QStringView prefix)
+{
+    if (!name.startsWith(prefix) || !(name.endsWith(u".tmp") || name.endsWith(u".old")))
+        return -1;
+    const QStringView digits = name.mid(prefix.size()).chopped(4);
+    if (digits.isEmpty() || digits.size() > 10)
+        return -1;
+    for (const QChar c : digits) {
+        if (c < u'0' || c > u'9')
+            return -1;
+    }
+    return digits.toLongLong();
+}
+
 void removeDeadWritersFiles(const QString &target)
 {
     const QFileInfo info(target);
     const QDir folder = info.dir();
     // Only the names writerName makes; every other file beside the target is the user's.
     const QString prefix = QStringLiteral(".%1.sw40917-").arg(info.fileName());
-    const QRegularExpression pattern(
-        QStringLiteral("^%1(\\d{1,10})\\.(?:tmp|old)$").arg(QRegularExpression::escape(prefix)));
     const QStringList names = folder.entryList({prefix + QStringLiteral("*")},
                                                QDir::Files | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot);
     for (const QString &name : names) {
-        const QRegularExpressionMatch match = pattern.match(name);
-        if (match.hasMatch() && !processRunning(match.captured(1).toLongLong()))
+        const qint64 writer = writerOf(name, prefix);
+        if (writer >= 0 && !processRunning(writer))
             removeIfThere(folder.filePath(name));
     }
 }

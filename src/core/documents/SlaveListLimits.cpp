@@ -4,12 +4,11 @@
 #include "XmlInput.h"
 
 #include "base/AppError.h"
+#include "base/BoundedFile.h"
 #include "base/ParseIntOrDefault.h"
 #include "documents/ModbusMap.h"
 #include "text/TextCatalog.h"
 
-#include <QFile>
-#include <QFileInfo>
 #include <QXmlStreamReader>
 
 namespace {
@@ -17,8 +16,6 @@ namespace {
 // What the device takes and what the DeviceNet Network step accepts for one slave.
 constexpr int MaxRows = 64; // the slots of the device's slave table (DeviceSlaveSlots of the image)
 constexpr int MaxBytesPerSlave = 455;
-// Larger files are left to the document reader, which refuses them with its own message.
-constexpr qint64 MaxFileSize = 64 * 1024 * 1024;
 
 bool byteCountFits(int count)
 {
@@ -60,19 +57,16 @@ SlaveListLimitFailure checkSlaveListLimits(const QString &dnetNetPath)
     // as quickly as one of 65. Rows are counted as the register map counts them: every element,
     // comment, processing instruction or text other than layout blanks under the root; a row that
     // is no element has no byte counts, which the map reads as 0.
-    const QFileInfo info(dnetNetPath);
-    if (!info.isFile() || info.size() > MaxFileSize)
-        return {};
-    QFile file(dnetNetPath);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    const QByteArray bytes = file.read(MaxFileSize + 1);
-    if (bytes.size() > MaxFileSize)
+    // What cannot be read (no regular file, too large) is left to the document reader, which refuses it
+    // with its own message.
+    QString unreadable;
+    const std::optional<QByteArray> bytes = BoundedFile::read(dnetNetPath, &unreadable);
+    if (!bytes)
         return {};
     // Decoded as the document readers decode it (a Windows-1252 list is read by the program's own table,
     // not by whatever the platform's Qt knows), so that the check counts the rows the map will hold.
     try {
-        XmlInput input(bytes, dnetNetPath);
+        XmlInput input(*bytes, dnetNetPath);
         return countRows(input);
     } catch (const AppError &) {
         // What the readers refuse, they refuse with their own message.
